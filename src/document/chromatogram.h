@@ -1,0 +1,89 @@
+// The one document of a window: four trace channels, the base-call sets and the texts that
+// describe the file they came from.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "document/block.h"
+
+namespace vistrel {
+
+struct Rgb {
+  std::uint8_t red = 0;
+  std::uint8_t green = 0;
+  std::uint8_t blue = 0;
+  friend bool operator==(const Rgb&, const Rgb&) = default;
+};
+
+struct TraceChannel {
+  char letter = 0;
+  std::int32_t sampleCount = 0;
+  /// Byte position of sample 0 in `traceBlock`, counted from `headerSkip`.
+  std::int32_t sampleOffset = 0;
+  Rgb colour;
+};
+
+/// One base-call set: a letter per base and, in a parallel block, the sample index of its peak
+/// (signed 16-bit, host order). The two counts come from different places in an ABI file and
+/// may differ; readers of the arrays bound each by its own count.
+struct BaseCalls {
+  Block bases;
+  Block peaks;
+  std::int32_t baseCount = 0;
+  std::int32_t peakCount = 0;
+
+  std::uint8_t base(std::int32_t i) const { return bases.data()[i]; }
+  std::int16_t peak(std::int32_t i) const { return static_cast<std::int16_t>(peaks.u16(i)); }
+  void setPeak(std::int32_t i, std::int16_t p) { peaks.setU16(i, static_cast<std::uint16_t>(p)); }
+};
+
+struct Chromatogram {
+  bool loaded = false;
+  bool isScf = false;
+  bool convertedFromAbi = false;
+  bool modified = false;
+
+  std::string filePath;
+  std::string fileTitle;
+  std::string fileInfoText;
+  std::string sampleNameText;
+  std::string runEndedText;
+
+  std::int32_t codeSet = 0;
+  Block comments;
+  std::int32_t commentsSize = 0;
+
+  /// ABI: the whole file image with the channel samples turned to host order in place.
+  /// SCF: the four decoded channels one after the other.
+  Block traceBlock;
+  std::int32_t headerSkip = 0;
+  std::array<TraceChannel, 4> channels{};
+  std::int32_t maxSampleCount = 0;
+
+  /// An SCF document has only the edited set. An ABI document has both, and `originalShown`
+  /// says which of them is the current one.
+  BaseCalls edited;
+  BaseCalls original;
+  bool originalShown = false;
+
+  BaseCalls& shown() { return originalShown ? original : edited; }
+  const BaseCalls& shown() const { return originalShown ? original : edited; }
+  BaseCalls& hidden() { return originalShown ? edited : original; }
+
+  /// Sample i of channel c, valid for 0 <= i < channels[c].sampleCount.
+  std::uint16_t sample(int c, std::int32_t i) const {
+    std::uint16_t v;
+    std::memcpy(&v, sampleData(c) + 2 * static_cast<std::size_t>(i), 2);
+    return v;
+  }
+  const std::uint8_t* sampleData(int c) const {
+    return traceBlock.data() + headerSkip + channels[c].sampleOffset;
+  }
+  std::uint8_t* sampleData(int c) {
+    return traceBlock.data() + headerSkip + channels[c].sampleOffset;
+  }
+};
+
+}  // namespace vistrel

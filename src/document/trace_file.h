@@ -1,0 +1,39 @@
+// The one way into a trace file for the program and the command-line tool: recognise the
+// format in a file image, hand it to its reader, and name the document after its file.
+#pragma once
+
+#include <string>
+
+#include "document/block.h"
+#include "document/chromatogram.h"
+#include "document/load_error.h"
+
+namespace vistrel {
+
+inline constexpr std::int32_t kForeignPrefixSize = 128;
+
+/// Reads ABI or SCF data from a whole-file image. Data that begins with neither "ABI" nor
+/// ".scf" is taken to follow a 128-byte foreign prefix. On success `document` is replaced by a
+/// complete, loaded document (without file names) and `sampleName` holds the ABI sample name
+/// (empty when there is none). On failure `document` is untouched.
+LoadError readTraceImage(Block image, bool showOriginalSequence, Chromatogram& document,
+                         std::string& sampleName);
+
+/// Opens, reads and recognises the file at `path`, and names the document after it.
+LoadError readTraceFile(const std::string& path, bool showOriginalSequence, Chromatogram& document,
+                        std::string& sampleName);
+
+/// Sets `filePath`, `fileTitle` and `fileInfoText` from `path`.
+void nameDocumentAfter(Chromatogram& document, const std::string& path);
+
+/// The last component of `path` (after the last '/' or backslash, else after the last colon),
+/// cut to 28 characters.
+std::string fileTitleOf(const std::string& path);
+
+/// "Vistrel - " and the sample name, or "Vistrel" when there is none.
+std::string windowTitleFor(const std::string& sampleName);
+
+/// The first `count` characters of a UTF-8 text (bytes of other encodings count one each).
+std::string firstCharacters(const std::string& text, std::size_t count);
+
+}  // namespace vistrel

@@ -1,0 +1,199 @@
+// SCF writer: builds the whole file in memory (header, second-difference samples, bases,
+// comment section) and hands it to a writer that replaces the target only when complete.
+#include "output/scf_writer.h"
+
+#include <cctype>
+#include <cstring>
+
+#include "document/byte_view.h"
+#include "document/month_names.h"
+#include "document/scf_format.h"
+#include "document/trace_file.h"
+#include "platform/files.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::uint32_t kSampleSize = 2;
+
+void writeHeader(std::uint8_t* header, std::int64_t samples, std::int64_t bases,
+                 std::int64_t commentsSize, std::int32_t codeSet) {
+  std::memset(header, 0, scf::kHeaderSize);
+  std::memcpy(header, scf::kMagic, 4);
+  const std::int64_t basesOffset = scf::kHeaderSize + 8 * samples;
+  auto put = [header](std::int64_t field, std::int64_t value) {
+    storeBe32(header + field, static_cast<std::uint32_t>(value));
+  };
+  put(scf::kSamplesField, samples);
+  put(scf::kSamplesOffsetField, scf::kHeaderSize);
+  put(scf::kBasesField, bases);
+  put(scf::kBasesOffsetField, basesOffset);
+  put(scf::kCommentsSizeField, commentsSize);
+  put(scf::kCommentsOffsetField, basesOffset + scf::kBytesPerBase * bases);
+  std::memcpy(header + scf::kVersionField, "3.00", 4);
+  put(scf::kSampleSizeField, kSampleSize);
+  put(scf::kCodeSetField, static_cast<std::uint32_t>(codeSet));
+}
+
+/// Second differences s[i] - 2 s[i-1] + s[i-2], modulo 65536, of the channel continued with
+/// zeros up to `total` samples.
+std::uint8_t* writeChannel(std::uint8_t* out, const Chromatogram& document, int channel,
+                           std::int64_t total) {
+  const std::uint8_t* samples = document.sampleData(channel);
+  const std::int64_t count = document.channels[channel].sampleCount;
+  std::uint16_t previous = 0;
+  std::uint16_t beforePrevious = 0;
+  for (std::int64_t i = 0; i < total; ++i) {
+    std::uint16_t current = 0;
+    if (i < count) std::memcpy(&current, samples + 2 * i, 2);
+    storeBe16(out, static_cast<std::uint16_t>(current - 2 * previous + beforePrevious));
+    out += 2;
+    beforePrevious = previous;
+    previous = current;
+  }
+  return out;
+}
+
+std::uint8_t* writeBases(std::uint8_t* out, const BaseCalls& calls) {
+  const std::int32_t bases = calls.baseCount;
+  for (std::int32_t i = 0; i < bases; ++i) {
+    // A base without a peak (an ABI set whose counts differ) is written at position 0.
+    std::int32_t peak = i < calls.peakCount ? calls.peak(i) : 0;
+    storeBe32(out, static_cast<std::uint32_t>(peak));
+    out += 4;
+  }
+  std::memset(out, 0, 4 * static_cast<std::size_t>(bases));  // probabilities of A, C, G, T
+  out += 4 * bases;
+  if (bases > 0) std::memcpy(out, calls.bases.data(), static_cast<std::size_t>(bases));
+  out += bases;
+  std::memset(out, 0, 3 * static_cast<std::size_t>(bases));  // spare bytes
+  return out + 3 * bases;
+}
+
+}  // namespace
+
+std::string conversionLine() {
+  return std::string("CONV=") + kProgramIdentification + "\n";
+}
+
+std::string saveDateLine(const CalendarDate& date) {
+  const char* month = monthName(date.month);
+  return std::string("EDIT=") + (month != nullptr ? month : "Jan") + " " +
+         std::to_string(date.day) + " " + std::to_string(date.year) + "\n";
+}
+
+bool tidyComments(Chromatogram& document) {
+  std::uint8_t* text = document.comments.data();
+  std::size_t size = static_cast<std::size_t>(document.commentsSize);
+  std::size_t line = 0;
+  while (size - line >= 4) {
+    auto* feed = static_cast<std::uint8_t*>(std::memchr(text + line, '\n', size - line));
+    if (std::memcmp(text + line, "EDIT", 4) == 0) {
+      if (feed == nullptr) {
+        size = line;
+      } else {
+        std::size_t next = static_cast<std::size_t>(feed - text) + 1;
+        std::memmove(text + line, text + next, size - next);
+        size -= next - line;
+      }
+      break;
+    }
+    if (feed == nullptr) break;
+    line = static_cast<std::size_t>(feed - text) + 1;
+  }
+  while (size > 0 && text[size - 1] == 0) --size;
+  document.commentsSize = static_cast<std::int32_t>(size);
+
+  if (size > 0 && text[size - 1] != '\n') {
+    if (document.comments.size() == size && !document.comments.resize(size + 1)) return false;
+    document.comments.data()[size] = '\n';
+    document.commentsSize += 1;
+  }
+  return true;
+}
+
+std::array<int, 4> channelsForScfSlots(const Chromatogram& document) {
+  std::array<int, 4> slots{-1, -1, -1, -1};
+  std::array<bool, 4> used{};
+  for (int s = 0; s < 4; ++s) {
+    for (int c = 0; c < 4; ++c) {
+      char letter =
+          static_cast<char>(std::toupper(static_cast<unsigned char>(document.channels[c].letter)));
+      if (!used[c] && letter == scf::kChannelLetters[s]) {
+        slots[s] = c;
+        used[c] = true;
+        break;
+      }
+    }
+  }
+  for (int s = 0; s < 4; ++s) {
+    for (int c = 0; c < 4 && slots[s] < 0; ++c) {
+      if (!used[c]) {
+        slots[s] = c;
+        used[c] = true;
+      }
+    }
+  }
+  return slots;
+}
+
+bool buildScfImage(const Chromatogram& document, const CalendarDate& date, Block& image) {
+  const BaseCalls& calls = document.shown();
+  const std::string conversion = document.isScf ? std::string() : conversionLine();
+  const std::string saved = saveDateLine(date);
+  const std::int64_t samples = document.maxSampleCount;
+  const std::int64_t bases = calls.baseCount;
+  const std::int64_t kept = document.commentsSize;
+  const std::int64_t commentsSize =
+      kept + static_cast<std::int64_t>(conversion.size() + saved.size()) + 1;
+  const std::int64_t total =
+      scf::kHeaderSize + 8 * samples + scf::kBytesPerBase * bases + commentsSize;
+  // Every offset of the header is a 32-bit field.
+  if (total > UINT32_MAX || !image.allocate(static_cast<std::size_t>(total))) return false;
+
+  std::uint8_t* out = image.data();
+  writeHeader(out, samples, bases, commentsSize, document.codeSet);
+  out += scf::kHeaderSize;
+  for (int channel : channelsForScfSlots(document)) {
+    out = writeChannel(out, document, channel, samples);
+  }
+  out = writeBases(out, calls);
+  if (kept > 0) std::memcpy(out, document.comments.data(), static_cast<std::size_t>(kept));
+  out += kept;
+  std::memcpy(out, conversion.data(), conversion.size());
+  out += conversion.size();
+  std::memcpy(out, saved.data(), saved.size());
+  out[saved.size()] = 0;
+  return true;
+}
+
+OutputError saveScf(Chromatogram& document, const std::string& target, bool saveAs,
+                    const CalendarDate& date) {
+  ReplacingFileWriter file;
+  if (!file.create(target)) return {OutputError::CreateFailed, file.openErrorCode()};
+  Block image;
+  if (!tidyComments(document) || !buildScfImage(document, date, image)) {
+    return {OutputError::NoMemory};
+  }
+  if (!file.write(image.data(), image.size()) || !file.commit()) return {OutputError::WriteFailed};
+
+  if (saveAs) {
+    // The title keeps naming the file as loaded; the info line names the new file.
+    document.filePath = target;
+    document.fileInfoText = "File: " + fileTitleOf(target);
+    if (!document.isScf) {
+      // Later saves carry the conversion line over; its terminating zero is stripped then.
+      std::string line = conversionLine();
+      if (document.comments.assign(line.c_str(), line.size() + 1)) {
+        document.commentsSize = static_cast<std::int32_t>(line.size() + 1);
+      }
+      document.convertedFromAbi = true;
+    }
+    document.isScf = true;
+  }
+  document.modified = false;
+  return {};
+}
+
+}  // namespace vistrel

@@ -1,0 +1,29 @@
+// Batch conversion of trace files through the program's own Save As and exports.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+namespace vistrel {
+
+enum class ConvertTarget { Scf, Text, Fasta, Raw };
+
+struct ConvertRequest {
+  ConvertTarget target = ConvertTarget::Scf;
+  bool showOriginalSequence = false;
+  std::string outputFile;    ///< -o: the one output file
+  std::string outputFolder;  ///< -d: one output per input, named after it
+  std::vector<std::string> inputs;
+};
+
+/// The output path for `input`: `outputFile` when given, else the input's name with the
+/// target's extension (.scf, .seq or .txt) in `outputFolder` or, without one, beside the input.
+std::string convertedPath(const ConvertRequest& request, const std::string& input);
+
+/// Converts every input; a failure is reported on `errors` with the file's name and the
+/// program's message, and the others still convert. Batches of more than a few files report
+/// progress there too. Returns the number of failures.
+int convertAll(const ConvertRequest& request, std::FILE* errors);
+
+}  // namespace vistrel

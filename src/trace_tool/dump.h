@@ -1,0 +1,14 @@
+// The JSON description of a loaded document that `vistrel-trace dump` prints.
+#pragma once
+
+#include <string>
+
+#include "document/chromatogram.h"
+
+namespace vistrel {
+
+/// One JSON object with the document's fields as held in memory. Bytes from the file (letters,
+/// comments, sample name) appear as code points U+0000 to U+00FF, escaped when not ASCII.
+std::string documentJson(const Chromatogram& document, const std::string& sampleName);
+
+}  // namespace vistrel

@@ -1,0 +1,109 @@
+// vistrel-trace: dump a trace file as JSON, or convert trace files in batches, with the same
+// core as the desktop program and without a display.
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "document/trace_file.h"
+#include "trace_tool/convert.h"
+#include "trace_tool/dump.h"
+
+namespace {
+
+constexpr const char kUsage[] =
+    "usage: vistrel-trace dump [--original] FILE\n"
+    "       vistrel-trace convert --to scf|text|fasta|raw [--original] [-o OUT | -d DIR] FILE...\n"
+    "\n"
+    "dump     prints the document read from FILE as one JSON object\n"
+    "convert  writes each FILE as SCF 3.00, as a text or FASTA sequence, or as a raw data\n"
+    "         table; -o names the output of a single FILE, -d puts one output per FILE into\n"
+    "         DIR (default: beside each FILE), named after it with .scf, .seq or .txt\n"
+    "--original  use the original base calls of ABI files instead of the edited ones\n";
+
+int usage() {
+  std::fputs(kUsage, stderr);
+  return 2;
+}
+
+int dump(const std::vector<std::string>& args) {
+  bool original = false;
+  std::string path;
+  for (const std::string& arg : args) {
+    if (arg == "--original") {
+      original = true;
+    } else if (path.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
+      path = arg;
+    } else {
+      return usage();
+    }
+  }
+  if (path.empty()) return usage();
+  vistrel::Chromatogram document;
+  std::string sampleName;
+  vistrel::LoadError error = vistrel::readTraceFile(path, original, document, sampleName);
+  if (error) {
+    std::fprintf(stderr, "%s\n", vistrel::loadErrorMessage(error).c_str());
+    return 1;
+  }
+  std::string json = vistrel::documentJson(document, sampleName);
+  std::fwrite(json.data(), 1, json.size(), stdout);
+  return std::fflush(stdout) == 0 ? 0 : 1;
+}
+
+bool parseTarget(const std::string& name, vistrel::ConvertTarget& target) {
+  using vistrel::ConvertTarget;
+  if (name == "scf")
+    target = ConvertTarget::Scf;
+  else if (name == "text")
+    target = ConvertTarget::Text;
+  else if (name == "fasta")
+    target = ConvertTarget::Fasta;
+  else if (name == "raw")
+    target = ConvertTarget::Raw;
+  else
+    return false;
+  return true;
+}
+
+int convert(const std::vector<std::string>& args) {
+  vistrel::ConvertRequest request;
+  bool targetGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    bool hasValue = i + 1 < args.size();
+    if (arg == "--to" && hasValue) {
+      if (!parseTarget(args[++i], request.target)) return usage();
+      targetGiven = true;
+    } else if (arg == "-o" && hasValue) {
+      request.outputFile = args[++i];
+    } else if (arg == "-d" && hasValue) {
+      request.outputFolder = args[++i];
+    } else if (arg == "--original") {
+      request.showOriginalSequence = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      return usage();
+    } else {
+      request.inputs.push_back(arg);
+    }
+  }
+  bool bothOutputs = !request.outputFile.empty() && !request.outputFolder.empty();
+  bool oneOutputForMany = !request.outputFile.empty() && request.inputs.size() != 1;
+  if (!targetGiven || request.inputs.empty() || bothOutputs || oneOutputForMany) return usage();
+  return vistrel::convertAll(request, stderr) == 0 ? 0 : 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  if (argc < 2) return usage();
+  std::string command = argv[1];
+  std::vector<std::string> args(argv + 2, argv + argc);
+  if (command == "dump") return dump(args);
+  if (command == "convert") return convert(args);
+  if (command == "--help" || command == "-h") {
+    std::fputs(kUsage, stdout);
+    return 0;
+  }
+  return usage();
+}

@@ -1,0 +1,114 @@
+// Sequence export (text and FASTA) and the raw trace table.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "output/raw_export.h"
+#include "output/sequence_export.h"
+#include "reading.h"
+
+namespace vistrel::testing {
+namespace {
+
+Chromatogram scfWithBases(const std::string& bases, const std::string& infoText = "File: x.scf") {
+  ScfSpec spec;
+  for (auto& c : spec.channels) c = {1, 2};
+  spec.bases = bases;
+  spec.peaks.assign(bases.size(), 1);
+  ReadOutcome r = readImage(buildScf(spec));
+  EXPECT_FALSE(r.error);
+  r.document.fileInfoText = infoText;
+  return std::move(r.document);
+}
+
+TEST(SequenceExport, LinesOfSixtyWithoutAFinalLineEnd) {
+  const std::string sixty(60, 'A');
+  EXPECT_EQ(sequenceExportText(scfWithBases(sixty), kExportText), sixty);
+  EXPECT_EQ(sequenceExportText(scfWithBases(sixty + "C"), kExportText), sixty + "\r\nC");
+  EXPECT_EQ(sequenceExportText(scfWithBases(sixty + sixty), kExportText), sixty + "\r\n" + sixty);
+  EXPECT_EQ(sequenceExportText(scfWithBases("acgRY-*N"), kExportText), "acgRY-*N");
+}
+
+TEST(SequenceExport, EmptySequence) {
+  EXPECT_EQ(sequenceExportText(scfWithBases(""), kExportText), "");
+  EXPECT_EQ(sequenceExportText(scfWithBases("", "File: sample.ab1"), kExportFasta),
+            ">sample sequence exported from chromatogram file\r\n");
+}
+
+TEST(SequenceExport, FastaHeaderNamesTheFileWithoutItsExtension) {
+  EXPECT_EQ(sequenceExportText(scfWithBases("ACGT", "File: sample.ab1"), kExportFasta),
+            ">sample sequence exported from chromatogram file\r\nACGT");
+  EXPECT_EQ(fastaName("File: a.b.seq"), "a.b");
+  EXPECT_EQ(fastaName("File: noext"), "noext");
+  std::string longName(200, 'n');
+  EXPECT_EQ(fastaName("File: " + longName + ".scf"), longName);
+}
+
+TEST(SequenceExport, WritesTheShownSet) {
+  AbiTrace t;
+  for (auto& c : t.channels) c = {1, 2, 3};
+  t.editedBases = "EDITED";
+  t.editedPeaks = {1, 1, 1, 1, 1, 1};
+  t.originalBases = "ORIGINAL";
+  t.originalPeaks = {1, 1, 1, 1, 1, 1, 1, 1};
+  ReadOutcome r = readImage(abiBuilderFor(t).build(), true);
+  ASSERT_FALSE(r.error);
+  EXPECT_EQ(sequenceExportText(r.document, kExportText), "ORIGINAL");
+}
+
+TEST(RawExport, HeadingAndRowsOf29Bytes) {
+  ScfSpec spec;
+  spec.channels = {std::vector<std::uint16_t>{0, 1600}, {800, 1}, {2, 3}, {4, 5}};
+  ReadOutcome r = readImage(buildScf(spec));
+  ASSERT_FALSE(r.error);
+  EXPECT_EQ(rawDataText(r.document),
+            "     A      C      G      T\r\n"
+            "     0    800      2      4\r\n"
+            "  1600      1      3      5\r\n");
+}
+
+TEST(RawExport, AbiChannelsInFileOrderWithFullRangeAndShortChannels) {
+  AbiTrace t;
+  t.channels = {std::vector<std::uint16_t>{65535, 0, 7}, {1}, {}, {12345, 2}};
+  t.baseOrder = "GATC";
+  t.editedBases = t.originalBases = "";
+  ReadOutcome r = readImage(abiBuilderFor(t).build());
+  ASSERT_FALSE(r.error) << r.message();
+  std::string table = rawDataText(r.document);
+  EXPECT_EQ(table,
+            "     G      A      T      C\r\n"
+            " 65535      1      -  12345\r\n"
+            "     0      -      -      2\r\n"
+            "     7      -      -      -\r\n");
+}
+
+TEST(RawExport, NoSamplesGiveOnlyTheHeading) {
+  ScfSpec spec;
+  ReadOutcome r = readImage(buildScf(spec));
+  ASSERT_FALSE(r.error);
+  EXPECT_EQ(rawDataText(r.document), "     A      C      G      T\r\n");
+}
+
+TEST(Exports, WriteTheirFiles) {
+  namespace fs = std::filesystem;
+  fs::path folder = fs::temp_directory_path() / ("vistrel-exports-" + std::to_string(::getpid()));
+  fs::create_directories(folder);
+  Chromatogram d = scfWithBases("ACGT", "File: run.scf");
+  auto read = [](const fs::path& p) {
+    std::stringstream s;
+    s << std::ifstream(p, std::ios::binary).rdbuf();
+    return s.str();
+  };
+  ASSERT_FALSE(exportSequence(d, (folder / "a.seq").string(), kExportFasta));
+  EXPECT_EQ(read(folder / "a.seq"), ">run sequence exported from chromatogram file\r\nACGT");
+  ASSERT_FALSE(exportRawData(d, (folder / "a.txt").string()));
+  EXPECT_EQ(read(folder / "a.txt").size(), 29u * 3);
+  OutputError error = exportSequence(d, (folder / "none" / "a.seq").string(), kExportText);
+  EXPECT_EQ(outputErrorMessage(error), "Path not found");
+  fs::remove_all(folder);
+}
+
+}  // namespace
+}  // namespace vistrel::testing

@@ -1,0 +1,146 @@
+// The read entry point: format recognition with the foreign prefix, file errors, and the
+// names a document takes from its path.
+#include "document/trace_file.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "reading.h"
+
+namespace vistrel::testing {
+namespace {
+
+namespace fs = std::filesystem;
+
+AbiTrace tinyTrace() {
+  AbiTrace t;
+  for (int c = 0; c < 4; ++c) t.channels[c] = {static_cast<std::uint16_t>(c), 7, 9};
+  t.editedBases = t.originalBases = "ACG";
+  t.editedPeaks = t.originalPeaks = {0, 1, 2};
+  return t;
+}
+
+ScfSpec tinyScf() {
+  ScfSpec spec;
+  for (auto& c : spec.channels) c = {1, 2, 3};
+  spec.bases = "TTA";
+  spec.peaks = {0, 1, 2};
+  return spec;
+}
+
+class TempFolder : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    folder_ = fs::temp_directory_path() /
+              ("vistrel-test-" + std::to_string(::getpid()) + "-" +
+               ::testing::UnitTest::GetInstance()->current_test_info()->name());
+    fs::create_directories(folder_);
+  }
+  void TearDown() override { fs::remove_all(folder_); }
+  std::string write(const std::string& name, const Bytes& bytes) {
+    std::string path = (folder_ / name).string();
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()),
+               static_cast<std::streamsize>(bytes.size()));
+    return path;
+  }
+  fs::path folder_;
+};
+
+TEST(TraceFile, RecognisesAbiAndScfAtTheStart) {
+  ReadOutcome abi = readImage(abiBuilderFor(tinyTrace()).build());
+  ASSERT_FALSE(abi.error);
+  EXPECT_FALSE(abi.document.isScf);
+  EXPECT_EQ(abi.document.headerSkip, 0);
+  ReadOutcome scf = readImage(buildScf(tinyScf()));
+  ASSERT_FALSE(scf.error);
+  EXPECT_TRUE(scf.document.isScf);
+}
+
+TEST(TraceFile, SkipsAForeignPrefixOf128Bytes) {
+  AbiTrace t = tinyTrace();
+  ReadOutcome abi = readImage(abiBuilderFor(t).build(128));
+  ASSERT_FALSE(abi.error) << abi.message();
+  EXPECT_EQ(abi.document.headerSkip, 128);
+  EXPECT_EQ(samplesOf(abi.document, 2), t.channels[2]);
+
+  Bytes scf(128, 'M');
+  Bytes body = buildScf(tinyScf());
+  scf.insert(scf.end(), body.begin(), body.end());
+  ReadOutcome r = readImage(scf);
+  ASSERT_FALSE(r.error) << r.message();
+  EXPECT_TRUE(r.document.isScf);
+  EXPECT_EQ(r.document.headerSkip, 0);
+  EXPECT_EQ(lettersOf(r.document.shown()), "TTA");
+}
+
+TEST(TraceFile, OtherDataIsNotATrace) {
+  for (const std::string& text :
+       {std::string("This is a fake trace file\n"), std::string(128, 'x'), std::string(129, 'x'),
+        std::string(4000, 'x'), std::string("AB")}) {
+    ReadOutcome r = readImage(toBytes(text));
+    EXPECT_EQ(r.error.kind, LoadError::Corrupt) << text.size();
+    EXPECT_EQ(r.message(), "Not an ABI or SCF file,\nor data is corrupt");
+  }
+  // A prefix followed by nothing that is a trace, and an SCF header cut short.
+  EXPECT_EQ(readImage(toBytes(".scf" + std::string(60, '\0'))).error.kind, LoadError::Corrupt);
+}
+
+TEST(TraceFile, AFailedReadLeavesTheDocumentAlone) {
+  Chromatogram document;
+  std::string name = "kept";
+  ASSERT_FALSE(readTraceImage(toBlock(buildScf(tinyScf())), false, document, name));
+  document.filePath = "/data/old.scf";
+  EXPECT_TRUE(readTraceImage(toBlock(toBytes("nonsense")), false, document, name));
+  EXPECT_TRUE(document.loaded);
+  EXPECT_EQ(document.filePath, "/data/old.scf");
+  EXPECT_EQ(lettersOf(document.shown()), "TTA");
+}
+
+TEST_F(TempFolder, ReadsAFileAndNamesTheDocument) {
+  std::string path = write("trace.ab1", abiBuilderFor(tinyTrace()).build());
+  Chromatogram document;
+  std::string name;
+  ASSERT_FALSE(readTraceFile(path, false, document, name));
+  EXPECT_TRUE(document.loaded);
+  EXPECT_EQ(document.filePath, path);
+  EXPECT_EQ(document.fileTitle, "trace.ab1");
+  EXPECT_EQ(document.fileInfoText, "File: trace.ab1");
+  EXPECT_EQ(name, "sample");
+}
+
+TEST_F(TempFolder, FileProblemsHaveTheirMessages) {
+  Chromatogram document;
+  std::string name;
+  LoadError missing = readTraceFile((folder_ / "absent.ab1").string(), false, document, name);
+  EXPECT_EQ(loadErrorMessage(missing), "File not found");
+  LoadError noFolder = readTraceFile((folder_ / "gone" / "x.ab1").string(), false, document, name);
+  EXPECT_EQ(loadErrorMessage(noFolder), "Path not found");
+
+  LoadError empty = readTraceFile(write("empty.ab1", {}), false, document, name);
+  EXPECT_EQ(loadErrorMessage(empty), "The file could not be read");
+  EXPECT_TRUE(isOwnerlessMessage(empty));
+  EXPECT_FALSE(isOwnerlessMessage(missing));
+
+  LoadError folder = readTraceFile(folder_.string(), false, document, name);
+  EXPECT_EQ(loadErrorMessage(folder), "The file could not be read");
+  EXPECT_FALSE(document.loaded);
+}
+
+TEST(TraceFile, FileTitleIsTheLastPathComponentCutTo28) {
+  EXPECT_EQ(fileTitleOf("/home/ana/runs/clone7.ab1"), "clone7.ab1");
+  EXPECT_EQ(fileTitleOf("C:\\runs\\clone7.ab1"), "clone7.ab1");
+  EXPECT_EQ(fileTitleOf("A:clone7.ab1"), "clone7.ab1");
+  EXPECT_EQ(fileTitleOf("runs/x:y.ab1"), "x:y.ab1");
+  EXPECT_EQ(fileTitleOf("clone7.ab1"), "clone7.ab1");
+  EXPECT_EQ(fileTitleOf("/runs/" + std::string(40, 'q') + ".ab1"), std::string(28, 'q'));
+  // Characters, not bytes: a name is never cut inside a character.
+  std::string accented;
+  for (int i = 0; i < 30; ++i) accented += "\xC3\xA9";
+  EXPECT_EQ(fileTitleOf("/runs/" + accented), accented.substr(0, 56));
+}
+
+}  // namespace
+}  // namespace vistrel::testing
