@@ -13,7 +13,7 @@ deps:
 	scripts/install-deps
 
 $(RELEASE)/build.ninja:
-	cmake -S . -B $(RELEASE) $(GENERATOR) -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B $(RELEASE) $(GENERATOR) -DCMAKE_BUILD_TYPE=Release
 
 $(SANITIZE)/build.ninja:
 	cmake -S . -B $(SANITIZE) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \

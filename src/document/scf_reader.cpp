@@ -30,37 +30,62 @@ SampleLayout sampleLayout(const std::uint8_t* header) {
   return {wide, version >= '3'};
 }
 
-/// Second differences back to samples, with both running sums wrapping at the sample width.
+/// The running sums that turn one channel's second differences back into samples. They are
+/// kept 32 bits wide, where only their low bits (the sample width) matter, so that the compiler
+/// knows the 16-bit stores cannot change them and keeps them in registers.
 template <typename Sample>
-void undoDeltas(const std::uint8_t* stored, std::uint16_t* out, std::size_t count) {
-  Sample difference = 0;
-  Sample value = 0;
-  for (std::size_t i = 0; i < count; ++i) {
-    Sample s = sizeof(Sample) == 2 ? static_cast<Sample>(stored[2 * i] << 8 | stored[2 * i + 1])
-                                   : static_cast<Sample>(stored[i]);
-    difference = static_cast<Sample>(difference + s);
-    value = static_cast<Sample>(value + difference);
-    out[i] = value;
+struct DeltaChannel {
+  const std::uint8_t* stored;
+  std::uint16_t* out;
+  std::uint32_t difference = 0;
+  std::uint32_t value = 0;
+
+  void step(std::size_t i) {
+    std::uint32_t s = sizeof(Sample) == 2 ? std::uint32_t{loadBe16(stored + 2 * i)} : stored[i];
+    difference += s;
+    value += difference;
+    out[i] = static_cast<Sample>(value);
+  }
+};
+
+/// Decodes the four channel arrays two at a time, so that two chains of running sums proceed
+/// in parallel without running out of registers.
+template <typename Sample>
+void undoDeltas(const std::uint8_t* stored, std::uint16_t* out, std::size_t samples) {
+  const std::size_t bytes = sizeof(Sample) * samples;
+  for (std::size_t c = 0; c < 4; c += 2) {
+    DeltaChannel<Sample> first{stored + c * bytes, out + c * samples};
+    DeltaChannel<Sample> second{stored + (c + 1) * bytes, out + (c + 1) * samples};
+    for (std::size_t i = 0; i < samples; ++i) {
+      first.step(i);
+      second.step(i);
+    }
   }
 }
 
-void decodeSamples(const std::uint8_t* stored, SampleLayout layout, std::size_t samples,
-                   std::uint16_t* out) {
-  const std::size_t width = static_cast<std::size_t>(layout.bytesPerSample());
-  for (std::size_t c = 0; c < 4; ++c) {
-    std::uint16_t* channel = out + c * samples;
-    if (layout.deltaEncoded) {
-      const std::uint8_t* array = stored + c * samples * width;
-      if (layout.wide) {
-        undoDeltas<std::uint16_t>(array, channel, samples);
-      } else {
-        undoDeltas<std::uint8_t>(array, channel, samples);
-      }
-    } else if (layout.wide) {
-      for (std::size_t i = 0; i < samples; ++i) channel[i] = loadBe16(stored + 8 * i + 2 * c);
-    } else {
-      for (std::size_t i = 0; i < samples; ++i) channel[i] = stored[4 * i + c];
+/// One record per sample holding A, C, G and T.
+template <bool Wide>
+void splitRecords(const std::uint8_t* stored, std::uint16_t* out, std::size_t samples) {
+  for (std::size_t i = 0; i < samples; ++i) {
+    for (std::size_t c = 0; c < 4; ++c) {
+      out[c * samples + i] = Wide ? loadBe16(stored + 8 * i + 2 * c) : stored[4 * i + c];
     }
+  }
+}
+
+// Out of line, so that the decoding loops get the registers to themselves.
+[[gnu::noinline]] void decodeSamples(const std::uint8_t* stored, SampleLayout layout,
+                                     std::size_t samples, std::uint16_t* out) {
+  if (layout.deltaEncoded) {
+    if (layout.wide) {
+      undoDeltas<std::uint16_t>(stored, out, samples);
+    } else {
+      undoDeltas<std::uint8_t>(stored, out, samples);
+    }
+  } else if (layout.wide) {
+    splitRecords<true>(stored, out, samples);
+  } else {
+    splitRecords<false>(stored, out, samples);
   }
 }
 
@@ -91,20 +116,27 @@ void copyComments(ByteView& view, Chromatogram& document) {
   }
 }
 
+/// v * 1600 / largest for every sample. As v * 1600 is below 2^27, the division is exact as a
+/// multiply and shift with m = floor(2^(27 + l) / largest) + 1, l = ceil(log2(largest)), and
+/// with 32-bit operands the loop vectorises.
+void scaleSamples(std::uint16_t* samples, std::size_t count, std::uint32_t largest) {
+  // Files this program wrote are already at full scale.
+  if (largest == 0 || largest == kFullScale) return;
+  const int shift = 27 + std::bit_width(largest - 1);
+  const auto multiplier = static_cast<std::uint32_t>((std::uint64_t{1} << shift) / largest + 1);
+  for (std::size_t i = 0; i < count; ++i) {
+    const std::uint32_t scaled = samples[i] * std::uint32_t{kFullScale};
+    samples[i] = static_cast<std::uint16_t>((std::uint64_t{scaled} * multiplier) >> shift);
+  }
+}
+
 }  // namespace
 
 void scaleSamplesTo1600(std::uint16_t* samples, std::size_t count) {
-  if (count == 0) return;
-  const std::uint32_t largest = *std::max_element(samples, samples + count);
-  if (largest == 0) return;
-  // v * 1600 is below 2^27, so dividing by `largest` is exact as a multiply and shift with
-  // m = floor(2^(27 + l) / largest) + 1, where l = ceil(log2(largest)).
-  const int shift = 27 + std::bit_width(largest - 1);
-  const std::uint64_t multiplier = (std::uint64_t{1} << shift) / largest + 1;
-  for (std::size_t i = 0; i < count; ++i) {
-    samples[i] =
-        static_cast<std::uint16_t>((samples[i] * std::uint64_t{kFullScale} * multiplier) >> shift);
-  }
+  // A plain loop, unlike std::max_element, vectorises.
+  std::uint16_t largest = 0;
+  for (std::size_t i = 0; i < count; ++i) largest = std::max(largest, samples[i]);
+  scaleSamples(samples, count, largest);
 }
 
 std::string runEndedFromComments(const std::uint8_t* text, std::size_t size) {

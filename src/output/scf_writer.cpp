@@ -2,6 +2,7 @@
 // comment section) and hands it to a writer that replaces the target only when complete.
 #include "output/scf_writer.h"
 
+#include <algorithm>
 #include <cctype>
 #include <cstring>
 
@@ -36,23 +37,29 @@ void writeHeader(std::uint8_t* header, std::int64_t samples, std::int64_t bases,
   put(scf::kCodeSetField, static_cast<std::uint32_t>(codeSet));
 }
 
-/// Second differences s[i] - 2 s[i-1] + s[i-2], modulo 65536, of the channel continued with
-/// zeros up to `total` samples.
-std::uint8_t* writeChannel(std::uint8_t* out, const Chromatogram& document, int channel,
-                           std::int64_t total) {
-  const std::uint8_t* samples = document.sampleData(channel);
-  const std::int64_t count = document.channels[channel].sampleCount;
-  std::uint16_t previous = 0;
-  std::uint16_t beforePrevious = 0;
-  for (std::int64_t i = 0; i < total; ++i) {
-    std::uint16_t current = 0;
-    if (i < count) std::memcpy(&current, samples + 2 * i, 2);
-    storeBe16(out, static_cast<std::uint16_t>(current - 2 * previous + beforePrevious));
-    out += 2;
-    beforePrevious = previous;
-    previous = current;
+/// Second differences s[i] - 2 s[i-1] + s[i-2], modulo 65536 and big-endian, of a channel of
+/// `count` samples continued with zeros up to `total`. Out of line, so the main loop vectorises.
+[[gnu::noinline]] void encodeDifferences(const std::uint8_t* samples, std::int64_t count,
+                                         std::int64_t total, std::uint8_t* out) {
+  auto sample = [&](std::int64_t j) -> std::uint16_t {
+    if (j < 0 || j >= count) return 0;
+    std::uint16_t v;
+    std::memcpy(&v, samples + 2 * j, 2);
+    return v;
+  };
+  auto put = [&](std::int64_t i, std::uint16_t a, std::uint16_t b, std::uint16_t c) {
+    storeBe16(out + 2 * i, static_cast<std::uint16_t>(a - 2 * b + c));
+  };
+  std::int64_t i = 0;
+  for (; i < std::min<std::int64_t>(2, total); ++i) put(i, sample(i), sample(i - 1), sample(i - 2));
+  for (; i < count; ++i) {
+    std::uint16_t a, b, c;
+    std::memcpy(&a, samples + 2 * i, 2);
+    std::memcpy(&b, samples + 2 * (i - 1), 2);
+    std::memcpy(&c, samples + 2 * (i - 2), 2);
+    put(i, a, b, c);
   }
-  return out;
+  for (; i < total; ++i) put(i, sample(i), sample(i - 1), sample(i - 2));
 }
 
 std::uint8_t* writeBases(std::uint8_t* out, const BaseCalls& calls) {
@@ -156,7 +163,9 @@ bool buildScfImage(const Chromatogram& document, const CalendarDate& date, Block
   writeHeader(out, samples, bases, commentsSize, document.codeSet);
   out += scf::kHeaderSize;
   for (int channel : channelsForScfSlots(document)) {
-    out = writeChannel(out, document, channel, samples);
+    encodeDifferences(document.sampleData(channel), document.channels[channel].sampleCount, samples,
+                      out);
+    out += 2 * samples;
   }
   out = writeBases(out, calls);
   if (kept > 0) std::memcpy(out, document.comments.data(), static_cast<std::size_t>(kept));

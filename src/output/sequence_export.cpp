@@ -22,7 +22,9 @@ std::string sequenceExportText(const Chromatogram& document, int exportFormat) {
   const BaseCalls& calls = document.shown();
   std::string text;
   if (exportFormat == kExportFasta) {
-    text = ">" + fastaName(document.fileInfoText) + " sequence exported from chromatogram file\r\n";
+    text += '>';
+    text += fastaName(document.fileInfoText);
+    text += " sequence exported from chromatogram file\r\n";
   }
   const auto* letters = reinterpret_cast<const char*>(calls.bases.data());
   const auto count = static_cast<std::size_t>(calls.baseCount);
