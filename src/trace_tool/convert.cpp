@@ -1,6 +1,8 @@
 // vistrel-trace convert: load with the program's reader, write with its Save As and exports.
 #include "trace_tool/convert.h"
 
+#include <filesystem>
+
 #include "document/trace_file.h"
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
@@ -34,6 +36,11 @@ std::string convertOne(const ConvertRequest& request, const std::string& input,
   if (loadError) return loadErrorMessage(loadError);
 
   const std::string output = convertedPath(request, input);
+  // A batch tool must not replace its own input: saving rescales SCF samples for good.
+  std::error_code error;
+  if (std::filesystem::equivalent(input, output, error)) {
+    return "the output would replace the input; choose another name with -o or -d";
+  }
   switch (request.target) {
     case ConvertTarget::Scf:
       return outputErrorMessage(saveScf(document, output, true, today));

@@ -162,6 +162,16 @@ class Convert(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
         self.assertEqual(result.stderr, self.abi + ": Path not found\n")
 
+    def test_an_input_is_never_replaced(self):
+        before = self.read("sample.scf")
+        result = run("convert", "--to", "scf", self.scf)
+        self.assertEqual(result.returncode, 1)
+        self.assertTrue(result.stderr.startswith(self.scf + ": the output would replace the input"))
+        self.assertEqual(self.read("sample.scf"), before)
+        result = run("convert", "--to", "scf", "-o", os.path.join(self.tmp, ".", "sample.scf"), self.scf)
+        self.assertEqual(result.returncode, 1)
+        self.assertEqual(self.read("sample.scf"), before)
+
     def test_batches_report_progress(self):
         inputs = []
         for i in range(5):
