@@ -1,13 +1,10 @@
 // Sequence export (text and FASTA) and the raw trace table.
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-#include <sstream>
-
 #include "output/raw_export.h"
 #include "output/sequence_export.h"
 #include "reading.h"
+#include "temp_folder.h"
 
 namespace vistrel::testing {
 namespace {
@@ -91,23 +88,16 @@ TEST(RawExport, NoSamplesGiveOnlyTheHeading) {
   EXPECT_EQ(rawDataText(r.document), "     A      C      G      T\r\n");
 }
 
-TEST(Exports, WriteTheirFiles) {
-  namespace fs = std::filesystem;
-  fs::path folder = fs::temp_directory_path() / ("vistrel-exports-" + std::to_string(::getpid()));
-  fs::create_directories(folder);
+using Exports = TempFolderTest;
+
+TEST_F(Exports, WriteTheirFiles) {
   Chromatogram d = scfWithBases("ACGT", "File: run.scf");
-  auto read = [](const fs::path& p) {
-    std::stringstream s;
-    s << std::ifstream(p, std::ios::binary).rdbuf();
-    return s.str();
-  };
-  ASSERT_FALSE(exportSequence(d, (folder / "a.seq").string(), kExportFasta));
-  EXPECT_EQ(read(folder / "a.seq"), ">run sequence exported from chromatogram file\r\nACGT");
-  ASSERT_FALSE(exportRawData(d, (folder / "a.txt").string()));
-  EXPECT_EQ(read(folder / "a.txt").size(), 29u * 3);
-  OutputError error = exportSequence(d, (folder / "none" / "a.seq").string(), kExportText);
+  ASSERT_FALSE(exportSequence(d, path("a.seq"), kExportFasta));
+  EXPECT_EQ(contents(path("a.seq")), ">run sequence exported from chromatogram file\r\nACGT");
+  ASSERT_FALSE(exportRawData(d, path("a.txt")));
+  EXPECT_EQ(contents(path("a.txt")).size(), 29u * 3);
+  OutputError error = exportSequence(d, path("none/a.seq"), kExportText);
   EXPECT_EQ(outputErrorMessage(error), "Path not found");
-  fs::remove_all(folder);
 }
 
 }  // namespace

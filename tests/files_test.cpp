@@ -9,40 +9,15 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
+
+#include "temp_folder.h"
 
 namespace vistrel {
 namespace {
 
 namespace fs = std::filesystem;
 
-class Files : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("vistrel-files-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string contents(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  static void put(const std::string& p, const std::string& text) {
-    std::ofstream(p, std::ios::binary) << text;
-  }
-  std::size_t entries() const {
-    return static_cast<std::size_t>(
-        std::distance(fs::directory_iterator(folder_), fs::directory_iterator()));
-  }
-  fs::path folder_;
-};
+using Files = testing::TempFolderTest;
 
 TEST_F(Files, ErrnoMapsToTheFileOpenTable) {
   EXPECT_EQ(fileOpenErrorCode(ENOENT, path("absent")), 2);

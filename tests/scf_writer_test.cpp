@@ -6,9 +6,9 @@
 
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "reading.h"
+#include "temp_folder.h"
 
 namespace vistrel::testing {
 namespace {
@@ -268,24 +268,7 @@ TEST(ScfWriter, AbiToScfKeepsEveryTraceUnderItsLetter) {
   EXPECT_EQ(back.document.codeSet, 4);
 }
 
-class ScfSave : public ::testing::Test {
- protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("vistrel-save-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
-  std::string path(const std::string& name) const { return (folder_ / name).string(); }
-  static std::string contents(const std::string& p) {
-    std::ifstream in(p, std::ios::binary);
-    std::stringstream s;
-    s << in.rdbuf();
-    return s.str();
-  }
-  fs::path folder_;
-};
+using ScfSave = TempFolderTest;
 
 TEST_F(ScfSave, SaveAsOfAnAbiDocumentConvertsIt) {
   Chromatogram d = abiDocument(unevenTrace());
@@ -345,7 +328,7 @@ TEST_F(ScfSave, AFailedSaveChangesNothing) {
   }
   EXPECT_EQ(outputErrorMessage(error), "Insufficient memory");
   EXPECT_EQ(contents(path("keep.scf")), "the only copy");
-  EXPECT_EQ(std::distance(fs::directory_iterator(folder_), fs::directory_iterator()), 1);
+  EXPECT_EQ(entries(), 1u);
   EXPECT_FALSE(d.isScf);
   EXPECT_TRUE(d.modified);
 }

@@ -4,10 +4,8 @@
 
 #include <gtest/gtest.h>
 
-#include <filesystem>
-#include <fstream>
-
 #include "reading.h"
+#include "temp_folder.h"
 
 namespace vistrel::testing {
 namespace {
@@ -30,23 +28,11 @@ ScfSpec tinyScf() {
   return spec;
 }
 
-class TempFolder : public ::testing::Test {
+class TraceFileOnDisk : public TempFolderTest {
  protected:
-  void SetUp() override {
-    folder_ = fs::temp_directory_path() /
-              ("vistrel-test-" + std::to_string(::getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name());
-    fs::create_directories(folder_);
-  }
-  void TearDown() override { fs::remove_all(folder_); }
   std::string write(const std::string& name, const Bytes& bytes) {
-    std::string path = (folder_ / name).string();
-    std::ofstream(path, std::ios::binary)
-        .write(reinterpret_cast<const char*>(bytes.data()),
-               static_cast<std::streamsize>(bytes.size()));
-    return path;
+    return put(path(name), std::string(bytes.begin(), bytes.end()));
   }
-  fs::path folder_;
 };
 
 TEST(TraceFile, RecognisesAbiAndScfAtTheStart) {
@@ -99,7 +85,7 @@ TEST(TraceFile, AFailedReadLeavesTheDocumentAlone) {
   EXPECT_EQ(lettersOf(document.shown()), "TTA");
 }
 
-TEST_F(TempFolder, ReadsAFileAndNamesTheDocument) {
+TEST_F(TraceFileOnDisk, ReadsAFileAndNamesTheDocument) {
   std::string path = write("trace.ab1", abiBuilderFor(tinyTrace()).build());
   Chromatogram document;
   std::string name;
@@ -111,7 +97,7 @@ TEST_F(TempFolder, ReadsAFileAndNamesTheDocument) {
   EXPECT_EQ(name, "sample");
 }
 
-TEST_F(TempFolder, FileProblemsHaveTheirMessages) {
+TEST_F(TraceFileOnDisk, FileProblemsHaveTheirMessages) {
   Chromatogram document;
   std::string name;
   LoadError missing = readTraceFile((folder_ / "absent.ab1").string(), false, document, name);
