@@ -1,0 +1,28 @@
+// The command line: a file to open, the Y-scale switches "/s" and "/l", and the placement
+// switches "/a" and "/b" that New Window passes to the instance it starts.
+#pragma once
+
+#include <optional>
+#include <string>
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+#include "view/scrolling.h"
+
+namespace vistrel {
+
+/// A switch begins with '/'. On POSIX an argument that names an existing file or folder is a
+/// path, never a switch, so that absolute paths work.
+bool isSwitch(const std::string& argument);
+
+/// The placement an argument asks for when it follows a Y-scale switch: longer than two
+/// characters, 'a' as its second character for the bottom edge and any other for the top edge,
+/// the screen row read from its third character on.
+std::optional<Placement> placementSwitch(const std::string& argument);
+
+/// With the window created: applies the Y-scale and placement switches (or the stored Y scale,
+/// which gives the window the height its layout needs) and loads the file the first argument
+/// names, when it exists and is no folder.
+void applyCommandLine(AppState& app, Platform& platform);
+
+}  // namespace vistrel

@@ -1,0 +1,177 @@
+// Command dispatch and menu state.
+#include "app/commands.h"
+
+#include "app/load_flow.h"
+#include "app/new_window.h"
+#include "output/save_commands.h"
+#include "view/scrolling.h"
+
+namespace vistrel {
+
+namespace {
+
+void chooseColours(AppState& app, Platform& platform) {
+  ViewSettings& s = app.settings;
+  auto chosen = platform.chooseColours({s.colourG, s.colourA, s.colourT, s.colourC, s.colourN});
+  if (!chosen) return;
+  std::int32_t* fields[] = {&s.colourG, &s.colourA, &s.colourT, &s.colourC, &s.colourN};
+  for (int i = 0; i < 5; ++i) {
+    // A list left without a selection keeps its colour.
+    if ((*chosen)[i] >= 0 && (*chosen)[i] < kColourCount) *fields[i] = (*chosen)[i];
+  }
+  recomputeChannelColours(app.document, s);
+  platform.invalidate(app.view.traceRect());
+}
+
+void showHelp(Platform& platform) {
+  if (!platform.showHelp()) {
+    platform.showMessage("Could not run Windows Help", MessageIcon::Stop, MessageOwner::MainWindow);
+  }
+}
+
+}  // namespace
+
+void executeCommand(AppState& app, Platform& platform, int id) {
+  if (id >= kPrintXZoomFirst && id <= kPrintXZoomLast) {
+    app.settings.printXZoom = id - 109;
+    return;
+  }
+  if (id >= kPrintYZoomFirst && id <= kPrintYZoomLast) {
+    app.settings.printYZoom = id - kPrintYZoomFirst;
+    return;
+  }
+  if (id >= kXZoomFirst && id <= kXZoomLast) {
+    setXZoom(app, platform, id - 306);
+    return;
+  }
+  if (id >= kYZoomFirst && id <= kYZoomLast) {
+    setYZoom(app, platform, id - kYZoomFirst);
+    return;
+  }
+  const bool loaded = app.document.loaded;
+  switch (id) {
+    case kOpen:
+      loadTrace(app, platform, true);
+      break;
+    case kSave:
+      if (app.document.isScf) saveDocument(app, platform, false);
+      break;
+    case kSaveAs:
+      if (loaded) saveDocument(app, platform, true);
+      break;
+    case kExport:
+      if (loaded) exportSequenceCommand(app, platform);
+      break;
+    case kExportRawData:
+      if (loaded) exportRawDataCommand(app, platform);
+      break;
+    case kNewWindow:
+      openNewWindow(app, platform);
+      break;
+    case kExit:
+      platform.closeWindow();
+      break;
+    case kYScaleSmall:
+      setYScale(app, platform, true);
+      break;
+    case kYScaleLarge:
+      setYScale(app, platform, false);
+      break;
+    case kFitToWindow:
+      fitToWindow(app, platform);
+      break;
+    case kFontSmall:
+      setFontSize(app, platform, false);
+      break;
+    case kFontLarge:
+      setFontSize(app, platform, true);
+      break;
+    case kColours:
+      chooseColours(app, platform);
+      break;
+    case kHelpContents:
+      showHelp(platform);
+      break;
+    case kAbout:
+      platform.showAbout();
+      break;
+    default:
+      break;  // printing and editing have no handler yet
+  }
+}
+
+bool copySubmenuEnabled(const AppState& app) {
+  return app.document.loaded;
+}
+
+MenuItemState menuItemState(const AppState& app, int id) {
+  const ViewSettings& s = app.settings;
+  const bool loaded = app.document.loaded;
+  const bool browsing = loaded && s.xZoomMode != kFit;
+  if (id >= kPrintXZoomFirst && id <= kPrintXZoomLast) return {true, s.printXZoom == id - 109};
+  if (id >= kPrintYZoomFirst && id <= kPrintYZoomLast) {
+    return {true, s.printYZoom == id - kPrintYZoomFirst};
+  }
+  if (id >= kYZoomFirst && id <= kYZoomLast) return {true, s.yZoom == id - kYZoomFirst};
+  if (id >= kXZoomFirst && id <= kXZoomLast) {
+    const int value = id - 306;
+    const bool checked = value >= 0 ? s.xZoomMode == kMagnify && s.xZoomLevel == value
+                                    : s.xZoomMode == kReduce && s.xZoomLevel == -value;
+    return {true, checked};
+  }
+  switch (id) {
+    case kSave:
+      return {app.document.isScf, false};
+    case kSaveAs:
+    case kExport:
+    case kExportRawData:
+    case kPrint:
+    case kCopyPlainText:
+    case kCopyFasta:
+      return {loaded, false};
+    case kUndo:
+      return {loaded && app.edit.undoCount != 0, false};
+    case kReverseComplement:
+      return {loaded, app.edit.reverseComplemented == 1};
+    case kNextN:
+    case kNextRedundant:
+      return {browsing, false};
+    case kFind:
+      return {browsing && !app.findDialogOpen, false};
+    case kYScaleSmall:
+      return {true, s.traceHeight() == 100};
+    case kYScaleLarge:
+      return {true, s.traceHeight() == 200};
+    case kFitToWindow:
+      return {true, s.xZoomMode == kFit};
+    case kFontSmall:
+      return {true, s.largeFonts == 0};
+    case kFontLarge:
+      return {true, s.largeFonts != 0};
+    case kContinuousEdit:
+      return {true, s.continuousEdit != 0};
+    case kOriginalSequence:
+      return {!app.document.isScf, s.showOriginalSequence == 1};
+    case kEditedSequence:
+      return {!app.document.isScf, s.showOriginalSequence == 0};
+    default:
+      return {true, false};
+  }
+}
+
+bool closeRequested(AppState& app, Platform& platform) {
+  return settleUnsavedChanges(app, platform);
+}
+
+void windowDestroyed(AppState& app, Platform& platform) {
+  platform.closeHelp();
+  if (platform.isMinimized()) {
+    writeSettings(app.settings, platform.settingsPath(), nullptr);
+  } else {
+    const Rect outer = platform.windowRect();
+    writeSettings(app.settings, platform.settingsPath(), &outer);
+  }
+  platform.quit();
+}
+
+}  // namespace vistrel

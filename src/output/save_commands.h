@@ -1,0 +1,26 @@
+// The File commands that write the document out (Save, Save As, Export, Export Raw Data) with
+// their dialogs and messages, and the prompt that guards unsaved changes.
+#pragma once
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+
+namespace vistrel {
+
+/// Save writes to the document's own file; Save As asks for a name first. False when cancelled
+/// or failed (after its message).
+bool saveDocument(AppState& app, Platform& platform, bool saveAs);
+
+/// Export of the sequence as text or FASTA; the chosen format is remembered.
+bool exportSequenceCommand(AppState& app, Platform& platform);
+
+bool exportRawDataCommand(AppState& app, Platform& platform);
+
+/// The text of the save-changes prompt.
+std::string saveChangesText(const Chromatogram& document);
+
+/// Before unsaved changes would be lost: asks whether to save, export, discard or cancel, and
+/// does what was chosen. True when the caller may go on.
+bool settleUnsavedChanges(AppState& app, Platform& platform);
+
+}  // namespace vistrel

@@ -1,0 +1,161 @@
+// The only way the core reaches the outside world: windows, drawing, dialogs, the scroll bar,
+// the clipboard, the settings file, other processes and help. The desktop program implements it
+// over Qt; the tests implement it with a fake that records every request.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "document/chromatogram.h"
+
+namespace vistrel {
+
+struct Rect {
+  int left = 0;
+  int top = 0;
+  int right = 0;
+  int bottom = 0;
+  int width() const { return right - left; }
+  int height() const { return bottom - top; }
+  friend bool operator==(const Rect&, const Rect&) = default;
+};
+
+struct Point {
+  int x = 0;
+  int y = 0;
+  friend bool operator==(const Point&, const Point&) = default;
+};
+
+/// A font by its family and its character (em) height in pixels.
+struct FontSpec {
+  enum Family { Serif, FixedPitch };
+  Family family = Serif;
+  int pixelHeight = 12;
+  friend bool operator==(const FontSpec&, const FontSpec&) = default;
+};
+
+struct FontMetrics {
+  int height = 0;  ///< full cell height
+  int averageCharWidth = 0;
+};
+
+/// Drawing on a screen or printer page, in device pixels. A line covers its start point and
+/// not its end point; a filled rectangle covers its left and top edges and not its right and
+/// bottom ones; text is placed by its top-left corner.
+class Canvas {
+ public:
+  virtual ~Canvas() = default;
+  virtual void fillRect(const Rect& area, Rgb colour) = 0;
+  virtual void drawLine(Point from, Point to, Rgb colour) = 0;
+  /// Joined one-pixel lines through `count` points.
+  virtual void drawPolyline(const Point* points, std::size_t count, Rgb colour) = 0;
+  /// Draws `text` (bytes as the document holds them) with its cell filled in `background`, or
+  /// transparent without one.
+  virtual void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
+                        std::optional<Rgb> background) = 0;
+  virtual int textWidth(std::string_view text, const FontSpec& font) = 0;
+};
+
+enum class MessageIcon { Stop, Exclamation };
+
+/// How a message box is shown: with the main window as owner and the caption "Vistrel", or
+/// without an owner and without a caption of its own.
+enum class MessageOwner { MainWindow, None };
+
+/// The answers of the save-changes prompt, by the results of its buttons.
+enum class PromptAnswer { Save = 102, Export = 104, DontSave = 7, Cancel = 2 };
+
+struct FileFilter {
+  std::string name;     ///< "SCF file"
+  std::string pattern;  ///< "*.scf"
+};
+
+/// A save dialog: title, filters and the one selected at first (0-based). The dialog confirms
+/// before replacing an existing file and appends no extension.
+struct SaveDialog {
+  std::string title;
+  std::vector<FileFilter> filters;
+  int selectedFilter = 0;
+};
+
+struct SaveChoice {
+  std::string path;
+  int filter = 0;  ///< the filter chosen (0-based)
+};
+
+enum class ScrollAction { LineLeft, LineRight, PageLeft, PageRight, ThumbPosition };
+
+enum class CursorShape { Arrow, IBeam, Wait };
+
+/// Result of starting another instance of this program.
+enum class StartResult { Started, NotFound, NoMemory, Failed };
+
+class Platform {
+ public:
+  virtual ~Platform() = default;
+
+  // Messages and sounds.
+  virtual void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) = 0;
+  virtual void beep() = 0;
+
+  // Dialogs. Each returns nothing when the user cancels.
+  /// The open dialog: one or more full paths.
+  virtual std::vector<std::string> chooseFilesToOpen() = 0;
+  virtual std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) = 0;
+  /// The save-changes prompt with its text; the first button reads "Save As..." when `saveAs`.
+  virtual PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) = 0;
+  /// The Colours dialog over the indices of G, A, T, C and N; the new indices on OK.
+  virtual std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) = 0;
+  virtual void showAbout() = 0;
+
+  // The client area (the view) and the window around it.
+  virtual void invalidate(const Rect& area) = 0;
+  /// Shifts the pixels of `area` by `dx` and invalidates the strip that it uncovers.
+  virtual void scroll(int dx, const Rect& area) = 0;
+  /// Paints what is invalid now rather than later.
+  virtual void updateNow() = 0;
+  virtual void setWindowTitle(const std::string& title) = 0;
+  virtual void setCursor(CursorShape shape) = 0;
+  /// The window's outer rectangle in screen coordinates, and moving it there.
+  virtual Rect windowRect() = 0;
+  virtual void moveWindow(const Rect& outer) = 0;
+  virtual Rect clientRect() = 0;
+  virtual bool isMinimized() = 0;
+  virtual int screenHeight() = 0;
+  /// The desktop's work area, where windows are placed.
+  virtual Rect desktopRect() = 0;
+
+  // The horizontal scroll bar.
+  virtual void setScrollRange(int maximum, bool redraw) = 0;
+  virtual void setScrollPosition(int position, bool redraw) = 0;
+  virtual void enableScrollBar(bool enabled) = 0;
+
+  // Fonts, measured on the screen.
+  virtual FontMetrics measureFont(const FontSpec& font) = 0;
+
+  /// The colours of the menu bar, used behind the info band.
+  virtual Rgb menuColour() = 0;
+  virtual Rgb menuTextColour() = 0;
+
+  // Services.
+  virtual void setClipboardText(const std::string& text) = 0;
+  /// Where the settings file lives.
+  virtual std::string settingsPath() = 0;
+  /// Starts this program again with `arguments` (without the program itself).
+  virtual StartResult startInstance(const std::vector<std::string>& arguments) = 0;
+  /// Shows the help contents; false when help cannot be shown.
+  virtual bool showHelp() = 0;
+  virtual void closeHelp() = 0;
+  /// Delivers `command` to the main window later, after the current event.
+  virtual void postCommand(int command) = 0;
+  /// Asks the main window to close, later, as the window manager would.
+  virtual void closeWindow() = 0;
+  /// Ends the event loop once the current event is handled.
+  virtual void quit() = 0;
+};
+
+}  // namespace vistrel

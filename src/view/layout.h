@@ -1,0 +1,48 @@
+// The rows of the view and the mapping between samples and pixels under the zoom settings.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/platform.h"
+#include "view/settings.h"
+
+namespace vistrel {
+
+/// The four fonts of the view and the metrics the layout is built from.
+struct ViewLayout {
+  FontSpec titleFont{FontSpec::Serif, 30};
+  FontSpec creditFont{FontSpec::Serif, 11};
+  FontSpec infoFont{FontSpec::Serif, 14};
+  FontSpec baseFont{FontSpec::FixedPitch, 12};
+  int titleFontHeight = 0;
+  int creditFontHeight = 0;
+  int infoFontHeight = 0;
+  int baseFontHeight = 0;
+  int baseCharWidth = 0;
+
+  int numberRowTop() const { return infoFontHeight + 4; }
+  int letterRowTop() const { return numberRowTop() + baseFontHeight + 3; }
+  int traceTop() const { return numberRowTop() + 2 * baseFontHeight + 6; }
+  int baseline(int traceHeight) const { return traceTop() + traceHeight - 1; }
+  /// The client height the layout needs: the window is sized to it.
+  int neededClientHeight(int traceHeight) const { return traceTop() + traceHeight + 8; }
+};
+
+/// Measures the title and credit fonts, and the info and base fonts for `largeFonts`.
+void createFonts(ViewLayout& layout, Platform& platform, bool largeFonts);
+/// (Re)creates only the info and base fonts, for the Font Size command.
+void createViewFonts(ViewLayout& layout, Platform& platform, bool largeFonts);
+
+/// Samples across `clientWidth`: shifted by the level, or times it in fit mode.
+int visibleSpan(const ViewSettings& settings, int clientWidth);
+
+/// The x pixel of sample `p` with `scrollPos` at the left edge.
+int sampleToX(const ViewSettings& settings, int scrollPos, int p);
+
+/// The sample offset from `scrollPos` of the pixel column `x`.
+int xToSampleOffset(const ViewSettings& settings, int x);
+
+/// The height in pixels of sample value `v` (read as signed 16-bit), cut to `traceHeight`.
+int sampleHeight(const ViewSettings& settings, std::uint16_t v);
+
+}  // namespace vistrel

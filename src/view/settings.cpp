@@ -1,0 +1,165 @@
+// Settings: defaults, the limits applied on reading, and the order of writing.
+#include "view/settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <filesystem>
+
+#include "platform/files.h"
+#include "view/ini_file.h"
+
+namespace vistrel {
+
+const std::array<const char*, kColourCount> kColourNames{
+    "Red", "Green", "Blue", "Yellow", "Violet", "Cyan", "Brown", "Gray", "Black"};
+
+namespace {
+
+constexpr const char* kOptions = "Options";
+constexpr const char* kWindow = "Window";
+
+/// A colour index outside the table falls back to the key's default.
+int colourIndex(const IniFile& ini, const char* key, int fallback) {
+  int v = ini.readInt(kOptions, key, fallback);
+  return v >= 0 && v < kColourCount ? v : fallback;
+}
+
+}  // namespace
+
+Rgb ViewSettings::letterColour(std::uint8_t letter) const {
+  int index = kOtherBaseColour;
+  switch (std::toupper(letter < 128 ? letter : 0)) {
+    case 'G':
+      index = colourG;
+      break;
+    case 'A':
+      index = colourA;
+      break;
+    case 'T':
+      index = colourT;
+      break;
+    case 'C':
+      index = colourC;
+      break;
+    case 'N':
+      index = colourN;
+      break;
+    default:
+      break;
+  }
+  return colourTable[static_cast<std::size_t>(index)];
+}
+
+int ViewSettings::channelColourIndex(char letter) const {
+  switch (letter) {
+    case 'A':
+      return colourA;
+    case 'C':
+      return colourC;
+    case 'G':
+      return colourG;
+    case 'T':
+      return colourT;
+    default:
+      return -1;
+  }
+}
+
+void applyXZoomValue(ViewSettings& settings, int value) {
+  if (value >= 0) {
+    settings.xZoomMode = kMagnify;
+    settings.xZoomLevel = value;
+    settings.scrollStep = 16 >> value;
+  } else if (value >= -2) {
+    settings.xZoomMode = kReduce;
+    settings.xZoomLevel = -value;
+    settings.scrollStep = 16 << -value;
+  } else {
+    settings.xZoomMode = kFit;
+  }
+}
+
+int xZoomValue(const ViewSettings& settings) {
+  switch (settings.xZoomMode) {
+    case kMagnify:
+      return settings.xZoomLevel;
+    case kReduce:
+      return -settings.xZoomLevel;
+    default:
+      return -3;
+  }
+}
+
+ViewSettings readSettings(const std::string& path, int desktopWidth) {
+  IniFile ini;
+  Block text;
+  if (readWholeFile(path, text).status == FileReadStatus::Ok) {
+    ini.parse(std::string(reinterpret_cast<const char*>(text.data()), text.size()));
+  }
+  ViewSettings s;
+  s.colourG = colourIndex(ini, "G color", 8);
+  s.colourA = colourIndex(ini, "A color", 1);
+  s.colourT = colourIndex(ini, "T color", 0);
+  s.colourC = colourIndex(ini, "C color", 2);
+  s.colourN = colourIndex(ini, "N color", 4);
+  s.printXZoom = std::clamp(ini.readInt(kOptions, "Print X Zoom", 0), -2, 2);
+  // Taken as unsigned, so a negative value is above 6 as well.
+  s.printYZoom = static_cast<unsigned>(ini.readInt(kOptions, "Print Y Zoom", 0)) > 6u
+                     ? 6
+                     : ini.readInt(kOptions, "Print Y Zoom", 0);
+  int exportFormat = ini.readInt(kOptions, "Export Format", 1);
+  s.exportFormat = exportFormat < 0 ? 1 : std::min(exportFormat, 1);
+  int xZoom = ini.readInt(kOptions, "X Zoom", 0);
+  applyXZoomValue(s, xZoom > 2 ? 0 : xZoom);
+  s.yScaleShift = ini.readInt(kOptions, "Y scale", 3);
+  int yZoom = ini.readInt(kOptions, "Y Zoom", 0);
+  s.yZoom = yZoom < 0 ? 0 : std::min(yZoom, 6);
+  s.largeFonts = ini.readInt(kOptions, "Large fonts", 0) != 0 ? 1 : 0;
+  s.continuousEdit = ini.readInt(kOptions, "Continuous edit", 0);
+  s.showOriginalSequence = ini.readInt(kOptions, "Original Sequence", 0);
+  s.windowLeft = ini.readInt(kWindow, "winposX", 0);
+  s.windowTop = ini.readInt(kWindow, "winposY", 0);
+  s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);
+  return s;
+}
+
+void writeSettings(const ViewSettings& s, const std::string& path, const Rect* placement) {
+  IniFile ini;
+  Block text;
+  if (readWholeFile(path, text).status == FileReadStatus::Ok) {
+    ini.parse(std::string(reinterpret_cast<const char*>(text.data()), text.size()));
+  }
+  ini.writeInt(kOptions, "G color", s.colourG);
+  ini.writeInt(kOptions, "A color", s.colourA);
+  ini.writeInt(kOptions, "T color", s.colourT);
+  ini.writeInt(kOptions, "C color", s.colourC);
+  ini.writeInt(kOptions, "N color", s.colourN);
+  if (placement != nullptr) {
+    ini.writeInt(kWindow, "winposX", placement->left);
+    ini.writeInt(kWindow, "winposY", placement->top);
+    ini.writeInt(kWindow, "winsizeX", placement->width());
+  }
+  ini.writeInt(kOptions, "Print X Zoom", s.printXZoom);
+  ini.writeInt(kOptions, "Print Y Zoom", s.printYZoom);
+  ini.writeInt(kOptions, "X Zoom", xZoomValue(s));
+  ini.writeInt(kOptions, "Y scale", s.yScaleShift);
+  ini.writeInt(kOptions, "Y Zoom", s.yZoom);
+  ini.writeInt(kOptions, "Continuous edit", s.continuousEdit);
+  ini.writeInt(kOptions, "Large fonts", s.largeFonts);
+  ini.writeInt(kOptions, "Original Sequence", s.showOriginalSequence);
+  ini.writeInt(kOptions, "Export Format", s.exportFormat);
+  std::string out = ini.text();
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  int code = 0;
+  (void)writeWholeFile(path, out.data(), out.size(), code);
+}
+
+void recomputeChannelColours(Chromatogram& document, const ViewSettings& settings) {
+  for (TraceChannel& channel : document.channels) {
+    int index = settings.channelColourIndex(channel.letter);
+    if (index >= 0) channel.colour = settings.colourTable[static_cast<std::size_t>(index)];
+  }
+}
+
+}  // namespace vistrel

@@ -1,0 +1,78 @@
+// The display and output options that survive from one run to the next, the nine named
+// colours they index, and the settings file that keeps them.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+#include "document/chromatogram.h"
+#include "platform/platform.h"
+
+namespace vistrel {
+
+inline constexpr int kColourCount = 9;
+inline constexpr int kBlack = 8;
+/// The colour index of every base letter other than G, A, T, C and N.
+inline constexpr int kOtherBaseColour = kBlack;
+inline constexpr Rgb kScreenGreen{0, 191, 0};
+
+/// "Red", "Green", ... "Black": the names of the colour table, in index order.
+extern const std::array<const char*, kColourCount> kColourNames;
+
+enum XZoomMode { kMagnify = 0, kReduce = 1, kFit = 2 };
+
+struct ViewSettings {
+  std::int32_t colourG = 8;
+  std::int32_t colourA = 1;
+  std::int32_t colourT = 0;
+  std::int32_t colourC = 2;
+  std::int32_t colourN = 4;
+  std::int32_t printXZoom = 0;
+  std::int32_t printYZoom = 0;
+  std::int32_t exportFormat = 1;
+  std::int32_t xZoomMode = kMagnify;
+  std::int32_t xZoomLevel = 0;
+  std::int32_t scrollStep = 16;
+  std::int32_t yScaleShift = 3;
+  std::int32_t yZoom = 0;
+  std::int32_t largeFonts = 0;
+  std::int32_t continuousEdit = 0;
+  std::int32_t showOriginalSequence = 0;
+  // Window placement, used when the main window is created.
+  std::int32_t windowLeft = 0;
+  std::int32_t windowTop = 0;
+  std::int32_t windowWidth = 0;
+
+  /// Red, Green, Blue, Yellow, Violet, Cyan, Brown, Gray, Black. Writable: printing swaps a
+  /// brighter green in for the page.
+  std::array<Rgb, kColourCount> colourTable{Rgb{255, 0, 0},   kScreenGreen,       Rgb{0, 0, 255},
+                                            Rgb{191, 191, 0}, Rgb{255, 0, 255},   Rgb{0, 255, 255},
+                                            Rgb{127, 0, 0},   Rgb{127, 127, 127}, Rgb{0, 0, 0}};
+
+  int traceHeight() const { return yScaleShift == 4 ? 100 : 200; }
+  /// The colour of a base letter (folded to upper case for the choice).
+  Rgb letterColour(std::uint8_t letter) const;
+  /// The colour index chosen for 'A', 'C', 'G' or 'T', or -1 for any other letter.
+  int channelColourIndex(char letter) const;
+};
+
+/// Sets the zoom fields from an "X Zoom" value: 0 to 2 magnify, -1 and -2 reduce, below fit.
+void applyXZoomValue(ViewSettings& settings, int value);
+/// The "X Zoom" value that stands for the current zoom.
+int xZoomValue(const ViewSettings& settings);
+
+/// Reads the settings file at `path` (missing or unreadable: every default). `desktopWidth`
+/// is the default window width.
+ViewSettings readSettings(const std::string& path, int desktopWidth);
+
+/// Writes every setting back into the file at `path`, keeping its other lines. The placement
+/// is written only when `placement` is given (a minimized window keeps the stored one).
+/// Failures pass silently.
+void writeSettings(const ViewSettings& settings, const std::string& path, const Rect* placement);
+
+/// Each channel whose letter is A, C, G or T takes the colour chosen for that letter; any other
+/// channel keeps its colour.
+void recomputeChannelColours(Chromatogram& document, const ViewSettings& settings);
+
+}  // namespace vistrel

@@ -1,0 +1,176 @@
+// The view's painting. Only the samples and bases whose columns a paint request covers are
+// drawn, so that a line scroll, which repaints a narrow strip, stays cheap.
+#include "view/trace_view.h"
+
+#include <vector>
+
+#include "view/layout.h"
+
+namespace vistrel {
+
+const std::array<const char*, 6> kCreditLines{
+    "A viewer and editor of DNA sequencing chromatograms",
+    "for ABI trace files and SCF files of versions 1 to 3",
+    "Written in C++ with Qt",
+    "Copyright (c) 2026 The Vistrel developers",
+    "Released under the MIT licence",
+    "Open a trace file with File > Open (Ctrl+O)"};
+
+namespace {
+
+constexpr const char kProductName[] = "Vistrel";
+constexpr std::array<Rgb, 7> kTitleColours{Rgb{0, 0, 0},   Rgb{255, 0, 0}, Rgb{0, 255, 0},
+                                           Rgb{0, 0, 255}, Rgb{0, 0, 0},   Rgb{255, 0, 0},
+                                           Rgb{0, 255, 0}};
+constexpr int kInfoSpacing = 20;
+
+int centred(Canvas& canvas, int clientWidth, const char* text, const FontSpec& font) {
+  int x = (clientWidth - canvas.textWidth(text, font)) / 2;
+  return x < 0 ? 0 : x;
+}
+
+void paintStartScreen(const AppState& app, Canvas& canvas) {
+  const ViewLayout& l = app.view.layout;
+  const int width = app.view.clientWidth;
+  int sum = 0;
+  for (int i = 0; i < 7; ++i) sum += canvas.textWidth({kProductName + i, 1}, l.titleFont);
+  int x = (width - sum) / 2;
+  if (x < 0) x = 0;
+  int y = (app.view.clientHeight - l.titleFontHeight - l.infoFontHeight - 7 * l.creditFontHeight -
+           l.creditFontHeight / 2) /
+          2;
+  if (y < 0) y = 0;
+  for (int i = 0; i < 7; ++i) {
+    std::string_view letter(kProductName + i, 1);
+    canvas.drawText({x, y}, letter, l.titleFont, kTitleColours[i], kWhite);
+    x += canvas.textWidth(letter, l.titleFont);
+  }
+  y += l.titleFontHeight + l.creditFontHeight / 2;
+  canvas.drawText({centred(canvas, width, kVersionLine, l.infoFont), y}, kVersionLine, l.infoFont,
+                  kBlackColour, kWhite);
+  y += l.infoFontHeight + l.creditFontHeight;
+  for (const char* line : kCreditLines) {
+    canvas.drawText({centred(canvas, width, line, l.creditFont), y}, line, l.creditFont,
+                    kBlackColour, kWhite);
+    y += l.creditFontHeight;
+  }
+}
+
+void paintInfoBand(const AppState& app, Platform& platform, Canvas& canvas) {
+  const ViewLayout& l = app.view.layout;
+  const int width = app.view.clientWidth;
+  const int bandBottom = l.infoFontHeight + 2;
+  canvas.fillRect({0, 0, width, bandBottom}, platform.menuColour());
+  canvas.drawLine({0, 0}, {width, 0}, kBlackColour);
+  canvas.drawLine({0, bandBottom}, {width, bandBottom}, kBlackColour);
+  const Rgb text = platform.menuTextColour();
+  const Chromatogram& d = app.document;
+  int x = 2;
+  for (const std::string* line : {&d.fileInfoText, &d.sampleNameText, &d.runEndedText}) {
+    canvas.drawText({x, 1}, *line, l.infoFont, text, std::nullopt);
+    x += canvas.textWidth(*line, l.infoFont) + kInfoSpacing;
+  }
+}
+
+void paintTraces(const AppState& app, Canvas& canvas, int first, int last) {
+  const Chromatogram& d = app.document;
+  const ViewSettings& s = app.settings;
+  const int scrollPos = app.view.scrollPos;
+  const int baseline = app.view.layout.baseline(s.traceHeight());
+  // One sample before the first column, when there is one, so the line enters from the left.
+  const int start = first > 0 || scrollPos > 0 ? first - 1 : first;
+  std::vector<Point> points;
+  for (int c = 0; c < 4; ++c) {
+    const int count = d.channels[c].sampleCount;
+    points.clear();
+    for (int j = start; j <= last + 1 && scrollPos + j < count; ++j) {
+      const int p = scrollPos + j;
+      points.push_back({sampleToX(s, scrollPos, p), baseline - sampleHeight(s, d.sample(c, p))});
+    }
+    if (!points.empty()) canvas.drawPolyline(points.data(), points.size(), d.channels[c].colour);
+  }
+}
+
+void paintBaseRow(const AppState& app, Canvas& canvas, int first, int last) {
+  const Chromatogram& d = app.document;
+  const ViewSettings& s = app.settings;
+  const ViewLayout& l = app.view.layout;
+  const BaseCalls& calls = d.shown();
+  const int scrollPos = app.view.scrollPos;
+  const int margin = 2 * l.baseCharWidth;  // a character width counted as samples
+  // Letters past `baseCount` do not exist, whatever the peak count says.
+  const int bases = std::min(calls.baseCount, calls.peakCount);
+  int i = 0;
+  while (i < bases && calls.peak(i) < scrollPos + first - margin) ++i;
+  if (i > 0) --i;
+  const int numberStep = s.xZoomMode == kMagnify ? 10 : 50;
+  for (; i < bases && calls.peak(i) < scrollPos + last + margin; ++i) {
+    const int x = sampleToX(s, scrollPos, calls.peak(i));
+    const std::uint8_t letter = calls.base(i);
+    const Rgb background = i == app.edit.selectedBase ? kSelectionGrey : kWhite;
+    canvas.drawText({x - l.baseCharWidth / 2, l.letterRowTop()},
+                    {reinterpret_cast<const char*>(&letter), 1}, l.baseFont, s.letterColour(letter),
+                    background);
+    const int n = i + 1;
+    if (n % numberStep == 0) {
+      const std::string number = std::to_string(n);
+      const int numberWidth = l.baseCharWidth * static_cast<int>(number.size());
+      canvas.drawText({x - numberWidth / 2, l.numberRowTop()}, number, l.baseFont, kBlackColour,
+                      kWhite);
+    }
+  }
+}
+
+void paintCaretAndTick(const AppState& app, Canvas& canvas) {
+  const ViewSettings& s = app.settings;
+  const ViewLayout& l = app.view.layout;
+  if (app.edit.insertCaret != 0) {
+    const int x = sampleToX(s, app.view.scrollPos, app.edit.insertCaret);
+    const int width = s.xZoomMode == kMagnify ? 1 << s.xZoomLevel : 1;
+    canvas.fillRect({x, l.letterRowTop(), x + width, l.numberRowTop() + 2 * l.baseFontHeight + 4},
+                    kCaretGrey);
+  }
+  if (app.edit.positionTickX >= 0) {
+    const int t = app.edit.positionTickX;
+    const int y0 = l.numberRowTop() + l.baseFontHeight;
+    canvas.drawLine({t, y0}, {t, y0 + 4}, kBlackColour);
+    canvas.drawLine({t - 1, y0 + 2}, {t + 2, y0 + 2}, kBlackColour);
+  }
+}
+
+}  // namespace
+
+Rect numberRow(const AppState& app) {
+  const ViewLayout& l = app.view.layout;
+  return {0, l.numberRowTop(), app.view.clientWidth, l.numberRowTop() + l.baseFontHeight};
+}
+
+Rect letterRow(const AppState& app) {
+  const ViewLayout& l = app.view.layout;
+  return {0, l.numberRowTop() + l.baseFontHeight, app.view.clientWidth,
+          l.numberRowTop() + 2 * l.baseFontHeight + 4};
+}
+
+void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Rect& area) {
+  if (!app.document.loaded) {
+    paintStartScreen(app, canvas);
+    return;
+  }
+  const ViewLayout& l = app.view.layout;
+  const ViewSettings& s = app.settings;
+  if (area.top <= l.infoFontHeight + 1) paintInfoBand(app, platform, canvas);
+  const int first = xToSampleOffset(s, area.left);
+  const int last = xToSampleOffset(s, area.right);
+  if (l.traceTop() <= area.bottom) {
+    paintTraces(app, canvas, first, last);
+    const int baseline = l.baseline(s.traceHeight());
+    canvas.drawLine({0, baseline}, {app.view.clientWidth, baseline}, kBlackColour);
+  }
+  if (s.xZoomMode != kFit && area.bottom > l.numberRowTop() &&
+      area.top <= l.numberRowTop() + 2 * l.baseFontHeight + 3) {
+    paintBaseRow(app, canvas, first, last);
+    paintCaretAndTick(app, canvas);
+  }
+}
+
+}  // namespace vistrel

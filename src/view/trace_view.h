@@ -1,0 +1,28 @@
+// Painting the client area: the start screen, or the info band, traces, baseline, base numbers
+// and letters, caret and position tick of the loaded document.
+#pragma once
+
+#include <array>
+#include <string>
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+
+namespace vistrel {
+
+inline constexpr const char* kVersionLine = "Version 1.45 (32-bit)";
+extern const std::array<const char*, 6> kCreditLines;
+
+inline constexpr Rgb kWhite{255, 255, 255};
+inline constexpr Rgb kBlackColour{0, 0, 0};
+inline constexpr Rgb kSelectionGrey{191, 191, 191};
+inline constexpr Rgb kCaretGrey{64, 64, 64};
+
+/// Draws everything of the view that intersects `area`; nothing outside it needs to change.
+void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Rect& area);
+
+/// The rows of the number and letter bands, repainted after edits and moves of the selection.
+Rect numberRow(const AppState& app);
+Rect letterRow(const AppState& app);
+
+}  // namespace vistrel

@@ -1,0 +1,150 @@
+// A platform that records what the core asked of it and answers dialogs from a script, and a
+// canvas that records what was drawn.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace vistrel::testing {
+
+struct RecordedMessage {
+  std::string text;
+  MessageIcon icon;
+  MessageOwner owner;
+};
+
+struct RecordedScroll {
+  int dx;
+  Rect area;
+};
+
+/// Window frame of the fake: 40 pixels above the client area (caption and menu bar) and 16
+/// below it (the scroll bar).
+inline constexpr int kFakeFrameTop = 40;
+inline constexpr int kFakeFrameBottom = 16;
+
+class FakePlatform : public Platform {
+ public:
+  // What the core asked for.
+  std::vector<RecordedMessage> messages;
+  int beeps = 0;
+  std::vector<Rect> invalidated;
+  std::vector<RecordedScroll> scrolls;
+  int updates = 0;
+  std::string title = "Vistrel";
+  std::optional<CursorShape> cursor;
+  int scrollMaximum = 0;
+  int scrollPosition = 0;
+  bool scrollEnabled = true;
+  std::string clipboard;
+  std::vector<std::vector<std::string>> startedInstances;
+  std::vector<int> postedCommands;
+  std::vector<SaveDialog> saveDialogs;
+  std::vector<std::string> prompts;
+  int helpShown = 0;
+  int helpClosed = 0;
+  int closeRequests = 0;
+  int quits = 0;
+
+  // The window.
+  Rect outer{0, 0, 800, 600};
+  bool minimized = false;
+  int screen = 768;
+  Rect desktop{0, 0, 1024, 740};
+  std::string settingsFile;
+
+  // Scripted answers, taken in order; an empty script cancels.
+  std::deque<std::vector<std::string>> openAnswers;
+  std::deque<std::optional<SaveChoice>> saveAnswers;
+  std::deque<PromptAnswer> promptAnswers;
+  std::deque<std::optional<std::array<int, 5>>> colourAnswers;
+  StartResult startResult = StartResult::Started;
+  bool helpAvailable = true;
+
+  void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
+  void beep() override { ++beeps; }
+  std::vector<std::string> chooseFilesToOpen() override;
+  std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
+  PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
+  std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
+  void showAbout() override {}
+  void invalidate(const Rect& area) override { invalidated.push_back(area); }
+  void scroll(int dx, const Rect& area) override { scrolls.push_back({dx, area}); }
+  void updateNow() override { ++updates; }
+  void setWindowTitle(const std::string& text) override { title = text; }
+  void setCursor(CursorShape shape) override { cursor = shape; }
+  Rect windowRect() override { return outer; }
+  void moveWindow(const Rect& to) override { outer = to; }
+  Rect clientRect() override;
+  bool isMinimized() override { return minimized; }
+  int screenHeight() override { return screen; }
+  Rect desktopRect() override { return desktop; }
+  void setScrollRange(int maximum, bool) override { scrollMaximum = maximum; }
+  void setScrollPosition(int position, bool) override { scrollPosition = position; }
+  void enableScrollBar(bool enabled) override { scrollEnabled = enabled; }
+  FontMetrics measureFont(const FontSpec& font) override;
+  Rgb menuColour() override { return {212, 208, 200}; }
+  Rgb menuTextColour() override { return {0, 0, 1}; }
+  void setClipboardText(const std::string& text) override { clipboard = text; }
+  std::string settingsPath() override { return settingsFile; }
+  StartResult startInstance(const std::vector<std::string>& arguments) override;
+  bool showHelp() override;
+  void closeHelp() override { ++helpClosed; }
+  void postCommand(int command) override { postedCommands.push_back(command); }
+  void closeWindow() override { ++closeRequests; }
+  void quit() override { ++quits; }
+
+  /// The fake's font metrics: cell height and average width from the character height.
+  static FontMetrics metricsOf(const FontSpec& font);
+};
+
+struct DrawnText {
+  Point at;
+  std::string text;
+  FontSpec font;
+  Rgb colour;
+  std::optional<Rgb> background;
+};
+
+struct DrawnLine {
+  std::vector<Point> points;  ///< two for a line, more for a polyline
+  Rgb colour;
+};
+
+struct FilledRect {
+  Rect area;
+  Rgb colour;
+};
+
+class RecordingCanvas : public Canvas {
+ public:
+  std::vector<DrawnText> texts;
+  std::vector<DrawnLine> lines;
+  std::vector<FilledRect> fills;
+
+  void fillRect(const Rect& area, Rgb colour) override { fills.push_back({area, colour}); }
+  void drawLine(Point from, Point to, Rgb colour) override {
+    lines.push_back({{from, to}, colour});
+  }
+  void drawPolyline(const Point* points, std::size_t count, Rgb colour) override {
+    lines.push_back({std::vector<Point>(points, points + count), colour});
+  }
+  void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
+                std::optional<Rgb> background) override {
+    texts.push_back({topLeft, std::string(text), font, colour, background});
+  }
+  int textWidth(std::string_view text, const FontSpec& font) override {
+    return static_cast<int>(text.size()) * FakePlatform::metricsOf(font).averageCharWidth;
+  }
+
+  /// The texts drawn in `font`'s family and size, in order.
+  std::vector<DrawnText> textsIn(const FontSpec& font) const;
+  /// The polylines drawn in `colour`.
+  std::vector<DrawnLine> polylinesIn(Rgb colour) const;
+};
+
+}  // namespace vistrel::testing
