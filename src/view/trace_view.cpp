@@ -140,6 +140,13 @@ void paintCaretAndTick(const AppState& app, Canvas& canvas) {
 
 }  // namespace
 
+CursorShape cursorAt(const AppState& app, int y) {
+  const ViewLayout& l = app.view.layout;
+  const bool inLetterRow = y >= l.letterRowTop() && y < l.numberRowTop() + 2 * l.baseFontHeight + 3;
+  return app.document.loaded && app.settings.xZoomMode != kFit && inLetterRow ? CursorShape::IBeam
+                                                                              : CursorShape::Arrow;
+}
+
 Rect numberRow(const AppState& app) {
   const ViewLayout& l = app.view.layout;
   return {0, l.numberRowTop(), app.view.clientWidth, l.numberRowTop() + l.baseFontHeight};

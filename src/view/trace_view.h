@@ -21,6 +21,10 @@ inline constexpr Rgb kCaretGrey{64, 64, 64};
 /// Draws everything of the view that intersects `area`; nothing outside it needs to change.
 void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Rect& area);
 
+/// The mouse cursor over client row `y`: the text I-beam over the letter row of a document
+/// that is not fitted to the window, else the arrow.
+CursorShape cursorAt(const AppState& app, int y);
+
 /// The rows of the number and letter bands, repainted after edits and moves of the selection.
 Rect numberRow(const AppState& app);
 Rect letterRow(const AppState& app);

@@ -1,0 +1,6 @@
+// Vistrel, the desktop viewer and editor of DNA sequencing chromatograms.
+#include "platform/qt/application.h"
+
+int main(int argc, char** argv) {
+  return vistrel::runVistrel(argc, argv);
+}

@@ -1,0 +1,21 @@
+// The menu bar: titles, items with their command ids and accelerators, and submenus.
+#pragma once
+
+#include <vector>
+
+namespace vistrel {
+
+struct MenuEntry {
+  enum Kind { Item, Separator, Submenu };
+  Kind kind = Item;
+  const char* text = "";
+  int command = 0;
+  /// Accelerators, as "Ctrl+O"; the first is the one the menu shows.
+  std::vector<const char*> shortcuts;
+  std::vector<MenuEntry> entries;  ///< of a submenu
+};
+
+/// "&File", "&Edit", "&Options" and "&Help" with their entries, in menu-bar order.
+const std::vector<MenuEntry>& menuTable();
+
+}  // namespace vistrel

@@ -1,0 +1,25 @@
+// The program's own dialogs: the save-changes prompt, Colors and About.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <optional>
+
+#include "platform/platform.h"
+
+namespace vistrel {
+
+PromptAnswer runSaveChangesPrompt(QWidget* owner, const QString& text, bool saveAs);
+
+/// The five lists G, A, T, C and N over the nine colour names; the chosen positions on OK (-1
+/// for a list left without a selection).
+std::optional<std::array<int, 5>> runColoursDialog(QWidget* owner,
+                                                   const std::array<int, 5>& current,
+                                                   const std::array<Rgb, 9>& colours);
+
+void runAboutDialog(QWidget* owner);
+
+/// The program's icon: four coloured peaks over a baseline.
+QIcon programIcon();
+
+}  // namespace vistrel

@@ -1,0 +1,68 @@
+// The main window: the menu bar, the view (the client area) and the horizontal scroll bar under
+// it. Qt's events go to the core, which owns all behaviour.
+#pragma once
+
+#include <QMainWindow>
+#include <QScrollBar>
+#include <map>
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+
+namespace vistrel {
+
+class TraceWidget;
+
+class MainWindow : public QMainWindow {
+ public:
+  explicit MainWindow(AppState& app);
+
+  /// Connects the window to the platform that the core uses; before this no event reaches
+  /// the core.
+  void attach(Platform& platform);
+
+  TraceWidget* view() const { return view_; }
+  QScrollBar* scrollBar() const { return scrollBar_; }
+  /// The action of menu command `command`, or nullptr.
+  QAction* action(int command) const;
+
+  /// Runs a command as its menu item or accelerator does.
+  void dispatch(int command);
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void buildMenus();
+  void refreshMenu(QMenu* menu);
+  void onScrollAction(int action);
+
+  AppState& app_;
+  Platform* platform_ = nullptr;
+  TraceWidget* view_ = nullptr;
+  QScrollBar* scrollBar_ = nullptr;
+  QMenu* copyMenu_ = nullptr;
+  std::map<int, QAction*> actions_;
+};
+
+/// The client area: painting, resizes, the cursor and dropped files.
+class TraceWidget : public QWidget {
+ public:
+  TraceWidget(AppState& app, QWidget* parent);
+  void attach(Platform& platform) { platform_ = &platform; }
+
+ protected:
+  void paintEvent(QPaintEvent* event) override;
+  void resizeEvent(QResizeEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+
+ private:
+  AppState& app_;
+  Platform* platform_ = nullptr;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,95 @@
+// QPainter drawing with the canvas's pixel rules: one-pixel pens, no antialiasing.
+#include "platform/qt/qt_canvas.h"
+
+#include <QFontMetrics>
+#include <QPen>
+#include <QStringDecoder>
+#include <vector>
+
+namespace vistrel {
+
+QColor toQColor(Rgb c) {
+  return QColor(c.red, c.green, c.blue);
+}
+
+QRect toQRect(const Rect& r) {
+  return QRect(r.left, r.top, r.width(), r.height());
+}
+
+Rect fromQRect(const QRect& r) {
+  return {r.left(), r.top(), r.left() + r.width(), r.top() + r.height()};
+}
+
+QString textOf(std::string_view bytes) {
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  QString text = utf8.decode(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+  if (!utf8.hasError()) return text;
+  return QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+}
+
+QFont fontFor(const FontSpec& spec) {
+  QFont font;
+  if (spec.family == FontSpec::FixedPitch) {
+    font.setFamilies({"Courier New", "Liberation Mono", "Cousine", "Courier"});
+    font.setStyleHint(QFont::TypeWriter);
+    font.setFixedPitch(true);
+  } else {
+    font.setFamilies({"Times New Roman", "Liberation Serif", "Tinos", "Times"});
+    font.setStyleHint(QFont::Serif);
+  }
+  font.setPixelSize(spec.pixelHeight);
+  font.setWeight(QFont::Normal);
+  return font;
+}
+
+const QFont& QtCanvas::font(const FontSpec& spec) {
+  auto key = std::make_pair(static_cast<int>(spec.family), spec.pixelHeight);
+  auto found = fonts_.find(key);
+  if (found == fonts_.end()) found = fonts_.emplace(key, fontFor(spec)).first;
+  return found->second;
+}
+
+void QtCanvas::usePen(Rgb colour) {
+  painter_.setPen(QPen(toQColor(colour), 0));
+}
+
+void QtCanvas::fillRect(const Rect& area, Rgb colour) {
+  painter_.fillRect(toQRect(area), toQColor(colour));
+}
+
+void QtCanvas::drawLine(Point from, Point to, Rgb colour) {
+  usePen(colour);
+  // The end point is not part of the line.
+  QPoint end(to.x, to.y);
+  if (from.y == to.y && to.x != from.x) end.rx() += to.x > from.x ? -1 : 1;
+  if (from.x == to.x && to.y != from.y) end.ry() += to.y > from.y ? -1 : 1;
+  painter_.drawLine(QPoint(from.x, from.y), end);
+}
+
+void QtCanvas::drawPolyline(const Point* points, std::size_t count, Rgb colour) {
+  usePen(colour);
+  static_assert(sizeof(Point) == 2 * sizeof(int));
+  std::vector<QPoint> converted(count);
+  for (std::size_t i = 0; i < count; ++i) converted[i] = QPoint(points[i].x, points[i].y);
+  painter_.drawPolyline(converted.data(), static_cast<int>(count));
+}
+
+void QtCanvas::drawText(Point topLeft, std::string_view text, const FontSpec& spec, Rgb colour,
+                        std::optional<Rgb> background) {
+  const QFont& f = font(spec);
+  const QString s = textOf(text);
+  QFontMetrics metrics(f);
+  if (background) {
+    painter_.fillRect(QRect(topLeft.x, topLeft.y, metrics.horizontalAdvance(s), metrics.height()),
+                      toQColor(*background));
+  }
+  painter_.setFont(f);
+  usePen(colour);
+  painter_.drawText(QPoint(topLeft.x, topLeft.y + metrics.ascent()), s);
+}
+
+int QtCanvas::textWidth(std::string_view text, const FontSpec& spec) {
+  return QFontMetrics(font(spec)).horizontalAdvance(textOf(text));
+}
+
+}  // namespace vistrel

@@ -1,0 +1,48 @@
+// The canvas over QPainter, for the screen and (later) the printer, and the conversions between
+// the core's plain values and Qt's.
+#pragma once
+
+#include <QColor>
+#include <QFont>
+#include <QPainter>
+#include <QRect>
+#include <QString>
+#include <map>
+#include <string_view>
+
+#include "platform/platform.h"
+
+namespace vistrel {
+
+QColor toQColor(Rgb colour);
+QRect toQRect(const Rect& r);
+Rect fromQRect(const QRect& r);
+
+/// Bytes from a file or a path as text: UTF-8 when they are valid UTF-8, else Latin-1, so that
+/// every byte shows as some character.
+QString textOf(std::string_view bytes);
+
+/// A serif ("Times") or fixed-pitch ("Courier New") face at the given character height; where
+/// those faces are missing, their metric twins or any face of the kind.
+QFont fontFor(const FontSpec& spec);
+
+class QtCanvas : public Canvas {
+ public:
+  explicit QtCanvas(QPainter& painter) : painter_(painter) {}
+
+  void fillRect(const Rect& area, Rgb colour) override;
+  void drawLine(Point from, Point to, Rgb colour) override;
+  void drawPolyline(const Point* points, std::size_t count, Rgb colour) override;
+  void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
+                std::optional<Rgb> background) override;
+  int textWidth(std::string_view text, const FontSpec& font) override;
+
+ private:
+  const QFont& font(const FontSpec& spec);
+  void usePen(Rgb colour);
+
+  QPainter& painter_;
+  std::map<std::pair<int, int>, QFont> fonts_;
+};
+
+}  // namespace vistrel

@@ -1,0 +1,233 @@
+// Qt services behind the platform interface.
+#include "platform/qt/qt_platform.h"
+
+#include <QApplication>
+#include <QClipboard>
+#include <QDir>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFontMetrics>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QProcess>
+#include <QScreen>
+
+#include "platform/qt/dialogs.h"
+#include "platform/qt/help_text.h"
+#include "platform/qt/qt_canvas.h"
+#include "view/layout.h"
+
+namespace vistrel {
+
+namespace {
+
+Rgb fromQColor(const QColor& c) {
+  return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+          static_cast<std::uint8_t>(c.blue())};
+}
+
+QScreen* screenOf(QWidget& window) {
+  QScreen* screen = window.screen();
+  return screen != nullptr ? screen : QGuiApplication::primaryScreen();
+}
+
+}  // namespace
+
+QtPlatform::QtPlatform(MainWindow& window, AppState& app) : window_(window), app_(app) {}
+
+QtPlatform::~QtPlatform() {
+  delete help_;
+}
+
+void QtPlatform::showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) {
+  const bool owned = owner == MessageOwner::MainWindow;
+  QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning,
+                  owned ? "Vistrel" : "Error", textOf(text), QMessageBox::Ok,
+                  owned ? &window_ : nullptr);
+  box.exec();
+}
+
+void QtPlatform::beep() {
+  QApplication::beep();
+}
+
+std::vector<std::string> QtPlatform::chooseFilesToOpen() {
+  std::vector<std::string> paths;
+  for (const QString& path :
+       QFileDialog::getOpenFileNames(&window_, QString(), QString(), "All files (*)")) {
+    paths.push_back(QFile::encodeName(path).toStdString());
+  }
+  return paths;
+}
+
+std::optional<SaveChoice> QtPlatform::chooseFileToSave(const SaveDialog& spec) {
+  QFileDialog dialog(&window_, QString::fromStdString(spec.title));
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setFileMode(QFileDialog::AnyFile);
+  QStringList filters;
+  for (const FileFilter& f : spec.filters) {
+    filters << QString::fromStdString(f.name + " (" + f.pattern + ")");
+  }
+  dialog.setNameFilters(filters);
+  if (spec.selectedFilter >= 0 && spec.selectedFilter < filters.size()) {
+    dialog.selectNameFilter(filters[spec.selectedFilter]);
+  }
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  const int filter = static_cast<int>(filters.indexOf(dialog.selectedNameFilter()));
+  return SaveChoice{QFile::encodeName(dialog.selectedFiles().front()).toStdString(),
+                    filter < 0 ? 0 : filter};
+}
+
+PromptAnswer QtPlatform::askToSaveChanges(const std::string& text, bool saveAs) {
+  return runSaveChangesPrompt(&window_, textOf(text), saveAs);
+}
+
+std::optional<std::array<int, 5>> QtPlatform::chooseColours(const std::array<int, 5>& current) {
+  return runColoursDialog(&window_, current, app_.settings.colourTable);
+}
+
+void QtPlatform::showAbout() {
+  runAboutDialog(&window_);
+}
+
+void QtPlatform::invalidate(const Rect& area) {
+  window_.view()->update(toQRect(area));
+}
+
+void QtPlatform::scroll(int dx, const Rect& area) {
+  window_.view()->scroll(dx, 0, toQRect(area));
+}
+
+void QtPlatform::updateNow() {
+  window_.view()->repaint();
+}
+
+void QtPlatform::setWindowTitle(const std::string& title) {
+  window_.setWindowTitle(textOf(title));
+}
+
+void QtPlatform::setCursor(CursorShape shape) {
+  switch (shape) {
+    case CursorShape::Arrow:
+      window_.view()->setCursor(Qt::ArrowCursor);
+      break;
+    case CursorShape::IBeam:
+      window_.view()->setCursor(Qt::IBeamCursor);
+      break;
+    case CursorShape::Wait:
+      window_.view()->setCursor(Qt::WaitCursor);
+      break;
+  }
+}
+
+Rect QtPlatform::windowRect() {
+  return fromQRect(window_.frameGeometry());
+}
+
+void QtPlatform::moveWindow(const Rect& outer) {
+  const QRect frame = window_.frameGeometry();
+  const QRect inner = window_.geometry();
+  const int left = inner.left() - frame.left();
+  const int top = inner.top() - frame.top();
+  const int right = frame.right() - inner.right();
+  const int bottom = frame.bottom() - inner.bottom();
+  window_.setGeometry(outer.left + left, outer.top + top, outer.width() - left - right,
+                      outer.height() - top - bottom);
+}
+
+Rect QtPlatform::clientRect() {
+  // From the window's own size, which follows a resize at once, rather than from the view,
+  // whose layout catches up later.
+  const int chrome =
+      window_.menuBar()->sizeHint().height() + window_.scrollBar()->sizeHint().height();
+  return {0, 0, window_.geometry().width(), std::max(window_.geometry().height() - chrome, 0)};
+}
+
+bool QtPlatform::isMinimized() {
+  return window_.isMinimized();
+}
+
+int QtPlatform::screenHeight() {
+  return screenOf(window_)->geometry().height();
+}
+
+Rect QtPlatform::desktopRect() {
+  return fromQRect(screenOf(window_)->availableGeometry());
+}
+
+void QtPlatform::setScrollRange(int maximum, bool) {
+  window_.scrollBar()->setRange(0, maximum);
+  window_.scrollBar()->setPageStep(std::max(visibleSpan(app_.settings, app_.view.clientWidth), 1));
+}
+
+void QtPlatform::setScrollPosition(int position, bool) {
+  window_.scrollBar()->setSliderPosition(position);
+}
+
+void QtPlatform::enableScrollBar(bool enabled) {
+  window_.scrollBar()->setEnabled(enabled);
+}
+
+FontMetrics QtPlatform::measureFont(const FontSpec& font) {
+  QFontMetrics metrics(fontFor(font));
+  return {metrics.height(), metrics.averageCharWidth()};
+}
+
+Rgb QtPlatform::menuColour() {
+  return fromQColor(window_.menuBar()->palette().color(QPalette::Window));
+}
+
+Rgb QtPlatform::menuTextColour() {
+  return fromQColor(window_.menuBar()->palette().color(QPalette::WindowText));
+}
+
+void QtPlatform::setClipboardText(const std::string& text) {
+  QGuiApplication::clipboard()->setText(textOf(text));
+}
+
+std::string QtPlatform::settingsPath() {
+  QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
+  if (folder.isEmpty()) folder = QDir::homePath() + "/.config";
+  return QFile::encodeName(folder + "/vistrel.ini").toStdString();
+}
+
+StartResult QtPlatform::startInstance(const std::vector<std::string>& arguments) {
+  const QString program = QCoreApplication::applicationFilePath();
+  QStringList list;
+  for (const std::string& a : arguments) list << QFile::decodeName(a.c_str());
+  if (QProcess::startDetached(program, list)) return StartResult::Started;
+  return QFileInfo::exists(program) ? StartResult::Failed : StartResult::NotFound;
+}
+
+bool QtPlatform::showHelp() {
+  if (help_ == nullptr) {
+    help_ = new QTextBrowser;
+    help_->setWindowTitle("Vistrel Help");
+    help_->setOpenExternalLinks(true);
+    help_->setHtml(QString::fromUtf8(kHelpHtml));
+    help_->resize(640, 720);
+  }
+  help_->show();
+  help_->raise();
+  help_->activateWindow();
+  return true;
+}
+
+void QtPlatform::closeHelp() {
+  if (help_ != nullptr) help_->close();
+}
+
+void QtPlatform::postCommand(int command) {
+  QMetaObject::invokeMethod(
+      &window_, [this, command] { window_.dispatch(command); }, Qt::QueuedConnection);
+}
+
+void QtPlatform::closeWindow() {
+  QMetaObject::invokeMethod(&window_, "close", Qt::QueuedConnection);
+}
+
+void QtPlatform::quit() {
+  QCoreApplication::quit();
+}
+
+}  // namespace vistrel

@@ -1,0 +1,57 @@
+// The platform interface over Qt, for one main window.
+#pragma once
+
+#include <QPointer>
+#include <QTextBrowser>
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+#include "platform/qt/main_window.h"
+
+namespace vistrel {
+
+class QtPlatform : public Platform {
+ public:
+  QtPlatform(MainWindow& window, AppState& app);
+  ~QtPlatform() override;
+
+  void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
+  void beep() override;
+  std::vector<std::string> chooseFilesToOpen() override;
+  std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
+  PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
+  std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
+  void showAbout() override;
+  void invalidate(const Rect& area) override;
+  void scroll(int dx, const Rect& area) override;
+  void updateNow() override;
+  void setWindowTitle(const std::string& title) override;
+  void setCursor(CursorShape shape) override;
+  Rect windowRect() override;
+  void moveWindow(const Rect& outer) override;
+  Rect clientRect() override;
+  bool isMinimized() override;
+  int screenHeight() override;
+  Rect desktopRect() override;
+  void setScrollRange(int maximum, bool redraw) override;
+  void setScrollPosition(int position, bool redraw) override;
+  void enableScrollBar(bool enabled) override;
+  FontMetrics measureFont(const FontSpec& font) override;
+  Rgb menuColour() override;
+  Rgb menuTextColour() override;
+  void setClipboardText(const std::string& text) override;
+  std::string settingsPath() override;
+  StartResult startInstance(const std::vector<std::string>& arguments) override;
+  bool showHelp() override;
+  void closeHelp() override;
+  void postCommand(int command) override;
+  void closeWindow() override;
+  void quit() override;
+
+ private:
+  MainWindow& window_;
+  AppState& app_;
+  QPointer<QTextBrowser> help_;
+};
+
+}  // namespace vistrel
