@@ -17,13 +17,13 @@ $(RELEASE)/build.ninja:
 
 $(SANITIZE)/build.ninja:
 	cmake -S . -B $(SANITIZE) $(GENERATOR) -DCMAKE_BUILD_TYPE=Debug \
-	  -DCMAKE_CXX_COMPILER=clang++ -DVISTREL_SANITIZE=ON -DVISTREL_FUZZ=ON -DVISTREL_BENCH=OFF
+	  -DCMAKE_CXX_COMPILER=clang++ -DVISTREL_SANITIZE=ON -DVISTREL_FUZZ=ON -DVISTREL_BENCH=OFF -DVISTREL_QT=OFF
 
 build: deps $(RELEASE)/build.ninja
 	cmake --build $(RELEASE)
 
 run: build
-	$(RELEASE)/vistrel-trace dump $(RELEASE)/samples/sample.ab1
+	$(RELEASE)/vistrel $(RELEASE)/samples/sample.ab1
 
 test-data: deps
 	scripts/fetch-test-data

@@ -1,0 +1,218 @@
+// The real window, offscreen: start-up with a file, what the view shows where the layout puts
+// it, zoom and scrolling through the menu actions and the scroll bar, the Colors dialog, and
+// the settings that closing writes and the next start reads.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QComboBox>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QImage>
+#include <QMenu>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <cstdlib>
+#include <fstream>
+#include <sstream>
+
+#include "app/commands.h"
+#include "platform/qt/application.h"
+#include "platform/qt/main_window.h"
+
+namespace vistrel {
+namespace {
+
+std::string sampleFolder;
+
+class Gui : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ASSERT_TRUE(config_.isValid());
+    // No test reads or writes a real user's settings.
+    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+  }
+
+  std::unique_ptr<Session> start(QStringList arguments) {
+    arguments.prepend("vistrel");
+    auto session = startSession(arguments);
+    QApplication::processEvents();
+    return session;
+  }
+
+  static QString sample(const char* name) {
+    return QString::fromStdString(sampleFolder) + "/" + name;
+  }
+
+  /// The view as drawn now.
+  static QImage render(Session& s) {
+    s.window->view()->repaint();
+    return s.window->view()->grab().toImage();
+  }
+
+  std::string settingsText() const {
+    std::ifstream in((config_.path() + "/vistrel.ini").toStdString());
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+  }
+
+  QTemporaryDir config_;
+};
+
+int pixelsOf(const QImage& image, QColor colour, QRect area) {
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      if (image.pixelColor(x, y) == colour) ++count;
+    }
+  }
+  return count;
+}
+
+TEST_F(Gui, StartsWithTheFileOnTheCommandLine) {
+  auto s = start({sample("sample.ab1")});
+  EXPECT_EQ(s->window->windowTitle(), "Vistrel - Vistrel sample");
+  EXPECT_TRUE(s->state.document.loaded);
+  // The window is exactly as high as the layout needs.
+  EXPECT_EQ(s->window->view()->height(),
+            s->state.view.layout.neededClientHeight(s->state.settings.traceHeight()));
+}
+
+TEST_F(Gui, ShowsTracesOverTheBlackBaselineWhereTheLayoutPutsThem) {
+  auto s = start({sample("sample.ab1")});
+  const ViewLayout& l = s->state.view.layout;
+  QImage image = render(*s);
+  const int baseline = l.baseline(s->state.settings.traceHeight());
+  const int width = image.width();
+  // The baseline is drawn over the traces across the whole width.
+  EXPECT_EQ(pixelsOf(image, Qt::black, QRect(0, baseline, width, 1)), width);
+  // Each dye's colour appears in the trace area, and nowhere below the baseline's row.
+  const QRect traces(0, l.traceTop() - 1, width, baseline - l.traceTop() + 1);
+  for (QColor colour : {QColor(0, 191, 0), QColor(0, 0, 255), QColor(255, 0, 0)}) {
+    EXPECT_GT(pixelsOf(image, colour, traces), 100) << colour.name().toStdString();
+    EXPECT_EQ(pixelsOf(image, colour, QRect(0, baseline + 1, width, image.height() - baseline - 1)),
+              0);
+  }
+  // Letters in their colours in the letter row, white around them.
+  const QRect letters(0, l.letterRowTop(), width, l.baseFontHeight);
+  EXPECT_GT(pixelsOf(image, QColor(0, 191, 0), letters), 20);
+  EXPECT_GT(pixelsOf(image, Qt::white, letters), width * l.baseFontHeight / 2);
+}
+
+TEST_F(Gui, TheStartScreenShowsTheNameWhenNothingIsLoaded) {
+  auto s = start({});
+  EXPECT_EQ(s->window->windowTitle(), "Vistrel");
+  QImage image = render(*s);
+  // The coloured letters of the name: pure red, green and blue.
+  for (QColor colour : {QColor(255, 0, 0), QColor(0, 255, 0), QColor(0, 0, 255)}) {
+    EXPECT_GT(pixelsOf(image, colour, image.rect()), 10);
+  }
+}
+
+TEST_F(Gui, ZoomAndScrollThroughTheMenusAndTheScrollBar) {
+  auto s = start({sample("sample.ab1")});
+  QScrollBar* bar = s->window->scrollBar();
+  const int n = s->state.document.maxSampleCount;
+  const int width = s->state.view.clientWidth;
+  EXPECT_EQ(bar->maximum(), n - width);
+
+  bar->triggerAction(QAbstractSlider::SliderSingleStepAdd);
+  EXPECT_EQ(s->state.view.scrollPos, 16);
+  EXPECT_EQ(bar->value(), 16);
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  EXPECT_EQ(s->state.view.scrollPos, 16 + width - 16);
+
+  s->window->action(kXZoomFirst)->trigger();  // 0.25
+  EXPECT_EQ(s->state.settings.xZoomMode, kReduce);
+  EXPECT_EQ(bar->maximum(), std::max(n - 4 * width, 0));
+  bar->triggerAction(QAbstractSlider::SliderToMaximum);  // ignored
+  EXPECT_EQ(bar->value(), s->state.view.scrollPos);
+
+  s->window->action(kFitToWindow)->trigger();
+  EXPECT_FALSE(bar->isEnabled());
+  EXPECT_EQ(s->state.view.scrollPos, 0);
+  EXPECT_EQ(s->state.settings.xZoomLevel, n / width + 1);
+  QImage fitted = render(*s);
+  const ViewLayout& l = s->state.view.layout;
+  // No letters in fit mode.
+  EXPECT_EQ(pixelsOf(fitted, QColor(0, 191, 0),
+                     QRect(0, l.letterRowTop(), fitted.width(), l.baseFontHeight)),
+            0);
+}
+
+TEST_F(Gui, YScaleAndFontSizeSetTheWindowHeight) {
+  auto s = start({sample("sample.scf")});
+  s->window->action(kYScaleSmall)->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(s->window->view()->height(), s->state.view.layout.neededClientHeight(100));
+  s->window->action(kFontLarge)->trigger();
+  QApplication::processEvents();
+  EXPECT_EQ(s->window->view()->height(), s->state.view.layout.neededClientHeight(100));
+  EXPECT_EQ(s->state.view.layout.infoFont.pixelHeight, 17);
+}
+
+TEST_F(Gui, ColoursDialogRecoloursTheTraces) {
+  auto s = start({sample("sample.scf")});
+  QTimer::singleShot(0, [] {
+    auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    EXPECT_EQ(dialog->windowTitle(), "Colors");
+    QList<QComboBox*> lists = dialog->findChildren<QComboBox*>();
+    ASSERT_EQ(lists.size(), 5);
+    lists[1]->setCurrentIndex(3);  // A: Yellow
+    dialog->accept();
+  });
+  s->window->action(kColours)->trigger();
+  EXPECT_EQ(s->state.settings.colourA, 3);
+  QImage image = render(*s);
+  EXPECT_GT(pixelsOf(image, QColor(191, 191, 0), image.rect()), 100);
+  EXPECT_EQ(pixelsOf(image, QColor(0, 191, 0), image.rect()), 0);
+}
+
+TEST_F(Gui, ClosingWritesTheSettingsThatTheNextStartReads) {
+  {
+    auto s = start({sample("sample.ab1"), "/s"});
+    s->window->action(kXZoomFirst + 1)->trigger();  // 0.5
+    s->window->action(kYZoomFirst + 2)->trigger();  // 4
+    s->window->close();
+    QApplication::processEvents();
+  }
+  const std::string written = settingsText();
+  EXPECT_NE(written.find("X Zoom=-1"), std::string::npos) << written;
+  EXPECT_NE(written.find("Y Zoom=2"), std::string::npos);
+  EXPECT_NE(written.find("Y scale=4"), std::string::npos);
+  EXPECT_NE(written.find("winsizeX="), std::string::npos);
+
+  auto again = start({});
+  EXPECT_EQ(again->state.settings.xZoomMode, kReduce);
+  EXPECT_EQ(again->state.settings.xZoomLevel, 1);
+  EXPECT_EQ(again->state.settings.yZoom, 2);
+  EXPECT_EQ(again->state.settings.traceHeight(), 100);
+}
+
+TEST_F(Gui, MenusGrayWhatCannotApply) {
+  auto s = start({});
+  auto* file = qobject_cast<QMenu*>(s->window->action(kSave)->parent());
+  ASSERT_NE(file, nullptr);
+  emit file->aboutToShow();
+  EXPECT_FALSE(s->window->action(kSave)->isEnabled());
+  EXPECT_FALSE(s->window->action(kSaveAs)->isEnabled());
+  EXPECT_TRUE(s->window->action(kOpen)->isEnabled());
+  emit file->aboutToHide();
+  // Accelerators reach the commands again once the menu is closed.
+  EXPECT_TRUE(s->window->action(kSave)->isEnabled());
+}
+
+}  // namespace
+}  // namespace vistrel
+
+int main(int argc, char** argv) {
+  qputenv("QT_QPA_PLATFORM", "offscreen");
+  QApplication application(argc, argv);
+  ::testing::InitGoogleTest(&argc, argv);
+  if (argc > 1) vistrel::sampleFolder = argv[1];
+  return RUN_ALL_TESTS();
+}
