@@ -43,7 +43,9 @@ void fitLevel(AppState& app) {
 void updateScrollRange(AppState& app, Platform& platform, bool redraw) {
   const int n = traceLength(app);
   const int w = span(app);
-  platform.setScrollRange(w < n ? n - w : 0, redraw);
+  // Fit mode shows the whole trace: nothing to scroll, whatever the width.
+  const bool scrollable = app.settings.xZoomMode != kFit && w < n;
+  platform.setScrollRange(scrollable ? n - w : 0, redraw);
 }
 
 void setXZoom(AppState& app, Platform& platform, int value) {
@@ -168,11 +170,10 @@ void resetScrolling(AppState& app, Platform& platform) {
   app.view.scrollPos = 0;
   if (app.settings.xZoomMode == kFit) {
     fitToWindow(app, platform);
-    platform.setScrollRange(0, false);
   } else {
     platform.enableScrollBar(true);
-    updateScrollRange(app, platform, false);
   }
+  updateScrollRange(app, platform, false);
   platform.setScrollPosition(0, true);
 }
 

@@ -17,7 +17,7 @@ struct Placement {
 };
 
 /// Sets the scroll bar's range for the current zoom: 0 to N - W while the trace is wider than
-/// the view, else 0 to 0.
+/// the view and not fitted to it, else 0 to 0.
 void updateScrollRange(AppState& app, Platform& platform, bool redraw);
 
 /// X zoom 0.25 to 4 (`value` -2 to 2); the sample at the left edge stays unless the view would

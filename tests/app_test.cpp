@@ -1,0 +1,527 @@
+// One window's life over the fake platform: start-up with its switches and placement, New
+// Window's cascade, the menu rules, the loading flow and its failures, the save-changes prompt
+// on load and on close, and the commands of the File, Options and Help menus.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "app/command_line.h"
+#include "app/commands.h"
+#include "app/load_flow.h"
+#include "app/menu_table.h"
+#include "app/new_window.h"
+#include "app/startup.h"
+#include "fake_platform.h"
+#include "output/sequence_export.h"
+#include "reading.h"
+#include "temp_folder.h"
+
+namespace vistrel::testing {
+namespace {
+
+// The fake frame adds 56 pixels to the client height of 165 (Small) or 265 (Large).
+constexpr int kSmallWindow = 56 + 165;
+constexpr int kLargeWindow = 56 + 265;
+
+class App : public TempFolderTest {
+ protected:
+  void SetUp() override {
+    TempFolderTest::SetUp();
+    std::filesystem::create_directories(path("config"));
+    platform.settingsFile = path("config/vistrel.ini");
+  }
+
+  void start(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "vistrel");
+    prepareStartup(app, platform, std::move(arguments));
+    platform.outer = initialWindowRect(app, platform);
+    applyCommandLine(app, platform);
+  }
+
+  std::string abiFile(const std::string& name, const std::string& sampleName = "clone 7",
+                      std::size_t prefix = 0) {
+    AbiTrace trace = syntheticTrace(7, 40, 12);
+    trace.sampleName = sampleName;
+    Bytes bytes = abiBuilderFor(trace).build(prefix);
+    return put(path(name), std::string(bytes.begin(), bytes.end()));
+  }
+
+  std::string scfFile(const std::string& name) {
+    Bytes bytes = buildScf(scfSpecFor(syntheticTrace(3, 30, 12)));
+    return put(path(name), std::string(bytes.begin(), bytes.end()));
+  }
+
+  bool open(const std::vector<std::string>& paths) {
+    platform.openAnswers.push_back(paths);
+    return loadTrace(app, platform, true);
+  }
+
+  std::vector<std::string> messageTexts() const {
+    std::vector<std::string> out;
+    for (const RecordedMessage& m : platform.messages) out.push_back(m.text);
+    return out;
+  }
+
+  AppState app;
+  FakePlatform platform;
+};
+
+// Start-up and the command line.
+
+TEST_F(App, SmallSwitchWithAPlacementAbove) {
+  start({"/s", "/a300"});
+  EXPECT_EQ(app.settings.yScaleShift, 4);
+  EXPECT_EQ(platform.outer.top, 300 - kSmallWindow);
+  EXPECT_EQ(platform.outer.height(), kSmallWindow);
+  EXPECT_EQ(app.view.clientHeight, 165);
+}
+
+TEST_F(App, LargeSwitchWithAPlacementBelowThatWouldLeaveTheScreen) {
+  start({"/l", "/b700"});
+  EXPECT_EQ(app.settings.yScaleShift, 3);
+  EXPECT_EQ(platform.outer.top, 768 - kLargeWindow);
+}
+
+TEST_F(App, PlacementAtRowZeroAndAnyOtherLetterMeaningLarge) {
+  start({"/s", "/b0"});
+  EXPECT_EQ(platform.outer.top, 0);
+  EXPECT_EQ(app.settings.yScaleShift, 4);
+
+  app = AppState{};
+  start({"/x"});
+  EXPECT_EQ(app.settings.yScaleShift, 3);
+  EXPECT_EQ(platform.outer.height(), kLargeWindow);
+}
+
+TEST_F(App, FileFollowedBySwitches) {
+  const std::string file = scfFile("sample.scf");
+  start({file, "/l", "/b400"});
+  EXPECT_TRUE(app.document.loaded);
+  EXPECT_EQ(app.document.filePath, file);
+  EXPECT_EQ(platform.outer.top, 400);
+  EXPECT_EQ(app.settings.yScaleShift, 3);
+}
+
+TEST_F(App, ASwitchFirstMeansNoFileAndTheNextArgumentIsAPlacement) {
+  put(path("config/vistrel.ini"), "[Window]\nwinposY=300\n");
+  start({"/s", "sample-not-here.scf"});
+  EXPECT_FALSE(app.document.loaded);
+  EXPECT_EQ(app.settings.yScaleShift, 4);
+  EXPECT_EQ(platform.outer.top, 0);  // 'a' with the number 0: ends above row 0
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(App, AnExistingAbsolutePathIsNeverASwitch) {
+  const std::string file = abiFile("clone.ab1");
+  ASSERT_EQ(file.front(), '/');
+  start({file});
+  EXPECT_TRUE(app.document.loaded);
+
+  app = AppState{};
+  put(path("config/vistrel.ini"), "[Window]\nwinposY=300\n");
+  start({"/s", file});  // not taken as a placement either
+  EXPECT_FALSE(app.document.loaded);
+  EXPECT_EQ(platform.outer.top, 300);
+}
+
+TEST_F(App, FoldersAndMissingFilesAreIgnoredSilently) {
+  start({folder_.string()});
+  EXPECT_FALSE(app.document.loaded);
+  start({path("missing.ab1")});
+  EXPECT_FALSE(app.document.loaded);
+  EXPECT_TRUE(platform.messages.empty());
+}
+
+TEST_F(App, StoredSettingsPlaceTheWindowAndChooseTheScale) {
+  put(path("config/vistrel.ini"),
+      "[Options]\nY scale=4\n[Window]\nwinposX=30\nwinposY=40\nwinsizeX=900\n");
+  start({});
+  EXPECT_EQ(platform.outer, (Rect{30, 40, 930, 40 + kSmallWindow}));
+
+  put(path("config/vistrel.ini"), "[Options]\nY scale=7\n");
+  start({});
+  EXPECT_EQ(app.settings.yScaleShift, 3);   // any other value: Large
+  EXPECT_EQ(platform.outer.width(), 1024);  // the desktop's width
+  windowDestroyed(app, platform);
+  EXPECT_NE(contents(path("config/vistrel.ini")).find("Y scale=3\n"), std::string::npos);
+}
+
+// New Window.
+
+TEST_F(App, NewWindowsCascadeFromTheCurrentWindow) {
+  app.settings.yScaleShift = 3;
+  platform.outer = {0, 500, 800, 700};  // more room above than below
+  executeCommand(app, platform, kNewWindow);
+  executeCommand(app, platform, kNewWindow);
+  executeCommand(app, platform, kNewWindow);
+  const std::vector<std::vector<std::string>> expected{
+      {"/l", "/a500"}, {"/l", "/b530"}, {"/l", "/b560"}};
+  EXPECT_EQ(platform.startedInstances, expected);
+
+  platform.outer = {0, 100, 800, 300};
+  app.startup.newWindowCount = 0;
+  app.settings.yScaleShift = 4;
+  const std::string file = "/data/x.ab1";
+  EXPECT_EQ(newWindowArguments(app, platform, &file),
+            (std::vector<std::string>{file, "/s", "/b300"}));
+  app.startup.newWindowCount = 21;  // 100 + 630 + 10 reaches the bottom of a 740 screen
+  platform.screen = 740;
+  EXPECT_EQ(newWindowArguments(app, platform, nullptr)[1], "/a100");
+}
+
+TEST_F(App, TheCascadeWrapsBeforeLeavingTheScreen) {
+  platform.screen = 400;  // wraps when 30 * count exceeds 300
+  for (int i = 0; i < 10; ++i) executeCommand(app, platform, kNewWindow);
+  EXPECT_EQ(app.startup.newWindowCount, 10);
+  executeCommand(app, platform, kNewWindow);
+  EXPECT_EQ(app.startup.newWindowCount, 0);
+}
+
+TEST_F(App, NewWindowFailuresAreReported) {
+  const std::vector<std::pair<StartResult, std::string>> cases{
+      {StartResult::NotFound, "Cannot find \"VISTREL.EXE\""},
+      {StartResult::NoMemory, "Insufficient memory"},
+      {StartResult::Failed, "Cannot run \"VISTREL.EXE\""}};
+  for (const auto& [result, message] : cases) {
+    platform.startResult = result;
+    EXPECT_FALSE(openNewWindow(app, platform));
+    ASSERT_FALSE(platform.messages.empty());
+    EXPECT_EQ(platform.messages.back().text, message);
+    EXPECT_EQ(platform.messages.back().icon, MessageIcon::Stop);
+  }
+  EXPECT_EQ(app.startup.newWindowCount, 0);
+}
+
+// Menus.
+
+TEST_F(App, WithoutADocumentOnlyWhatNeedsNoneIsAvailable) {
+  for (int id : {kSave, kSaveAs, kExport, kExportRawData, kPrint, kUndo, kReverseComplement, kNextN,
+                 kNextRedundant, kFind}) {
+    EXPECT_FALSE(menuItemState(app, id).enabled) << id;
+  }
+  EXPECT_FALSE(copySubmenuEnabled(app));
+  for (int id :
+       {kOpen, kNewWindow, kExit, kYScaleSmall, kFitToWindow, kXZoomFirst, kFontLarge, kColours,
+        kYZoomLast, kContinuousEdit, kOriginalSequence, kEditedSequence, kHelpContents, kAbout}) {
+    EXPECT_TRUE(menuItemState(app, id).enabled) << id;
+  }
+}
+
+TEST_F(App, SaveAndTheSequenceItemsDependOnTheKindOfDocument) {
+  ASSERT_TRUE(open({scfFile("a.scf")}));
+  EXPECT_TRUE(menuItemState(app, kSave).enabled);
+  EXPECT_FALSE(menuItemState(app, kOriginalSequence).enabled);
+  EXPECT_FALSE(menuItemState(app, kEditedSequence).enabled);
+  EXPECT_TRUE(copySubmenuEnabled(app));
+
+  ASSERT_TRUE(open({abiFile("b.ab1")}));
+  EXPECT_FALSE(menuItemState(app, kSave).enabled);
+  EXPECT_TRUE(menuItemState(app, kEditedSequence).enabled);
+  EXPECT_TRUE(menuItemState(app, kEditedSequence).checked);
+  EXPECT_FALSE(menuItemState(app, kOriginalSequence).checked);
+  EXPECT_FALSE(menuItemState(app, kUndo).enabled);
+  app.edit.undoCount = 1;
+  EXPECT_TRUE(menuItemState(app, kUndo).enabled);
+
+  EXPECT_TRUE(menuItemState(app, kFind).enabled);
+  app.findDialogOpen = true;
+  EXPECT_FALSE(menuItemState(app, kFind).enabled);
+  app.findDialogOpen = false;
+  app.settings.xZoomMode = kFit;
+  for (int id : {kNextN, kNextRedundant, kFind}) EXPECT_FALSE(menuItemState(app, id).enabled);
+  EXPECT_TRUE(menuItemState(app, kFitToWindow).checked);
+}
+
+TEST_F(App, ChecksFollowTheSettings) {
+  auto checked = [&](int first, int last) {
+    std::vector<int> ids;
+    for (int id = first; id <= last; ++id) {
+      if (menuItemState(app, id).checked) ids.push_back(id);
+    }
+    return ids;
+  };
+  EXPECT_EQ(checked(kXZoomFirst, kXZoomLast), std::vector<int>{306});
+  EXPECT_EQ(checked(kYScaleSmall, kYScaleLarge), std::vector<int>{kYScaleLarge});
+  EXPECT_EQ(checked(kFontSmall, kFontLarge), std::vector<int>{kFontSmall});
+  executeCommand(app, platform, 304);
+  executeCommand(app, platform, 316);
+  executeCommand(app, platform, 107);
+  executeCommand(app, platform, 118);
+  executeCommand(app, platform, kYScaleSmall);
+  EXPECT_EQ(checked(kXZoomFirst, kXZoomLast), std::vector<int>{304});
+  EXPECT_EQ(checked(kYZoomFirst, kYZoomLast), std::vector<int>{316});
+  EXPECT_EQ(checked(kPrintXZoomFirst, kPrintXZoomLast), std::vector<int>{107});
+  EXPECT_EQ(checked(kPrintYZoomFirst, kPrintYZoomLast), std::vector<int>{118});
+  EXPECT_EQ(app.settings.printXZoom, -2);
+  EXPECT_EQ(app.settings.printYZoom, 6);
+  EXPECT_EQ(checked(kYScaleSmall, kYScaleLarge), std::vector<int>{kYScaleSmall});
+  app.settings.continuousEdit = 5;
+  EXPECT_TRUE(menuItemState(app, kContinuousEdit).checked);
+}
+
+TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
+  const std::vector<MenuEntry>& bar = menuTable();
+  ASSERT_EQ(bar.size(), 4u);
+  EXPECT_STREQ(bar[0].text, "&File");
+  EXPECT_STREQ(bar[1].text, "&Edit");
+  EXPECT_STREQ(bar[2].text, "&Options");
+  EXPECT_STREQ(bar[3].text, "&Help");
+  std::vector<int> commands;
+  std::vector<std::pair<std::string, int>> shortcuts;
+  auto walk = [&](auto& self, const std::vector<MenuEntry>& entries) -> void {
+    for (const MenuEntry& e : entries) {
+      if (e.kind == MenuEntry::Submenu) self(self, e.entries);
+      if (e.kind != MenuEntry::Item) continue;
+      commands.push_back(e.command);
+      for (const char* s : e.shortcuts) shortcuts.emplace_back(s, e.command);
+    }
+  };
+  walk(walk, bar);
+  std::sort(commands.begin(), commands.end());
+  EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
+  EXPECT_EQ(commands.size(), 50u);  // 20 in File, 7 in Edit, 21 in Options, 2 in Help
+  std::sort(shortcuts.begin(), shortcuts.end());
+  const std::vector<std::pair<std::string, int>> expected{
+      {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+E", 104}, {"Ctrl+F", 208},
+      {"Ctrl+N", 206}, {"Ctrl+O", 101}, {"Ctrl+P", 119}, {"Ctrl+R", 207},
+      {"Ctrl+S", 102}, {"Ctrl+U", 201}, {"Ctrl+Z", 201}};
+  EXPECT_EQ(shortcuts, expected);
+}
+
+// Loading.
+
+TEST_F(App, ALoadResetsTheViewAndNamesTheDocument) {
+  app.view.clientWidth = 200;
+  app.view.scrollPos = 77;
+  app.edit.selectedBase = 3;
+  app.edit.insertCaret = 9;
+  app.edit.undoCount = 4;
+  app.edit.positionTickX = 12;
+  const std::string file = abiFile("a_name_longer_than_twenty_eight.ab1");
+  ASSERT_TRUE(open({file}));
+  EXPECT_EQ(app.view.scrollPos, 0);
+  EXPECT_EQ(app.edit.selectedBase, -1);
+  EXPECT_EQ(app.edit.insertCaret, 0);
+  EXPECT_EQ(app.edit.undoCount, 0);
+  EXPECT_EQ(app.edit.positionTickX, -1);
+  EXPECT_EQ(platform.title, "Vistrel - clone 7");
+  EXPECT_EQ(app.document.filePath, file);
+  EXPECT_EQ(app.document.fileInfoText, "File: a_name_longer_than_twenty_ei");
+  EXPECT_EQ(platform.scrollMaximum, app.document.maxSampleCount - 200);
+  EXPECT_EQ(platform.cursor, CursorShape::Wait);
+  EXPECT_EQ(platform.invalidated.back(), app.view.clientArea());
+  // Channel pens from the stored colours: FWO_ GATC gives G black, A green, T red, C blue.
+  EXPECT_EQ(app.document.channels[1].colour, (Rgb{0, 191, 0}));
+
+  ASSERT_TRUE(open({abiFile("unnamed.ab1", "")}));
+  EXPECT_EQ(platform.title, "Vistrel");
+  ASSERT_TRUE(open({scfFile("c.scf")}));
+  EXPECT_EQ(platform.title, "Vistrel");
+}
+
+TEST_F(App, SeveralFilesOpenTheRestInNewWindows) {
+  const std::string a = abiFile("a.ab1"), b = abiFile("b.ab1"), c = scfFile("c.scf");
+  ASSERT_TRUE(open({a, b, c}));
+  EXPECT_EQ(app.document.filePath, a);
+  ASSERT_EQ(platform.startedInstances.size(), 2u);
+  EXPECT_EQ(platform.startedInstances[0][0], b);
+  EXPECT_EQ(platform.startedInstances[1][0], c);
+
+  platform.startResult = StartResult::NotFound;
+  ASSERT_TRUE(open({c, a, b}));  // the first failure ends the new windows, not the load
+  EXPECT_EQ(platform.startedInstances.size(), 3u);
+  EXPECT_EQ(app.document.filePath, c);
+}
+
+TEST_F(App, ACancelledDialogChangesNothing) {
+  EXPECT_FALSE(loadTrace(app, platform, true));
+  EXPECT_TRUE(platform.messages.empty());
+  EXPECT_TRUE(platform.invalidated.empty());
+}
+
+TEST_F(App, FailuresBeforeTheOldDocumentIsReleasedKeepIt) {
+  ASSERT_TRUE(open({abiFile("kept.ab1")}));
+  app.document.modified = true;
+  EXPECT_FALSE(open({path("missing.ab1")}));
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{"File not found"});
+  EXPECT_TRUE(platform.prompts.empty());  // the file is opened before the prompt
+
+  platform.promptAnswers = {PromptAnswer::Cancel};
+  EXPECT_FALSE(open({scfFile("other.scf")}));
+  ASSERT_EQ(platform.prompts.size(), 1u);
+  EXPECT_EQ(platform.prompts[0],
+            "The sequence of kept.ab1 has been modified. Do you want to save or export it? "
+            "[Save As...]");
+  EXPECT_TRUE(app.document.loaded);
+  EXPECT_TRUE(app.document.modified);
+  EXPECT_EQ(app.document.fileTitle, "kept.ab1");
+  EXPECT_EQ(platform.title, "Vistrel - clone 7");
+
+  platform.promptAnswers = {PromptAnswer::Save};  // Save As for an ABI file; cancelled
+  EXPECT_FALSE(open({scfFile("other.scf")}));
+  ASSERT_EQ(platform.saveDialogs.size(), 1u);
+  EXPECT_EQ(platform.saveDialogs[0].title, "Save As");
+  EXPECT_EQ(app.document.fileTitle, "kept.ab1");
+
+  platform.promptAnswers = {PromptAnswer::Export};  // export cancelled
+  EXPECT_FALSE(open({scfFile("other.scf")}));
+  EXPECT_EQ(platform.saveDialogs.back().title, "Export");
+  EXPECT_TRUE(app.document.modified);
+}
+
+TEST_F(App, ThePromptsSaveOrExportLetsTheLoadGoOn) {
+  ASSERT_TRUE(open({scfFile("first.scf")}));
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::Save};  // an SCF file saves in place
+  ASSERT_TRUE(open({abiFile("second.ab1")}));
+  EXPECT_TRUE(platform.saveDialogs.empty());
+  EXPECT_EQ(readImage(toBytes(contents(path("first.scf")))).error.kind, LoadError::None);
+  EXPECT_EQ(app.document.fileTitle, "second.ab1");
+
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::Export};
+  platform.saveAnswers.push_back(SaveChoice{path("second.seq"), kExportText});
+  ASSERT_TRUE(open({scfFile("third.scf")}));
+  EXPECT_FALSE(contents(path("second.seq")).empty());
+
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::DontSave};
+  EXPECT_TRUE(open({abiFile("fourth.ab1")}));
+}
+
+TEST_F(App, FailuresAfterTheReleaseLeaveNoDocument) {
+  ASSERT_TRUE(open({abiFile("shown.ab1")}));
+  EXPECT_FALSE(open({put(path("notes.txt"), "just some text, not a trace file at all")}));
+  EXPECT_FALSE(app.document.loaded);
+  ASSERT_EQ(platform.messages.size(), 1u);
+  EXPECT_EQ(platform.messages[0].text, "Not an ABI or SCF file,\nor data is corrupt");
+  EXPECT_EQ(platform.messages[0].owner, MessageOwner::MainWindow);
+
+  EXPECT_FALSE(open({put(path("empty.ab1"), "")}));
+  EXPECT_EQ(platform.messages.back().text, "The file could not be read");
+  EXPECT_EQ(platform.messages.back().owner, MessageOwner::None);
+}
+
+TEST_F(App, AForeignPrefixOf128BytesIsSkipped) {
+  ASSERT_TRUE(open({abiFile("prefixed.ab1", "clone 7", 128)}));
+  EXPECT_EQ(app.document.headerSkip, 128);
+  EXPECT_GT(app.document.maxSampleCount, 0);
+}
+
+// Closing.
+
+TEST_F(App, CloseWithoutChangesAsksNothing) {
+  ASSERT_TRUE(open({abiFile("a.ab1")}));
+  EXPECT_TRUE(closeRequested(app, platform));
+  EXPECT_TRUE(platform.prompts.empty());
+  executeCommand(app, platform, kExit);
+  EXPECT_EQ(platform.closeRequests, 1);
+}
+
+TEST_F(App, CloseFollowsTheAnswerOfThePrompt) {
+  ASSERT_TRUE(open({abiFile("edited.ab1")}));
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::Cancel, PromptAnswer::Save, PromptAnswer::Export,
+                            PromptAnswer::DontSave};
+  EXPECT_FALSE(closeRequested(app, platform));
+  EXPECT_FALSE(closeRequested(app, platform));  // Save As cancelled
+  EXPECT_FALSE(closeRequested(app, platform));  // Export cancelled
+  EXPECT_TRUE(closeRequested(app, platform));
+  EXPECT_TRUE(app.document.loaded);
+
+  platform.promptAnswers = {PromptAnswer::Export};
+  platform.saveAnswers.push_back(SaveChoice{path("out.seq"), kExportFasta});
+  EXPECT_TRUE(closeRequested(app, platform));
+  EXPECT_TRUE(app.document.modified);  // an export does not clear it
+  EXPECT_EQ(contents(path("out.seq")).front(), '>');
+
+  platform.promptAnswers = {PromptAnswer::Save};
+  platform.saveAnswers.push_back(SaveChoice{path("saved.scf"), 0});
+  EXPECT_TRUE(closeRequested(app, platform));
+  EXPECT_FALSE(app.document.modified);
+  EXPECT_EQ(app.document.filePath, path("saved.scf"));
+  // The prompt still names the file as it was loaded.
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::Cancel};
+  closeRequested(app, platform);
+  EXPECT_NE(platform.prompts.back().find("of edited.ab1 has"), std::string::npos);
+}
+
+TEST_F(App, DestructionWritesTheSettingsAndEndsTheLoop) {
+  app.settings.colourA = 3;
+  platform.outer = {12, 34, 812, 400};
+  windowDestroyed(app, platform);
+  EXPECT_EQ(platform.helpClosed, 1);
+  EXPECT_EQ(platform.quits, 1);
+  ViewSettings stored = readSettings(platform.settingsFile, 1);
+  EXPECT_EQ(stored.colourA, 3);
+  EXPECT_EQ(stored.windowLeft, 12);
+  EXPECT_EQ(stored.windowTop, 34);
+  EXPECT_EQ(stored.windowWidth, 800);
+
+  platform.minimized = true;
+  platform.outer = {-32000, -32000, -31840, -31970};
+  windowDestroyed(app, platform);
+  stored = readSettings(platform.settingsFile, 1);
+  EXPECT_EQ(stored.windowLeft, 12);
+  EXPECT_EQ(stored.windowWidth, 800);
+}
+
+// Other commands.
+
+TEST_F(App, ColoursApplyOnOkOnly) {
+  ASSERT_TRUE(open({scfFile("a.scf")}));
+  app.view.clientWidth = 800;
+  app.view.clientHeight = 265;
+  platform.colourAnswers = {std::nullopt, std::array{8, 3, 0, 2, -1}};
+  executeCommand(app, platform, kColours);
+  EXPECT_EQ(app.settings.colourA, 1);
+  const std::size_t repaints = platform.invalidated.size();
+  executeCommand(app, platform, kColours);
+  EXPECT_EQ(app.settings.colourA, 3);
+  EXPECT_EQ(app.settings.colourN, 4);  // a list without a selection keeps its colour
+  EXPECT_EQ(app.document.channels[0].colour, (Rgb{191, 191, 0}));  // SCF channel 0 is A
+  ASSERT_EQ(platform.invalidated.size(), repaints + 1);
+  EXPECT_EQ(platform.invalidated.back(), app.view.traceRect());
+}
+
+TEST_F(App, HelpThatCannotBeShownIsReported) {
+  executeCommand(app, platform, kHelpContents);
+  EXPECT_TRUE(platform.messages.empty());
+  platform.helpAvailable = false;
+  executeCommand(app, platform, kHelpContents);
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{"Could not run Windows Help"});
+}
+
+TEST_F(App, SaveAsAndTheExportsWriteWhereTheDialogSays) {
+  ASSERT_TRUE(open({abiFile("run.ab1")}));
+  executeCommand(app, platform, kSave);  // grayed for an ABI file: nothing happens
+  EXPECT_TRUE(platform.saveDialogs.empty());
+
+  platform.saveAnswers.push_back(SaveChoice{path("run.scf"), 0});
+  executeCommand(app, platform, kSaveAs);
+  EXPECT_EQ(readImage(toBytes(contents(path("run.scf")))).error.kind, LoadError::None);
+  EXPECT_EQ(app.document.fileInfoText, "File: run.scf");
+
+  app.settings.exportFormat = 0;
+  platform.saveAnswers.push_back(SaveChoice{path("run.fasta"), kExportFasta});
+  executeCommand(app, platform, kExport);
+  EXPECT_EQ(platform.saveDialogs.back().selectedFilter, 0);
+  EXPECT_EQ(platform.saveDialogs.back().filters.size(), 2u);
+  EXPECT_EQ(app.settings.exportFormat, 1);  // the choice is remembered
+  EXPECT_EQ(contents(path("run.fasta")).front(), '>');
+
+  platform.saveAnswers.push_back(SaveChoice{path("run.txt"), 0});
+  executeCommand(app, platform, kExportRawData);
+  EXPECT_EQ(platform.saveDialogs.back().title, "Export Trace Data");
+  EXPECT_FALSE(contents(path("run.txt")).empty());
+
+  platform.saveAnswers.push_back(SaveChoice{path("no/such/folder/x.seq"), 0});
+  executeCommand(app, platform, kExport);
+  ASSERT_FALSE(platform.messages.empty());
+  EXPECT_EQ(platform.messages.back().icon, MessageIcon::Stop);
+  EXPECT_EQ(app.settings.exportFormat, 1);  // a file that could not be created changes nothing
+}
+
+}  // namespace
+}  // namespace vistrel::testing

@@ -1,0 +1,319 @@
+// The view's layout, its sample-to-pixel mappings and what a paint request draws, recorded on
+// a canvas. The fake fonts give the small info font a 17-pixel cell and the small base font a
+// 15-pixel cell, 7 pixels wide.
+#include "view/trace_view.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "view_fixture.h"
+
+namespace vistrel::testing {
+namespace {
+
+constexpr Rgb kGreen{0, 191, 0};
+constexpr Rgb kBlue{0, 0, 255};
+constexpr Rgb kRed{255, 0, 0};
+constexpr Rgb kBlack{0, 0, 0};
+
+TEST(Layout, RowsFollowTheFontHeights) {
+  FakePlatform platform;
+  ViewLayout small, large;
+  createFonts(small, platform, false);
+  createFonts(large, platform, true);
+  EXPECT_EQ(small.numberRowTop(), 21);  // 17 + 4
+  EXPECT_EQ(small.letterRowTop(), 39);
+  EXPECT_EQ(small.traceTop(), 57);
+  EXPECT_EQ(small.baseline(200), 256);
+  EXPECT_EQ(small.neededClientHeight(200), 17 + 2 * 15 + 200 + 18);
+  EXPECT_EQ(large.infoFont.pixelHeight, 17);
+  EXPECT_EQ(large.baseFont.pixelHeight, 16);
+  EXPECT_EQ(large.neededClientHeight(100), 21 + 2 * 20 + 100 + 18);
+}
+
+TEST(Layout, HorizontalMappingInEachMode) {
+  ViewSettings s;
+  applyXZoomValue(s, 2);
+  EXPECT_EQ(sampleToX(s, 100, 103), 12);
+  EXPECT_EQ(xToSampleOffset(s, 13), 3);
+  EXPECT_EQ(visibleSpan(s, 801), 200);
+
+  applyXZoomValue(s, -2);
+  EXPECT_EQ(sampleToX(s, 100, 107), 1);
+  EXPECT_EQ(sampleToX(s, 100, 99), -1);  // floor, not toward zero
+  EXPECT_EQ(xToSampleOffset(s, 3), 12);
+  EXPECT_EQ(visibleSpan(s, 800), 3200);
+
+  s.xZoomMode = kFit;
+  s.xZoomLevel = 3;
+  EXPECT_EQ(sampleToX(s, 0, 7), 2);
+  EXPECT_EQ(sampleToX(s, 0, -4), -1);  // toward zero
+  EXPECT_EQ(xToSampleOffset(s, 5), 15);
+  EXPECT_EQ(visibleSpan(s, 320), 960);
+}
+
+TEST(Layout, VerticalMappingCutsAtTheTopAndNotBelowTheBaseline) {
+  ViewSettings s;  // Y zoom 1, Large scale: one pixel per 8 units
+  EXPECT_EQ(sampleHeight(s, 1599), 199);
+  EXPECT_EQ(sampleHeight(s, 1600), 200);
+  EXPECT_EQ(sampleHeight(s, 30000), 200);
+  EXPECT_EQ(sampleHeight(s, 0xFFF8), -1);  // -8
+  EXPECT_EQ(sampleHeight(s, 0xFFFF), -1);  // -1, shifted arithmetically
+  EXPECT_EQ(sampleHeight(s, 0x8000), -4096);
+  s.yZoom = 6;
+  s.yScaleShift = 4;  // Y zoom 64, Small scale: four pixels per unit
+  EXPECT_EQ(sampleHeight(s, 10), 40);
+  EXPECT_EQ(sampleHeight(s, 25), 100);
+  EXPECT_EQ(sampleHeight(s, 0xFFF6), -40);
+}
+
+class Painting : public ViewTest {
+ protected:
+  RecordingCanvas paint(const Rect& area) {
+    RecordingCanvas canvas;
+    paintView(app, platform, canvas, area);
+    return canvas;
+  }
+  RecordingCanvas paintAll() { return paint(app.view.clientArea()); }
+  std::vector<DrawnText> letters(const RecordingCanvas& c) const {
+    std::vector<DrawnText> out;
+    for (const DrawnText& t : c.textsIn(app.view.layout.baseFont)) {
+      if (t.at.y == app.view.layout.letterRowTop()) out.push_back(t);
+    }
+    return out;
+  }
+  std::vector<DrawnText> numbers(const RecordingCanvas& c) const {
+    std::vector<DrawnText> out;
+    for (const DrawnText& t : c.textsIn(app.view.layout.baseFont)) {
+      if (t.at.y == app.view.layout.numberRowTop()) out.push_back(t);
+    }
+    return out;
+  }
+};
+
+TEST_F(Painting, StartScreenIsCentred) {
+  app.view.clientWidth = 800;
+  app.view.clientHeight = 400;
+  RecordingCanvas c = paintAll();
+  auto title = c.textsIn(app.view.layout.titleFont);
+  ASSERT_EQ(title.size(), 7u);
+  std::string name;
+  for (const DrawnText& t : title) name += t.text;
+  EXPECT_EQ(name, "Vistrel");
+  const int y = (400 - 37 - 17 - 7 * 13 - 13 / 2) / 2;
+  EXPECT_EQ(title[0].at, (Point{(800 - 7 * 16) / 2, y}));
+  EXPECT_EQ(title[1].at.x, title[0].at.x + 16);
+  const std::vector<Rgb> colours{kBlack, {255, 0, 0}, {0, 255, 0}, {0, 0, 255},
+                                 kBlack, {255, 0, 0}, {0, 255, 0}};
+  for (std::size_t i = 0; i < 7; ++i) EXPECT_EQ(title[i].colour, colours[i]);
+
+  auto version = c.textsIn(app.view.layout.infoFont);
+  ASSERT_EQ(version.size(), 1u);
+  EXPECT_EQ(version[0].text, "Version 1.45 (32-bit)");
+  EXPECT_EQ(version[0].at, (Point{(800 - 21 * 8) / 2, y + 37 + 6}));
+  auto credits = c.textsIn(app.view.layout.creditFont);
+  ASSERT_EQ(credits.size(), 6u);
+  EXPECT_EQ(credits[0].at.y, y + 37 + 6 + 17 + 13);
+  EXPECT_EQ(credits[5].at.y, credits[0].at.y + 5 * 13);
+  EXPECT_TRUE(c.lines.empty());
+}
+
+TEST_F(Painting, StartScreenInASmallWindowStartsAtTheCorner) {
+  app.view.clientWidth = 50;
+  app.view.clientHeight = 20;
+  RecordingCanvas c = paintAll();
+  auto title = c.textsIn(app.view.layout.titleFont);
+  ASSERT_FALSE(title.empty());
+  EXPECT_EQ(title[0].at, (Point{0, 0}));
+  for (const DrawnText& t : c.textsIn(app.view.layout.creditFont)) EXPECT_EQ(t.at.x, 0);
+}
+
+TEST_F(Painting, InfoBandTracesBaselineAndLettersWhereTheLayoutPutsThem) {
+  show(regularDocument(2000));
+  app.document.fileInfoText = "File: x.scf";
+  app.document.sampleNameText = "Sample: s";
+  RecordingCanvas c = paintAll();
+
+  ASSERT_FALSE(c.fills.empty());
+  EXPECT_EQ(c.fills[0].area, (Rect{0, 0, 800, 19}));
+  EXPECT_EQ(c.fills[0].colour, platform.menuColour());
+  auto info = c.textsIn(app.view.layout.infoFont);
+  ASSERT_EQ(info.size(), 3u);
+  EXPECT_EQ(info[0].at, (Point{2, 1}));
+  EXPECT_EQ(info[1].at, (Point{2 + 11 * 8 + 20, 1}));
+  EXPECT_FALSE(info[0].background.has_value());  // transparent over the band
+
+  // Channel 0 is A (green): sample i has value i % 100, 8 units to the pixel.
+  auto a = c.polylinesIn(kGreen);
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0].points[0], (Point{0, 256}));
+  EXPECT_EQ(a[0].points[99], (Point{99, 256 - 99 / 8}));
+  EXPECT_EQ(a[0].points.back().x, 801);  // one sample past the right edge
+  EXPECT_EQ(c.polylinesIn(kBlue).size(), 1u);
+  EXPECT_EQ(c.polylinesIn(kRed).size(), 1u);
+
+  // The baseline is drawn after the traces, over them.
+  auto baseline = std::find_if(c.lines.begin(), c.lines.end(), [](const DrawnLine& l) {
+    return l.points == std::vector<Point>{{0, 256}, {800, 256}};
+  });
+  ASSERT_NE(baseline, c.lines.end());
+  EXPECT_EQ(baseline->colour, kBlack);
+  EXPECT_GT(baseline - c.lines.begin(), 4);
+
+  auto row = letters(c);
+  ASSERT_GE(row.size(), 80u);
+  EXPECT_EQ(row[0].text, "A");
+  EXPECT_EQ(row[0].at.x, 5 - 7 / 2);
+  EXPECT_EQ(row[0].colour, kGreen);
+  EXPECT_EQ(row[1].colour, kBlue);
+  EXPECT_EQ(row[0].background, (std::optional<Rgb>{Rgb{255, 255, 255}}));
+}
+
+TEST_F(Painting, NumbersEveryTenthBaseWhenMagnifyingAndEveryFiftiethWhenReducing) {
+  show(regularDocument(4000));
+  RecordingCanvas magnified = paintAll();
+  auto n = numbers(magnified);
+  ASSERT_GE(n.size(), 2u);
+  EXPECT_EQ(n[0].text, "10");
+  EXPECT_EQ(n[0].at.x, 95 - 7 * 2 / 2);  // base 10 peaks at sample 95
+  EXPECT_EQ(n[1].text, "20");
+  EXPECT_EQ(n[0].colour, kBlack);
+
+  applyXZoomValue(app.settings, -2);
+  auto reduced = numbers(paintAll());
+  ASSERT_GE(reduced.size(), 2u);
+  EXPECT_EQ(reduced[0].text, "50");
+  EXPECT_EQ(reduced[1].text, "100");
+  EXPECT_EQ(reduced[1].at.x, (995 >> 2) - 7 * 3 / 2);
+}
+
+TEST_F(Painting, MagnifiedFourTimesFromSample100) {
+  show(regularDocument(2000));
+  applyXZoomValue(app.settings, 2);
+  app.view.scrollPos = 100;
+  RecordingCanvas c = paintAll();
+  auto a = c.polylinesIn(kGreen);
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0].points[0].x, -4);  // sample 99 enters from the left
+  EXPECT_EQ(a[0].points[4].x, 12);  // sample 103
+  // The letters start one base before the first whose peak is within two characters (in
+  // samples) of the edge: base 9 peaks at 85.
+  auto row = letters(c);
+  ASSERT_FALSE(row.empty());
+  EXPECT_EQ(row[0].at.x, (85 - 100) * 4 - 7 / 2);
+}
+
+TEST_F(Painting, FitModeDrawsNoLettersNumbersOrCaret) {
+  show(regularDocument(2000));
+  app.settings.xZoomMode = kFit;
+  app.settings.xZoomLevel = 3;
+  app.edit.insertCaret = 50;
+  app.edit.positionTickX = 10;
+  RecordingCanvas c = paintAll();
+  EXPECT_TRUE(letters(c).empty());
+  EXPECT_TRUE(numbers(c).empty());
+  EXPECT_EQ(c.fills.size(), 1u);  // the info band only
+  auto a = c.polylinesIn(kGreen);
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0].points[7].x, 2);
+  EXPECT_EQ(a[0].points.back().x, 1999 / 3);
+}
+
+TEST_F(Painting, LetterColoursAndTheSelectedCell) {
+  show(regularDocument(200, "aRN-GT"));
+  app.edit.selectedBase = 1;
+  auto row = letters(paintAll());
+  ASSERT_GE(row.size(), 6u);
+  EXPECT_EQ(row[0].text, "a");  // drawn as stored, coloured as A
+  EXPECT_EQ(row[0].colour, kGreen);
+  EXPECT_EQ(row[1].colour, kBlack);
+  EXPECT_EQ(row[1].background, (std::optional<Rgb>{kSelectionGrey}));
+  EXPECT_EQ(row[2].colour, (Rgb{255, 0, 255}));  // N: Violet
+  EXPECT_EQ(row[2].background, (std::optional<Rgb>{kWhite}));
+  EXPECT_EQ(row[3].colour, kBlack);
+  EXPECT_EQ(row[4].colour, kBlack);  // G: Black
+  EXPECT_EQ(row[5].colour, kRed);
+}
+
+TEST_F(Painting, CaretAndPositionTick) {
+  show(regularDocument(500));
+  applyXZoomValue(app.settings, 1);
+  app.edit.insertCaret = 20;
+  app.edit.positionTickX = 30;
+  RecordingCanvas c = paintAll();
+  const Rect caret{40, 39, 42, 21 + 2 * 15 + 4};
+  EXPECT_TRUE(std::any_of(c.fills.begin(), c.fills.end(), [&](const FilledRect& f) {
+    return f.area == caret && f.colour == kCaretGrey;
+  }));
+  auto drawn = [&](Point from, Point to) {
+    return std::any_of(c.lines.begin(), c.lines.end(), [&](const DrawnLine& l) {
+      return l.points == std::vector<Point>{from, to} && l.colour == kBlack;
+    });
+  };
+  EXPECT_TRUE(drawn({30, 36}, {30, 40}));
+  EXPECT_TRUE(drawn({29, 38}, {32, 38}));
+
+  applyXZoomValue(app.settings, -2);
+  RecordingCanvas reduced = paintAll();
+  EXPECT_TRUE(std::any_of(reduced.fills.begin(), reduced.fills.end(),
+                          [](const FilledRect& f) { return f.area.width() == 1; }));
+}
+
+TEST_F(Painting, ARequestDrawsOnlyTheRowsItReaches) {
+  show(regularDocument(2000));
+  RecordingCanvas band = paint({0, 0, 800, 19});
+  EXPECT_TRUE(band.lines.size() == 2u && letters(band).empty());  // the band's frame lines only
+  EXPECT_EQ(band.textsIn(app.view.layout.infoFont).size(), 3u);
+
+  RecordingCanvas traces = paint({0, 57, 800, 265});
+  EXPECT_TRUE(traces.fills.empty());
+  EXPECT_TRUE(traces.texts.empty());
+  EXPECT_EQ(traces.polylinesIn(kGreen).size(), 1u);
+
+  RecordingCanvas letterRow = paint({0, 39, 800, 55});
+  EXPECT_FALSE(letters(letterRow).empty());
+  EXPECT_TRUE(letterRow.polylinesIn(kGreen).empty());
+}
+
+TEST_F(Painting, AStripRepaintTouchesOnlyTheStripsSamplesAndLetters) {
+  show(regularDocument(4000));
+  app.view.scrollPos = 1000;
+  RecordingCanvas c = paint({784, 21, 800, 265});  // what a 16-pixel line scroll uncovers
+  for (Rgb colour : {kGreen, kBlue, kRed}) {
+    auto lines = c.polylinesIn(colour);
+    ASSERT_EQ(lines.size(), 1u);
+    EXPECT_EQ(lines[0].points.front().x, 783);
+    EXPECT_EQ(lines[0].points.back().x, 801);
+    EXPECT_EQ(lines[0].points.size(), 19u);
+  }
+  auto row = letters(c);
+  ASSERT_FALSE(row.empty());
+  EXPECT_LE(row.size(), 5u);
+  for (const DrawnText& t : row) {
+    EXPECT_GE(t.at.x, 784 - 2 * 7 - 10 - 7);
+    EXPECT_LT(t.at.x, 800 + 2 * 7);
+  }
+}
+
+TEST_F(Painting, AShortChannelEndsWhereItsSamplesEnd) {
+  show(regularDocument(300));
+  app.document.channels[0].sampleCount = 120;
+  auto a = paintAll().polylinesIn(kGreen);
+  ASSERT_EQ(a.size(), 1u);
+  EXPECT_EQ(a[0].points.size(), 120u);
+  app.view.scrollPos = 150;  // past its end: nothing for this channel
+  EXPECT_TRUE(paintAll().polylinesIn(kGreen).empty());
+}
+
+TEST_F(Painting, CursorIsAnIBeamOverTheLetterRowOnly) {
+  show(regularDocument(300));
+  EXPECT_EQ(cursorAt(app, 39), CursorShape::IBeam);
+  EXPECT_EQ(cursorAt(app, 38), CursorShape::Arrow);
+  EXPECT_EQ(cursorAt(app, 100), CursorShape::Arrow);
+  app.settings.xZoomMode = kFit;
+  EXPECT_EQ(cursorAt(app, 39), CursorShape::Arrow);
+}
+
+}  // namespace
+}  // namespace vistrel::testing
