@@ -9,11 +9,15 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QDropEvent>
 #include <QImage>
 #include <QMenu>
+#include <QMessageBox>
+#include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <QTimer>
+#include <QUrl>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -191,6 +195,40 @@ TEST_F(Gui, ClosingWritesTheSettingsThatTheNextStartReads) {
   EXPECT_EQ(again->state.settings.xZoomLevel, 1);
   EXPECT_EQ(again->state.settings.yZoom, 2);
   EXPECT_EQ(again->state.settings.traceHeight(), 100);
+}
+
+/// Presses the button labelled `text` of the save-changes prompt once it is shown.
+void answerPrompt(const QString& text) {
+  QTimer::singleShot(0, [text] {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    ASSERT_NE(box, nullptr);
+    for (QAbstractButton* button : box->buttons()) {
+      if (button->text() == text) button->click();
+    }
+  });
+}
+
+void dropFile(QWidget* target, const QString& file) {
+  QMimeData mime;
+  mime.setUrls({QUrl::fromLocalFile(file)});
+  // As a drag does: the drop goes to the widget that accepted the drag's entry.
+  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &enter);
+  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+  QApplication::sendEvent(target, &drop);
+}
+
+TEST_F(Gui, ADroppedFileGoesThroughTheLoadingFlow) {
+  auto s = start({sample("sample.ab1")});
+  s->state.document.modified = true;
+  answerPrompt("Cancel");
+  dropFile(s->window->view(), sample("sample.scf"));
+  EXPECT_EQ(s->state.document.fileTitle, "sample.ab1");
+
+  answerPrompt("Don't Save");
+  dropFile(s->window->view(), sample("sample.scf"));
+  EXPECT_EQ(s->state.document.fileTitle, "sample.scf");
+  EXPECT_EQ(s->window->windowTitle(), "Vistrel");
 }
 
 TEST_F(Gui, MenusGrayWhatCannotApply) {

@@ -2,6 +2,7 @@
 #include "platform/qt/main_window.h"
 
 #include <QCloseEvent>
+#include <QFile>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -187,7 +188,7 @@ void TraceWidget::dragEnterEvent(QDragEnterEvent* event) {
 void TraceWidget::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(url.toLocalFile().toStdString());
+    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
   }
   if (platform_ == nullptr || paths.empty()) return;
   event->acceptProposedAction();
