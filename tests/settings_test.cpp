@@ -170,17 +170,5 @@ TEST(Colours, ChannelsTakeTheColourOfTheirLetter) {
   EXPECT_EQ(d.channels[1].colour, (Rgb{191, 191, 0}));
 }
 
-TEST(Colours, LettersFoldToUpperCaseAndOthersAreBlack) {
-  ViewSettings s;
-  s.colourN = 5;
-  EXPECT_EQ(s.letterColour('a'), s.letterColour('A'));
-  EXPECT_EQ(s.letterColour('c'), (Rgb{0, 0, 255}));
-  EXPECT_EQ(s.letterColour('N'), (Rgb{0, 255, 255}));
-  EXPECT_EQ(s.letterColour('n'), (Rgb{0, 255, 255}));
-  for (int other : {int{'R'}, int{'-'}, int{'*'}, 0xE1}) {
-    EXPECT_EQ(s.letterColour(static_cast<std::uint8_t>(other)), (Rgb{0, 0, 0})) << other;
-  }
-}
-
 }  // namespace
 }  // namespace vistrel::testing

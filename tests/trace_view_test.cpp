@@ -234,6 +234,7 @@ TEST_F(Painting, LetterColoursAndTheSelectedCell) {
   EXPECT_EQ(row[3].colour, kBlack);
   EXPECT_EQ(row[4].colour, kBlack);  // G: Black
   EXPECT_EQ(row[5].colour, kRed);
+  EXPECT_EQ(app.settings.letterColour(0xE1), kBlack);  // a byte above ASCII is no letter
 }
 
 TEST_F(Painting, CaretAndPositionTick) {
