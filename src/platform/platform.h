@@ -98,9 +98,7 @@ class Platform {
  public:
   virtual ~Platform() = default;
 
-  // Messages and sounds.
   virtual void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) = 0;
-  virtual void beep() = 0;
 
   // Dialogs. Each returns nothing when the user cancels.
   /// The open dialog: one or more full paths.
@@ -116,8 +114,6 @@ class Platform {
   virtual void invalidate(const Rect& area) = 0;
   /// Shifts the pixels of `area` by `dx` and invalidates the strip that it uncovers.
   virtual void scroll(int dx, const Rect& area) = 0;
-  /// Paints what is invalid now rather than later.
-  virtual void updateNow() = 0;
   virtual void setWindowTitle(const std::string& title) = 0;
   virtual void setCursor(CursorShape shape) = 0;
   /// The window's outer rectangle in screen coordinates, and moving it there.
@@ -150,8 +146,6 @@ class Platform {
   /// Shows the help contents; false when help cannot be shown.
   virtual bool showHelp() = 0;
   virtual void closeHelp() = 0;
-  /// Delivers `command` to the main window later, after the current event.
-  virtual void postCommand(int command) = 0;
   /// Asks the main window to close, later, as the window manager would.
   virtual void closeWindow() = 0;
   /// Ends the event loop once the current event is handled.

@@ -24,6 +24,16 @@ int colourIndex(const IniFile& ini, const char* key, int fallback) {
   return v >= 0 && v < kColourCount ? v : fallback;
 }
 
+/// The settings file as it stands: empty when missing or unreadable.
+IniFile loadIni(const std::string& path) {
+  IniFile ini;
+  Block text;
+  if (readWholeFile(path, text).status == FileReadStatus::Ok) {
+    ini.parse(std::string(reinterpret_cast<const char*>(text.data()), text.size()));
+  }
+  return ini;
+}
+
 }  // namespace
 
 Rgb ViewSettings::letterColour(std::uint8_t letter) const {
@@ -91,11 +101,7 @@ int xZoomValue(const ViewSettings& settings) {
 }
 
 ViewSettings readSettings(const std::string& path, int desktopWidth) {
-  IniFile ini;
-  Block text;
-  if (readWholeFile(path, text).status == FileReadStatus::Ok) {
-    ini.parse(std::string(reinterpret_cast<const char*>(text.data()), text.size()));
-  }
+  const IniFile ini = loadIni(path);
   ViewSettings s;
   s.colourG = colourIndex(ini, "G color", 8);
   s.colourA = colourIndex(ini, "A color", 1);
@@ -104,9 +110,8 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.colourN = colourIndex(ini, "N color", 4);
   s.printXZoom = std::clamp(ini.readInt(kOptions, "Print X Zoom", 0), -2, 2);
   // Taken as unsigned, so a negative value is above 6 as well.
-  s.printYZoom = static_cast<unsigned>(ini.readInt(kOptions, "Print Y Zoom", 0)) > 6u
-                     ? 6
-                     : ini.readInt(kOptions, "Print Y Zoom", 0);
+  const int printYZoom = ini.readInt(kOptions, "Print Y Zoom", 0);
+  s.printYZoom = static_cast<unsigned>(printYZoom) > 6u ? 6 : printYZoom;
   int exportFormat = ini.readInt(kOptions, "Export Format", 1);
   s.exportFormat = exportFormat < 0 ? 1 : std::min(exportFormat, 1);
   int xZoom = ini.readInt(kOptions, "X Zoom", 0);
@@ -124,11 +129,7 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
 }
 
 void writeSettings(const ViewSettings& s, const std::string& path, const Rect* placement) {
-  IniFile ini;
-  Block text;
-  if (readWholeFile(path, text).status == FileReadStatus::Ok) {
-    ini.parse(std::string(reinterpret_cast<const char*>(text.data()), text.size()));
-  }
+  IniFile ini = loadIni(path);
   ini.writeInt(kOptions, "G color", s.colourG);
   ini.writeInt(kOptions, "A color", s.colourA);
   ini.writeInt(kOptions, "T color", s.colourT);

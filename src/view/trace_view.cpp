@@ -147,17 +147,6 @@ CursorShape cursorAt(const AppState& app, int y) {
                                                                               : CursorShape::Arrow;
 }
 
-Rect numberRow(const AppState& app) {
-  const ViewLayout& l = app.view.layout;
-  return {0, l.numberRowTop(), app.view.clientWidth, l.numberRowTop() + l.baseFontHeight};
-}
-
-Rect letterRow(const AppState& app) {
-  const ViewLayout& l = app.view.layout;
-  return {0, l.numberRowTop() + l.baseFontHeight, app.view.clientWidth,
-          l.numberRowTop() + 2 * l.baseFontHeight + 4};
-}
-
 void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Rect& area) {
   if (!app.document.loaded) {
     paintStartScreen(app, canvas);

@@ -25,8 +25,4 @@ void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Re
 /// that is not fitted to the window, else the arrow.
 CursorShape cursorAt(const AppState& app, int y);
 
-/// The rows of the number and letter bands, repainted after edits and moves of the selection.
-Rect numberRow(const AppState& app);
-Rect letterRow(const AppState& app);
-
 }  // namespace vistrel

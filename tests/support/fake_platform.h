@@ -31,10 +31,8 @@ class FakePlatform : public Platform {
  public:
   // What the core asked for.
   std::vector<RecordedMessage> messages;
-  int beeps = 0;
   std::vector<Rect> invalidated;
   std::vector<RecordedScroll> scrolls;
-  int updates = 0;
   std::string title = "Vistrel";
   std::optional<CursorShape> cursor;
   int scrollMaximum = 0;
@@ -42,7 +40,6 @@ class FakePlatform : public Platform {
   bool scrollEnabled = true;
   std::string clipboard;
   std::vector<std::vector<std::string>> startedInstances;
-  std::vector<int> postedCommands;
   std::vector<SaveDialog> saveDialogs;
   std::vector<std::string> prompts;
   int helpShown = 0;
@@ -66,7 +63,6 @@ class FakePlatform : public Platform {
   bool helpAvailable = true;
 
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
-  void beep() override { ++beeps; }
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
@@ -74,7 +70,6 @@ class FakePlatform : public Platform {
   void showAbout() override {}
   void invalidate(const Rect& area) override { invalidated.push_back(area); }
   void scroll(int dx, const Rect& area) override { scrolls.push_back({dx, area}); }
-  void updateNow() override { ++updates; }
   void setWindowTitle(const std::string& text) override { title = text; }
   void setCursor(CursorShape shape) override { cursor = shape; }
   Rect windowRect() override { return outer; }
@@ -94,7 +89,6 @@ class FakePlatform : public Platform {
   StartResult startInstance(const std::vector<std::string>& arguments) override;
   bool showHelp() override;
   void closeHelp() override { ++helpClosed; }
-  void postCommand(int command) override { postedCommands.push_back(command); }
   void closeWindow() override { ++closeRequests; }
   void quit() override { ++quits; }
 

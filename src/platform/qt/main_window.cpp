@@ -7,6 +7,7 @@
 #include <QMimeData>
 #include <QPainter>
 #include <QVBoxLayout>
+#include <optional>
 
 #include "app/commands.h"
 #include "app/load_flow.h"
@@ -25,6 +26,21 @@ bool checkable(int command) {
          command == kReverseComplement || (command >= kYScaleSmall && command <= kFontLarge) ||
          (command >= kYZoomFirst && command <= kYZoomLast) ||
          (command >= kContinuousEdit && command <= kEditedSequence);
+}
+
+std::optional<ScrollAction> lineOrPage(int sliderAction) {
+  switch (sliderAction) {
+    case QAbstractSlider::SliderSingleStepAdd:
+      return ScrollAction::LineRight;
+    case QAbstractSlider::SliderSingleStepSub:
+      return ScrollAction::LineLeft;
+    case QAbstractSlider::SliderPageStepAdd:
+      return ScrollAction::PageRight;
+    case QAbstractSlider::SliderPageStepSub:
+      return ScrollAction::PageLeft;
+    default:
+      return std::nullopt;
+  }
 }
 
 }  // namespace
@@ -110,24 +126,10 @@ void MainWindow::refreshMenu(QMenu* menu) {
 
 void MainWindow::onScrollAction(int action) {
   if (platform_ == nullptr) return;
-  switch (action) {
-    case QAbstractSlider::SliderSingleStepAdd:
-      scrollView(app_, *platform_, ScrollAction::LineRight);
-      break;
-    case QAbstractSlider::SliderSingleStepSub:
-      scrollView(app_, *platform_, ScrollAction::LineLeft);
-      break;
-    case QAbstractSlider::SliderPageStepAdd:
-      scrollView(app_, *platform_, ScrollAction::PageRight);
-      break;
-    case QAbstractSlider::SliderPageStepSub:
-      scrollView(app_, *platform_, ScrollAction::PageLeft);
-      break;
-    case QAbstractSlider::SliderMove:
-      return;  // the thumb follows the drag; the view moves when it is released
-    default:
-      break;  // to the ends: ignored
-  }
+  // The thumb follows a drag and the view moves when it is released; the jumps to the ends are
+  // ignored.
+  if (action == QAbstractSlider::SliderMove) return;
+  if (std::optional<ScrollAction> step = lineOrPage(action)) scrollView(app_, *platform_, *step);
   // The core decides where the thumb goes, not the slider's own step.
   scrollBar_->setSliderPosition(app_.view.scrollPos);
 }

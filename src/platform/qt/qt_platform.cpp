@@ -47,10 +47,6 @@ void QtPlatform::showMessage(const std::string& text, MessageIcon icon, MessageO
   box.exec();
 }
 
-void QtPlatform::beep() {
-  QApplication::beep();
-}
-
 std::vector<std::string> QtPlatform::chooseFilesToOpen() {
   std::vector<std::string> paths;
   for (const QString& path :
@@ -96,10 +92,6 @@ void QtPlatform::invalidate(const Rect& area) {
 
 void QtPlatform::scroll(int dx, const Rect& area) {
   window_.view()->scroll(dx, 0, toQRect(area));
-}
-
-void QtPlatform::updateNow() {
-  window_.view()->repaint();
 }
 
 void QtPlatform::setWindowTitle(const std::string& title) {
@@ -215,11 +207,6 @@ bool QtPlatform::showHelp() {
 
 void QtPlatform::closeHelp() {
   if (help_ != nullptr) help_->close();
-}
-
-void QtPlatform::postCommand(int command) {
-  QMetaObject::invokeMethod(
-      &window_, [this, command] { window_.dispatch(command); }, Qt::QueuedConnection);
 }
 
 void QtPlatform::closeWindow() {

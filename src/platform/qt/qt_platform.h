@@ -16,7 +16,6 @@ class QtPlatform : public Platform {
   ~QtPlatform() override;
 
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
-  void beep() override;
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
@@ -24,7 +23,6 @@ class QtPlatform : public Platform {
   void showAbout() override;
   void invalidate(const Rect& area) override;
   void scroll(int dx, const Rect& area) override;
-  void updateNow() override;
   void setWindowTitle(const std::string& title) override;
   void setCursor(CursorShape shape) override;
   Rect windowRect() override;
@@ -44,7 +42,6 @@ class QtPlatform : public Platform {
   StartResult startInstance(const std::vector<std::string>& arguments) override;
   bool showHelp() override;
   void closeHelp() override;
-  void postCommand(int command) override;
   void closeWindow() override;
   void quit() override;
 
