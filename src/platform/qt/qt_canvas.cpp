@@ -68,7 +68,6 @@ void QtCanvas::drawLine(Point from, Point to, Rgb colour) {
 
 void QtCanvas::drawPolyline(const Point* points, std::size_t count, Rgb colour) {
   usePen(colour);
-  static_assert(sizeof(Point) == 2 * sizeof(int));
   std::vector<QPoint> converted(count);
   for (std::size_t i = 0; i < count; ++i) converted[i] = QPoint(points[i].x, points[i].y);
   painter_.drawPolyline(converted.data(), static_cast<int>(count));
