@@ -6,7 +6,7 @@
 #include <QTimer>
 #include <cstring>
 
-#include "platform/qt/application.h"
+#include "qt/application.h"
 
 namespace {
 
@@ -37,8 +37,8 @@ int main(int argc, char** argv) {
     empty->show();
     quit.target = empty.get();
   } else {
-    QStringList arguments = QApplication::arguments();
-    arguments.removeAt(1);
+    std::vector<std::string> arguments(argv, argv + argc);
+    arguments.erase(arguments.begin() + 1);
     session = vistrel::startSession(arguments);
     quit.target = session->window->view();
   }

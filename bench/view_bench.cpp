@@ -9,8 +9,8 @@
 
 #include "app/app_state.h"
 #include "document/trace_file.h"
-#include "platform/qt/application.h"
-#include "platform/qt/qt_canvas.h"
+#include "qt/application.h"
+#include "qt/qt_canvas.h"
 #include "trace_builder.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
@@ -32,7 +32,7 @@ std::unique_ptr<Session> fittedSession() {
   recomputeChannelColours(document, session->state.settings);
   session->state.view.clientWidth = kWidth;
   session->state.view.clientHeight = 300;
-  fitToWindow(session->state, *session->platform);
+  fitToWindow(session->state.document, session->state.settings, session->state.view, *session->platform);
   return session;
 }
 
@@ -43,7 +43,7 @@ void paintFittedView(benchmark::State& state) {
     image.fill(Qt::white);
     QPainter painter(&image);
     QtCanvas canvas(painter);
-    paintView(session->state, *session->platform, canvas, {0, 0, kWidth, 300});
+    paintView(session->state.document, session->state.settings, session->state.view, *session->platform, canvas, {0, 0, kWidth, 300});
   }
 }
 

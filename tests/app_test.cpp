@@ -293,17 +293,17 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
 TEST_F(App, ALoadResetsTheViewAndNamesTheDocument) {
   app.view.clientWidth = 200;
   app.view.scrollPos = 77;
-  app.edit.selectedBase = 3;
-  app.edit.insertCaret = 9;
+  app.view.selectedBase = 3;
+  app.view.insertCaret = 9;
   app.edit.undoCount = 4;
-  app.edit.positionTickX = 12;
+  app.view.positionTickX = 12;
   const std::string file = abiFile("a_name_longer_than_twenty_eight.ab1");
   ASSERT_TRUE(open({file}));
   EXPECT_EQ(app.view.scrollPos, 0);
-  EXPECT_EQ(app.edit.selectedBase, -1);
-  EXPECT_EQ(app.edit.insertCaret, 0);
+  EXPECT_EQ(app.view.selectedBase, -1);
+  EXPECT_EQ(app.view.insertCaret, 0);
   EXPECT_EQ(app.edit.undoCount, 0);
-  EXPECT_EQ(app.edit.positionTickX, -1);
+  EXPECT_EQ(app.view.positionTickX, -1);
   EXPECT_EQ(platform.title, "Vistrel - clone 7");
   EXPECT_EQ(app.document.filePath, file);
   EXPECT_EQ(app.document.fileInfoText, "File: a_name_longer_than_twenty_ei");

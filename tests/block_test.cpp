@@ -1,5 +1,5 @@
 // Blocks keep their contents when they grow and report allocation failure without change.
-#include "document/block.h"
+#include "platform/block.h"
 
 #include <gtest/gtest.h>
 

@@ -20,7 +20,7 @@ class Scrolling : public ViewTest {
 
 TEST_F(Scrolling, LineRightScrollsOneStepUntilTheEnd) {
   zoom(1);  // x2: 8 samples = 16 pixels a step, 400 samples across
-  scrollView(app, platform, ScrollAction::LineRight);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineRight);
   EXPECT_EQ(app.view.scrollPos, 8);
   ASSERT_EQ(platform.scrolls.size(), 1u);
   EXPECT_EQ(platform.scrolls[0].dx, -16);
@@ -29,11 +29,11 @@ TEST_F(Scrolling, LineRightScrollsOneStepUntilTheEnd) {
   EXPECT_TRUE(platform.invalidated.empty());  // only the uncovered strip, through scroll
 
   app.view.scrollPos = 1595;
-  scrollView(app, platform, ScrollAction::LineRight);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineRight);
   EXPECT_EQ(app.view.scrollPos, 1600);
   EXPECT_EQ(platform.scrolls.back().dx, -10);
 
-  scrollView(app, platform, ScrollAction::LineRight);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineRight);
   EXPECT_EQ(app.view.scrollPos, 1600);
   EXPECT_EQ(platform.scrolls.size(), 2u);
 }
@@ -41,30 +41,30 @@ TEST_F(Scrolling, LineRightScrollsOneStepUntilTheEnd) {
 TEST_F(Scrolling, LineLeftShiftsByTheSamplesThereAre) {
   zoom(-2);  // 0.25: 64 samples a step
   app.view.scrollPos = 30;
-  scrollView(app, platform, ScrollAction::LineLeft);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineLeft);
   EXPECT_EQ(app.view.scrollPos, 0);
   ASSERT_EQ(platform.scrolls.size(), 1u);
   EXPECT_EQ(platform.scrolls[0].dx, 30 >> 2);
-  scrollView(app, platform, ScrollAction::LineLeft);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineLeft);
   EXPECT_EQ(platform.scrolls.size(), 1u);
 
   applyXZoomValue(app.settings, 0);
   app.view.scrollPos = 100;
-  scrollView(app, platform, ScrollAction::LineLeft);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineLeft);
   EXPECT_EQ(app.view.scrollPos, 84);
   EXPECT_EQ(platform.scrolls.back().dx, 16);
 }
 
 TEST_F(Scrolling, PagesKeepOneStepOfOverlapAndStopAtTheEnds) {
   zoom(0);
-  scrollView(app, platform, ScrollAction::PageRight);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageRight);
   EXPECT_EQ(app.view.scrollPos, 784);
-  scrollView(app, platform, ScrollAction::PageRight);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageRight);
   EXPECT_EQ(app.view.scrollPos, 1200);  // the view ends at the last sample
   EXPECT_EQ(platform.invalidated.back(), traceRect);
-  scrollView(app, platform, ScrollAction::PageLeft);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageLeft);
   EXPECT_EQ(app.view.scrollPos, 416);
-  scrollView(app, platform, ScrollAction::PageLeft);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageLeft);
   EXPECT_EQ(app.view.scrollPos, 0);
   EXPECT_EQ(platform.scrollPosition, 0);
   EXPECT_TRUE(platform.scrolls.empty());
@@ -72,23 +72,23 @@ TEST_F(Scrolling, PagesKeepOneStepOfOverlapAndStopAtTheEnds) {
 
 TEST_F(Scrolling, PageRightOnATraceNarrowerThanTheViewStaysAtZero) {
   zoom(0, 300);
-  scrollView(app, platform, ScrollAction::PageRight);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageRight);
   EXPECT_EQ(app.view.scrollPos, 0);
 }
 
 TEST_F(Scrolling, ThumbRepaintsOnlyWhenThePositionChanges) {
   zoom(0, 70000);
-  scrollView(app, platform, ScrollAction::ThumbPosition, 66000);  // beyond 16 bits
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::ThumbPosition, 66000);  // beyond 16 bits
   EXPECT_EQ(app.view.scrollPos, 66000);
   EXPECT_EQ(platform.invalidated.size(), 1u);
-  scrollView(app, platform, ScrollAction::ThumbPosition, 66000);
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::ThumbPosition, 66000);
   EXPECT_EQ(platform.invalidated.size(), 1u);
 }
 
 TEST_F(Scrolling, ZoomKeepsTheLeftSampleUnlessTheViewWouldRunPastTheEnd) {
   zoom(0);
   app.view.scrollPos = 500;
-  setXZoom(app, platform, 2);
+  setXZoom(app.document, app.settings, app.view, platform, 2);
   EXPECT_EQ(app.view.scrollPos, 500);
   EXPECT_EQ(app.settings.scrollStep, 4);
   EXPECT_EQ(platform.scrollMaximum, 2000 - 200);
@@ -96,11 +96,11 @@ TEST_F(Scrolling, ZoomKeepsTheLeftSampleUnlessTheViewWouldRunPastTheEnd) {
   EXPECT_EQ(platform.invalidated.back(), traceRect);
 
   app.view.scrollPos = 1700;
-  setXZoom(app, platform, 0);
+  setXZoom(app.document, app.settings, app.view, platform, 0);
   EXPECT_EQ(app.view.scrollPos, 1200);
   EXPECT_EQ(platform.scrollPosition, 1200);
 
-  setXZoom(app, platform, -2);  // the whole trace fits
+  setXZoom(app.document, app.settings, app.view, platform, -2);  // the whole trace fits
   EXPECT_EQ(app.view.scrollPos, 0);
   EXPECT_EQ(platform.scrollMaximum, 0);
   EXPECT_EQ(app.settings.xZoomMode, kReduce);
@@ -110,22 +110,22 @@ TEST_F(Scrolling, ZoomKeepsTheLeftSampleUnlessTheViewWouldRunPastTheEnd) {
 TEST_F(Scrolling, FitToWindowLevelsFollowTheWidth) {
   zoom(0, 960, 320);
   app.view.scrollPos = 100;
-  fitToWindow(app, platform);
+  fitToWindow(app.document, app.settings, app.view, platform);
   EXPECT_EQ(app.settings.xZoomMode, kFit);
   EXPECT_EQ(app.settings.xZoomLevel, 4);
   EXPECT_EQ(app.view.scrollPos, 0);
   EXPECT_FALSE(platform.scrollEnabled);
   EXPECT_EQ(app.settings.scrollStep, 16);  // left as it was
 
-  resizeClient(app, platform, 480, 265);
+  resizeClient(app.document, app.settings, app.view, platform, 480, 265);
   EXPECT_EQ(app.settings.xZoomLevel, 3);
-  resizeClient(app, platform, 0, 0);  // minimized: the level stays
+  resizeClient(app.document, app.settings, app.view, platform, 0, 0);  // minimized: the level stays
   EXPECT_EQ(app.settings.xZoomLevel, 3);
   EXPECT_EQ(platform.scrollMaximum, 0);
-  resizeClient(app, platform, 1000, 265);
+  resizeClient(app.document, app.settings, app.view, platform, 1000, 265);
   EXPECT_EQ(app.settings.xZoomLevel, 1);
 
-  setXZoom(app, platform, 1);  // a zoom item leaves fit mode
+  setXZoom(app.document, app.settings, app.view, platform, 1);  // a zoom item leaves fit mode
   EXPECT_EQ(app.settings.xZoomMode, kMagnify);
   EXPECT_TRUE(platform.scrollEnabled);
 }
@@ -133,14 +133,14 @@ TEST_F(Scrolling, FitToWindowLevelsFollowTheWidth) {
 TEST_F(Scrolling, WithoutADocumentZoomOnlyChangesTheSettings) {
   app.view.clientWidth = 800;
   app.view.clientHeight = 265;
-  setXZoom(app, platform, 2);
+  setXZoom(app.document, app.settings, app.view, platform, 2);
   EXPECT_EQ(app.settings.xZoomLevel, 2);
   EXPECT_EQ(platform.invalidated.size(), 1u);
-  fitToWindow(app, platform);
+  fitToWindow(app.document, app.settings, app.view, platform);
   EXPECT_EQ(app.settings.xZoomMode, kFit);
   EXPECT_EQ(platform.invalidated.size(), 1u);
   EXPECT_TRUE(platform.scrollEnabled);
-  resizeClient(app, platform, 640, 265);
+  resizeClient(app.document, app.settings, app.view, platform, 640, 265);
   EXPECT_EQ(app.settings.xZoomLevel, 1);
   EXPECT_EQ(platform.invalidated.back(), (Rect{0, 0, 640, 265}));
 }
@@ -148,7 +148,7 @@ TEST_F(Scrolling, WithoutADocumentZoomOnlyChangesTheSettings) {
 TEST_F(Scrolling, ResizeSetsTheRangeAndKeepsThePosition) {
   zoom(0);
   app.view.scrollPos = 300;
-  resizeClient(app, platform, 1000, 265);
+  resizeClient(app.document, app.settings, app.view, platform, 1000, 265);
   EXPECT_EQ(app.view.scrollPos, 300);
   EXPECT_EQ(platform.scrollMaximum, 1000);
   EXPECT_TRUE(platform.invalidated.empty());
@@ -157,7 +157,7 @@ TEST_F(Scrolling, ResizeSetsTheRangeAndKeepsThePosition) {
 TEST_F(Scrolling, YZoomRepaintsTheTracesAndKeepsTheWindow) {
   zoom(0);
   const Rect before = platform.outer;
-  setYZoom(app, platform, 3);
+  setYZoom(app.settings, app.view, platform, 3);
   EXPECT_EQ(app.settings.yZoom, 3);
   EXPECT_EQ(platform.invalidated, std::vector<Rect>{traceRect});
   EXPECT_EQ(platform.outer, before);
@@ -165,47 +165,47 @@ TEST_F(Scrolling, YZoomRepaintsTheTracesAndKeepsTheWindow) {
 
 TEST_F(Scrolling, YScaleAndFontSizeGiveTheWindowTheHeightTheLayoutNeeds) {
   platform.outer = {10, 50, 810, 650};
-  setYScale(app, platform, true);
+  setYScale(app.settings, app.view, platform, true);
   EXPECT_EQ(app.settings.yScaleShift, 4);
   EXPECT_EQ(platform.outer, (Rect{10, 50, 810, 50 + 56 + 17 + 2 * 15 + 100 + 18}));
   EXPECT_EQ(app.view.clientHeight, app.view.layout.neededClientHeight(100));
   EXPECT_EQ(app.view.clientWidth, 800);
   EXPECT_EQ(platform.invalidated.back(), (Rect{0, 0, 800, 165}));
 
-  setFontSize(app, platform, true);
+  setFontSize(app.settings, app.view, platform, true);
   EXPECT_EQ(app.settings.largeFonts, 1);
   EXPECT_EQ(app.view.clientHeight, app.view.layout.neededClientHeight(100));
   EXPECT_EQ(app.view.traceRect().top, 21 + 4);
   EXPECT_EQ(platform.outer.top, 50);
 
-  setYScale(app, platform, false);
+  setYScale(app.settings, app.view, platform, false);
   EXPECT_EQ(app.view.clientHeight, app.view.layout.neededClientHeight(200));
 }
 
 TEST_F(Scrolling, PlacementSwitchesSetTheTop) {
   platform.outer = {0, 0, 800, 700};
   // Small scale: 56 + 17 + 30 + 100 + 18 = 221 high.
-  setYScale(app, platform, true, Placement{true, 300});
+  setYScale(app.settings, app.view, platform, true, Placement{true, 300});
   EXPECT_EQ(platform.outer.top, 300 - 221);
-  setYScale(app, platform, true, Placement{true, 100});
+  setYScale(app.settings, app.view, platform, true, Placement{true, 100});
   EXPECT_EQ(platform.outer.top, 0);
-  setYScale(app, platform, true, Placement{false, 400});
+  setYScale(app.settings, app.view, platform, true, Placement{false, 400});
   EXPECT_EQ(platform.outer.top, 400);
-  setYScale(app, platform, true, Placement{false, 700});
+  setYScale(app.settings, app.view, platform, true, Placement{false, 700});
   EXPECT_EQ(platform.outer.top, 768 - 221);
 }
 
 TEST_F(Scrolling, ALoadStartsAtZeroWithTheRangeOfTheNewTrace) {
   zoom(0);
   app.view.scrollPos = 900;
-  resetScrolling(app, platform);
+  resetScrolling(app.document, app.settings, app.view, platform);
   EXPECT_EQ(app.view.scrollPos, 0);
   EXPECT_EQ(platform.scrollMaximum, 1200);
   EXPECT_EQ(platform.scrollPosition, 0);
   EXPECT_TRUE(platform.scrollEnabled);
 
   app.settings.xZoomMode = kFit;
-  resetScrolling(app, platform);
+  resetScrolling(app.document, app.settings, app.view, platform);
   EXPECT_FALSE(platform.scrollEnabled);
   EXPECT_EQ(platform.scrollMaximum, 0);
   EXPECT_EQ(app.settings.xZoomLevel, 2000 / 800 + 1);

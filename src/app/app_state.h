@@ -7,27 +7,13 @@
 #include <vector>
 
 #include "document/chromatogram.h"
-#include "view/layout.h"
 #include "view/settings.h"
+#include "view/view_state.h"
 
 namespace vistrel {
 
-struct ViewState {
-  ViewLayout layout;
-  std::int32_t scrollPos = 0;
-  int clientWidth = 0;
-  int clientHeight = 0;
-
-  /// The client area below the info band: what most view changes repaint.
-  Rect traceRect() const { return {0, layout.numberRowTop(), clientWidth, clientHeight}; }
-  Rect clientArea() const { return {0, 0, clientWidth, clientHeight}; }
-};
-
 struct EditState {
-  std::int32_t selectedBase = -1;
-  std::int32_t insertCaret = 0;
   std::int32_t insertIndex = 0;
-  std::int32_t positionTickX = -1;
   std::int32_t otherSetModified = 0;
   std::int32_t reverseComplemented = 0;
   std::int32_t undoNext = 0;

@@ -3,7 +3,7 @@
 
 #include "app/load_flow.h"
 #include "app/new_window.h"
-#include "output/save_commands.h"
+#include "app/save_commands.h"
 #include "view/scrolling.h"
 
 namespace vistrel {
@@ -41,11 +41,11 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     return;
   }
   if (id >= kXZoomFirst && id <= kXZoomLast) {
-    setXZoom(app, platform, id - 306);
+    setXZoom(app.document, app.settings, app.view, platform, id - 306);
     return;
   }
   if (id >= kYZoomFirst && id <= kYZoomLast) {
-    setYZoom(app, platform, id - kYZoomFirst);
+    setYZoom(app.settings, app.view, platform, id - kYZoomFirst);
     return;
   }
   const bool loaded = app.document.loaded;
@@ -72,19 +72,19 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       platform.closeWindow();
       break;
     case kYScaleSmall:
-      setYScale(app, platform, true);
+      setYScale(app.settings, app.view, platform, true);
       break;
     case kYScaleLarge:
-      setYScale(app, platform, false);
+      setYScale(app.settings, app.view, platform, false);
       break;
     case kFitToWindow:
-      fitToWindow(app, platform);
+      fitToWindow(app.document, app.settings, app.view, platform);
       break;
     case kFontSmall:
-      setFontSize(app, platform, false);
+      setFontSize(app.settings, app.view, platform, false);
       break;
     case kFontLarge:
-      setFontSize(app, platform, true);
+      setFontSize(app.settings, app.view, platform, true);
       break;
     case kColours:
       chooseColours(app, platform);

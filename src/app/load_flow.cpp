@@ -1,10 +1,10 @@
 // The loading flow. Until the old document is discarded every failure leaves it intact; after
-// that a failure leaves no document and the start screen.
+// that a failure leaves no document and the window as start-up leaves it.
 #include "app/load_flow.h"
 
 #include "app/new_window.h"
+#include "app/save_commands.h"
 #include "document/trace_file.h"
-#include "output/save_commands.h"
 #include "platform/files.h"
 #include "view/scrolling.h"
 
@@ -17,6 +17,12 @@ void showLoadError(Platform& platform, const LoadError& error) {
                        isOwnerlessMessage(error) ? MessageOwner::None : MessageOwner::MainWindow);
 }
 
+bool openOrReport(InputFile& file, const std::string& path, Platform& platform) {
+  if (file.open(path)) return true;
+  showLoadError(platform, {LoadError::OpenFailed, file.openErrorCode()});
+  return false;
+}
+
 /// Releases the document; the channel colours stay, as a channel of an unknown letter keeps
 /// its colour into the next document.
 void discard(Chromatogram& document) {
@@ -26,13 +32,29 @@ void discard(Chromatogram& document) {
   for (int c = 0; c < 4; ++c) document.channels[c].colour = colours[c];
 }
 
+/// A load that ends without a document leaves the window as start-up does.
+bool failWithoutDocument(AppState& app, Platform& platform, const LoadError& error) {
+  showLoadError(platform, error);
+  platform.setWindowTitle(windowTitleFor({}));
+  clearScrolling(app.view, platform);
+  return false;
+}
+
+void resetMarks(AppState& app) {
+  app.view.selectedBase = -1;
+  app.view.insertCaret = 0;
+  app.view.positionTickX = -1;
+  app.edit = EditState{};
+}
+
 bool loadPath(AppState& app, Platform& platform, const std::string& path) {
   InputFile file;
-  if (!file.open(path)) {
-    showLoadError(platform, {LoadError::OpenFailed, file.openErrorCode()});
-    return false;
+  if (!openOrReport(file, path, platform)) return false;
+  if (app.document.loaded && app.document.modified) {
+    if (!settleUnsavedChanges(app, platform)) return false;
+    // A save may have replaced the file at this path: read what is there now.
+    if (!openOrReport(file, path, platform)) return false;
   }
-  if (!settleUnsavedChanges(app, platform)) return false;
   if (app.document.loaded) {
     discard(app.document);
     platform.invalidate(app.view.clientArea());
@@ -43,11 +65,9 @@ bool loadPath(AppState& app, Platform& platform, const std::string& path) {
     case FileReadStatus::Ok:
       break;
     case FileReadStatus::NoMemory:
-      showLoadError(platform, {LoadError::NoMemory});
-      return false;
+      return failWithoutDocument(app, platform, {LoadError::NoMemory});
     default:
-      showLoadError(platform, {LoadError::Unreadable});
-      return false;
+      return failWithoutDocument(app, platform, {LoadError::Unreadable});
   }
   file.close();
 
@@ -56,19 +76,15 @@ bool loadPath(AppState& app, Platform& platform, const std::string& path) {
   std::string sampleName;
   LoadError error =
       readTraceImage(std::move(image), app.settings.showOriginalSequence != 0, read, sampleName);
-  if (error) {
-    showLoadError(platform, error);
-    return false;
-  }
+  if (error) return failWithoutDocument(app, platform, error);
   platform.setWindowTitle(windowTitleFor(sampleName));
 
   for (int c = 0; c < 4; ++c) read.channels[c].colour = app.document.channels[c].colour;
   app.document = std::move(read);
   recomputeChannelColours(app.document, app.settings);
-  app.view.scrollPos = 0;
   nameDocumentAfter(app.document, path);
-  app.edit = EditState{};
-  resetScrolling(app, platform);
+  resetMarks(app);
+  resetScrolling(app.document, app.settings, app.view, platform);
   platform.invalidate(app.view.clientArea());
   return true;
 }

@@ -7,57 +7,75 @@ namespace vistrel {
 
 namespace {
 
+// The groups of mutually exclusive items.
+enum Group { kNoGroup, kPrintXZoomGroup, kPrintYZoomGroup, kYScaleGroup, kXZoomGroup, kYZoomGroup,
+             kFontSizeGroup, kSequenceGroup };
+
 MenuEntry item(const char* text, int command, std::vector<const char*> shortcuts = {}) {
-  return {MenuEntry::Item, text, command, std::move(shortcuts), {}};
+  return {MenuEntry::Item, text, command, std::move(shortcuts), false, kNoGroup, {}};
+}
+
+MenuEntry checkItem(const char* text, int command) {
+  return {MenuEntry::Item, text, command, {}, true, kNoGroup, {}};
+}
+
+MenuEntry radioItem(const char* text, int command, Group group) {
+  return {MenuEntry::Item, text, command, {}, true, group, {}};
 }
 
 MenuEntry separator() {
-  return {MenuEntry::Separator, "", 0, {}, {}};
+  return {MenuEntry::Separator, "", 0, {}, false, kNoGroup, {}};
 }
 
 MenuEntry submenu(const char* text, std::vector<MenuEntry> entries) {
-  return {MenuEntry::Submenu, text, 0, {}, std::move(entries)};
+  return {MenuEntry::Submenu, text, 0, {}, false, kNoGroup, std::move(entries)};
 }
 
-std::vector<MenuEntry> xZoomItems(int first) {
-  return {item("&0.25", first), item("0.&5", first + 1), item("&1", first + 2),
-          item("&2", first + 3), item("&4", first + 4)};
+std::vector<MenuEntry> xZoomItems(int first, Group group) {
+  return {radioItem("&0.25", first, group), radioItem("0.&5", first + 1, group),
+          radioItem("&1", first + 2, group), radioItem("&2", first + 3, group),
+          radioItem("&4", first + 4, group)};
 }
 
-std::vector<MenuEntry> yZoomItems(int first) {
-  return {item("&1", first),     item("&2", first + 1),  item("&4", first + 2),
-          item("&8", first + 3), item("1&6", first + 4), item("&32", first + 5),
-          item("64", first + 6)};
+std::vector<MenuEntry> yZoomItems(int first, Group group) {
+  return {radioItem("&1", first, group),      radioItem("&2", first + 1, group),
+          radioItem("&4", first + 2, group),  radioItem("&8", first + 3, group),
+          radioItem("1&6", first + 4, group), radioItem("&32", first + 5, group),
+          radioItem("64", first + 6, group)};
 }
 
 std::vector<MenuEntry> buildMenuBar() {
   std::vector<MenuEntry> options = {
-      submenu("Y &Scale", {item("&Small", kYScaleSmall), item("&Large", kYScaleLarge)}),
-      submenu("&X Zoom", {item("&Fit To Window", kFitToWindow), separator()}),
-      submenu("&Y Zoom", yZoomItems(kYZoomFirst)),
-      submenu("&Font Size", {item("&Small", kFontSmall), item("&Large", kFontLarge)}),
+      submenu("Y &Scale", {radioItem("&Small", kYScaleSmall, kYScaleGroup),
+                           radioItem("&Large", kYScaleLarge, kYScaleGroup)}),
+      submenu("&X Zoom", {radioItem("&Fit To Window", kFitToWindow, kXZoomGroup), separator()}),
+      submenu("&Y Zoom", yZoomItems(kYZoomFirst, kYZoomGroup)),
+      submenu("&Font Size", {radioItem("&Small", kFontSmall, kFontSizeGroup),
+                             radioItem("&Large", kFontLarge, kFontSizeGroup)}),
       separator(),
       item("&Colors...", kColours),
       separator(),
-      item("Contin&uous Edit", kContinuousEdit),
+      checkItem("Contin&uous Edit", kContinuousEdit),
       separator(),
-      item("&Original Sequence", kOriginalSequence),
-      item("&Edited Sequence", kEditedSequence)};
-  for (MenuEntry& zoom : xZoomItems(kXZoomFirst)) options[1].entries.push_back(zoom);
+      radioItem("&Original Sequence", kOriginalSequence, kSequenceGroup),
+      radioItem("&Edited Sequence", kEditedSequence, kSequenceGroup)};
+  for (MenuEntry& zoom : xZoomItems(kXZoomFirst, kXZoomGroup)) options[1].entries.push_back(zoom);
 
   return {
       submenu("&File",
               {item("&Open...", kOpen, {"Ctrl+O"}), item("&Save", kSave, {"Ctrl+S"}),
                item("Save &As...", kSaveAs), item("&Export...", kExport, {"Ctrl+E"}),
                item("Export Raw Data...", kExportRawData), separator(),
-               submenu("Print &Options", {submenu("&X Zoom", xZoomItems(kPrintXZoomFirst)),
-                                          submenu("&Y Zoom", yZoomItems(kPrintYZoomFirst))}),
+               submenu("Print Op&tions",
+                       {submenu("&X Zoom", xZoomItems(kPrintXZoomFirst, kPrintXZoomGroup)),
+                        submenu("&Y Zoom", yZoomItems(kPrintYZoomFirst, kPrintYZoomGroup))}),
                item("&Print...", kPrint, {"Ctrl+P"}), separator(), item("&New Window", kNewWindow),
                separator(), item("E&xit", kExit)}),
       submenu("&Edit", {item("&Undo", kUndo, {"Ctrl+Z", "Ctrl+U"}),
                         submenu("&Copy Sequence", {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
                                                    item("FASTA Format", kCopyFasta, {"Ctrl+B"})}),
-                        separator(), item("&Reverse Complement", kReverseComplement), separator(),
+                        separator(), checkItem("&Reverse Complement", kReverseComplement),
+                        separator(),
                         item("&Next N", kNextN, {"Ctrl+N"}),
                         item("N&ext Redundant", kNextRedundant, {"Ctrl+R"}),
                         item("&Find...", kFind, {"Ctrl+F"})}),

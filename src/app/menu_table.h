@@ -12,6 +12,10 @@ struct MenuEntry {
   int command = 0;
   /// Accelerators, as "Ctrl+O"; the first is the one the menu shows.
   std::vector<const char*> shortcuts;
+  /// An item that can carry a check mark; items of one nonzero group exclude each other and
+  /// show as radio items.
+  bool checkable = false;
+  int group = 0;
   std::vector<MenuEntry> entries;  ///< of a submenu
 };
 

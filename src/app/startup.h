@@ -14,7 +14,9 @@ namespace vistrel {
 void prepareStartup(AppState& app, Platform& platform, std::vector<std::string> arguments);
 
 /// Where the main window is created: the stored left edge, top and width, as high as the
-/// desktop (the Y-scale command then gives it the height its layout needs).
+/// desktop (the Y-scale command then gives it the height its layout needs). A stored placement
+/// that would leave the title bar out of reach is moved onto the desktop's work area, and a
+/// width of no use becomes the desktop's; a visible placement stays exactly as stored.
 Rect initialWindowRect(const AppState& app, Platform& platform);
 
 }  // namespace vistrel

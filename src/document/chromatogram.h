@@ -6,16 +6,10 @@
 #include <cstdint>
 #include <string>
 
-#include "document/block.h"
+#include "platform/block.h"
+#include "platform/types.h"
 
 namespace vistrel {
-
-struct Rgb {
-  std::uint8_t red = 0;
-  std::uint8_t green = 0;
-  std::uint8_t blue = 0;
-  friend bool operator==(const Rgb&, const Rgb&) = default;
-};
 
 struct TraceChannel {
   char letter = 0;

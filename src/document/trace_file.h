@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "document/block.h"
+#include "platform/block.h"
 #include "document/chromatogram.h"
 #include "document/load_error.h"
 

@@ -4,7 +4,7 @@
 #include <array>
 #include <string>
 
-#include "document/block.h"
+#include "platform/block.h"
 #include "document/chromatogram.h"
 #include "output/output_error.h"
 #include "platform/local_date.h"

@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string>
 
-#include "document/block.h"
+#include "platform/block.h"
 
 namespace vistrel {
 

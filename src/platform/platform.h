@@ -10,25 +10,9 @@
 #include <string_view>
 #include <vector>
 
-#include "document/chromatogram.h"
+#include "platform/types.h"
 
 namespace vistrel {
-
-struct Rect {
-  int left = 0;
-  int top = 0;
-  int right = 0;
-  int bottom = 0;
-  int width() const { return right - left; }
-  int height() const { return bottom - top; }
-  friend bool operator==(const Rect&, const Rect&) = default;
-};
-
-struct Point {
-  int x = 0;
-  int y = 0;
-  friend bool operator==(const Point&, const Point&) = default;
-};
 
 /// A font by its family and its character (em) height in pixels.
 struct FontSpec {

@@ -2,6 +2,8 @@
 #include "view/scrolling.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <cstdlib>
 
 #include "view/layout.h"
 
@@ -9,12 +11,13 @@ namespace vistrel {
 
 namespace {
 
-int traceLength(const AppState& app) {
-  return app.document.loaded ? app.document.maxSampleCount : 0;
-}
+constexpr int kWheelNotch = 120;
+constexpr int kLinesPerNotch = 3;
+/// A larger turn in one event is taken as this much, so one event cannot loop for long.
+constexpr int kLargestWheelTurn = 100 * kWheelNotch;
 
-int span(const AppState& app) {
-  return visibleSpan(app.settings, app.view.clientWidth);
+int traceLength(const Chromatogram& document) {
+  return document.loaded ? document.maxSampleCount : 0;
 }
 
 /// Samples to pixels for a line scroll.
@@ -22,126 +25,138 @@ int scrollPixels(const ViewSettings& s, int samples) {
   return s.xZoomMode == kMagnify ? samples * (1 << s.xZoomLevel) : samples >> s.xZoomLevel;
 }
 
-void takeClientSize(AppState& app, Platform& platform) {
+void takeClientSize(ViewState& view, Platform& platform) {
   Rect client = platform.clientRect();
-  app.view.clientWidth = client.width();
-  app.view.clientHeight = client.height();
+  view.clientWidth = client.width();
+  view.clientHeight = client.height();
 }
 
 /// Level of fit mode: enough samples per pixel for the whole trace. A zero width (a minimized
 /// window) keeps the previous level rather than dividing by it.
-void fitLevel(AppState& app) {
-  if (!app.document.loaded) {
-    app.settings.xZoomLevel = 1;
-  } else if (app.view.clientWidth > 0) {
-    app.settings.xZoomLevel = app.document.maxSampleCount / app.view.clientWidth + 1;
+void fitLevel(const Chromatogram& document, ViewSettings& settings, const ViewState& view) {
+  if (!document.loaded) {
+    settings.xZoomLevel = 1;
+  } else if (view.clientWidth > 0) {
+    settings.xZoomLevel = document.maxSampleCount / view.clientWidth + 1;
   }
+}
+
+/// Whole steps of `unit` in what the wheel has turned so far; the rest waits for the next turn.
+int wheelSteps(int& rest, int delta, int unit) {
+  rest += std::clamp(delta, -kLargestWheelTurn, kLargestWheelTurn);
+  const int steps = rest / unit;
+  rest -= steps * unit;
+  return steps;
 }
 
 }  // namespace
 
-void updateScrollRange(AppState& app, Platform& platform, bool redraw) {
-  const int n = traceLength(app);
-  const int w = span(app);
+void moveView(ViewState& view, Platform& platform, int position) {
+  view.scrollPos = position;
+  platform.setScrollPosition(position, true);
+}
+
+void updateScrollRange(const Chromatogram& document, const ViewSettings& settings,
+                       const ViewState& view, Platform& platform, bool redraw) {
+  const int n = traceLength(document);
+  const int w = visibleSpan(settings, view.clientWidth);
   // Fit mode shows the whole trace: nothing to scroll, whatever the width.
-  const bool scrollable = app.settings.xZoomMode != kFit && w < n;
+  const bool scrollable = settings.xZoomMode != kFit && w < n;
   platform.setScrollRange(scrollable ? n - w : 0, redraw);
 }
 
-void setXZoom(AppState& app, Platform& platform, int value) {
-  applyXZoomValue(app.settings, value);
-  if (app.document.loaded) {
-    updateScrollRange(app, platform, true);
-    const int n = traceLength(app);
-    const int w = span(app);
-    if (app.view.scrollPos + w >= n) {
-      app.view.scrollPos = std::max(n - w, 0);
-      platform.setScrollPosition(app.view.scrollPos, true);
-    }
+void setXZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+              Platform& platform, int value) {
+  applyXZoomValue(settings, value);
+  if (document.loaded) {
+    updateScrollRange(document, settings, view, platform, true);
+    const int n = traceLength(document);
+    const int w = visibleSpan(settings, view.clientWidth);
+    if (view.scrollPos + w >= n) moveView(view, platform, std::max(n - w, 0));
     platform.enableScrollBar(true);
   }
-  platform.invalidate(app.view.traceRect());
+  platform.invalidate(view.traceRect());
 }
 
-void fitToWindow(AppState& app, Platform& platform) {
-  app.view.scrollPos = 0;
-  if (app.document.loaded) {
+void fitToWindow(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+                 Platform& platform) {
+  moveView(view, platform, 0);
+  if (document.loaded) {
     platform.enableScrollBar(false);
-    platform.invalidate(app.view.traceRect());
-    fitLevel(app);
+    platform.invalidate(view.traceRect());
+    fitLevel(document, settings, view);
   }
-  app.settings.xZoomMode = kFit;
+  settings.xZoomMode = kFit;
 }
 
-void setYZoom(AppState& app, Platform& platform, int zoom) {
-  app.settings.yZoom = zoom;
-  platform.invalidate(app.view.traceRect());
+void setYZoom(ViewSettings& settings, const ViewState& view, Platform& platform, int zoom) {
+  settings.yZoom = zoom;
+  platform.invalidate(view.traceRect());
 }
 
-void setYScale(AppState& app, Platform& platform, bool small,
+void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool small,
                const std::optional<Placement>& placement) {
-  app.settings.yScaleShift = small ? 4 : 3;
+  settings.yScaleShift = small ? 4 : 3;
   Rect outer = platform.windowRect();
   Rect client = platform.clientRect();
-  const ViewLayout& l = app.view.layout;
+  const ViewLayout& l = view.layout;
   const int height = (outer.height() - client.height()) + l.infoFontHeight + 2 * l.baseFontHeight +
-                     app.settings.traceHeight() + 18;
+                     settings.traceHeight() + 18;
   int top = outer.top;
   if (placement) {
-    if (placement->above) {
-      top = std::max(placement->row - height, 0);
-    } else {
-      top = placement->row;
-      const int screen = platform.screenHeight();
-      if (top + height > screen) top = screen - height;
-    }
+    // In 64 bits: the row comes from the command line and may be any int.
+    const std::int64_t row = placement->row;
+    const std::int64_t screen = platform.screenHeight();
+    top = static_cast<int>(placement->above ? std::max<std::int64_t>(row - height, 0)
+                                            : std::min<std::int64_t>(row, screen - height));
   }
   platform.moveWindow({outer.left, top, outer.right, top + height});
-  takeClientSize(app, platform);
-  platform.invalidate(app.view.clientArea());
+  takeClientSize(view, platform);
+  platform.invalidate(view.clientArea());
 }
 
-void setFontSize(AppState& app, Platform& platform, bool large) {
-  app.settings.largeFonts = large ? 1 : 0;
-  ViewLayout& l = app.view.layout;
+void setFontSize(ViewSettings& settings, ViewState& view, Platform& platform, bool large) {
+  settings.largeFonts = large ? 1 : 0;
+  ViewLayout& l = view.layout;
   const int before = 2 * l.baseFontHeight + l.infoFontHeight;
   createViewFonts(l, platform, large);
   const int change = 2 * l.baseFontHeight + l.infoFontHeight - before;
   Rect outer = platform.windowRect();
   platform.moveWindow({outer.left, outer.top, outer.right, outer.bottom + change});
-  takeClientSize(app, platform);
-  platform.invalidate(app.view.clientArea());
+  takeClientSize(view, platform);
+  platform.invalidate(view.clientArea());
 }
 
-void resizeClient(AppState& app, Platform& platform, int width, int height) {
-  app.view.clientWidth = width;
-  app.view.clientHeight = height;
-  if (app.settings.xZoomMode == kFit) fitLevel(app);
-  if (!app.document.loaded) {
-    platform.invalidate(app.view.clientArea());
+void resizeClient(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+                  Platform& platform, int width, int height) {
+  view.clientWidth = width;
+  view.clientHeight = height;
+  if (settings.xZoomMode == kFit) fitLevel(document, settings, view);
+  if (!document.loaded) {
+    platform.invalidate(view.clientArea());
     return;
   }
-  updateScrollRange(app, platform, false);
+  updateScrollRange(document, settings, view, platform, false);
 }
 
-void scrollView(AppState& app, Platform& platform, ScrollAction action, int position) {
-  const ViewSettings& s = app.settings;
-  const int n = traceLength(app);
-  const int w = span(app);
-  int& pos = app.view.scrollPos;
-  const int before = pos;
+void scrollView(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                Platform& platform, ScrollAction action, int position) {
+  const ViewSettings& s = settings;
+  const int n = traceLength(document);
+  const int w = visibleSpan(settings, view.clientWidth);
+  int pos = view.scrollPos;
   switch (action) {
     case ScrollAction::LineRight:
       if (pos + w < n) {
         const int d = std::min(s.scrollStep, n - pos - w);
-        platform.scroll(-scrollPixels(s, d), app.view.traceRect());
+        platform.scroll(-scrollPixels(s, d), view.traceRect());
         pos += d;
       }
       break;
     case ScrollAction::LineLeft:
       if (pos > 0) {
         const int d = std::min(pos, s.scrollStep);
-        platform.scroll(scrollPixels(s, d), app.view.traceRect());
+        platform.scroll(scrollPixels(s, d), view.traceRect());
         pos = std::max(pos - s.scrollStep, 0);
       }
       break;
@@ -149,32 +164,61 @@ void scrollView(AppState& app, Platform& platform, ScrollAction action, int posi
       int d = w - s.scrollStep;
       if (pos + 2 * w - s.scrollStep > n) d = n - pos - w;
       pos = std::max(pos + d, 0);  // a trace narrower than the view has nowhere to go
-      platform.invalidate(app.view.traceRect());
+      platform.invalidate(view.traceRect());
       break;
     }
     case ScrollAction::PageLeft:
       pos = std::max(pos - (w - s.scrollStep), 0);
-      platform.invalidate(app.view.traceRect());
+      platform.invalidate(view.traceRect());
       break;
     case ScrollAction::ThumbPosition:
       if (position != pos) {
         pos = position;
-        platform.invalidate(app.view.traceRect());
+        platform.invalidate(view.traceRect());
       }
       break;
   }
-  if (pos != before) platform.setScrollPosition(pos, true);
+  if (pos != view.scrollPos) moveView(view, platform, pos);
 }
 
-void resetScrolling(AppState& app, Platform& platform) {
-  app.view.scrollPos = 0;
-  if (app.settings.xZoomMode == kFit) {
-    fitToWindow(app, platform);
+void wheelScroll(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                 Platform& platform, int delta) {
+  const int steps = wheelSteps(view.wheelScrollRest, delta, kWheelNotch / kLinesPerNotch);
+  const ScrollAction action = steps > 0 ? ScrollAction::LineLeft : ScrollAction::LineRight;
+  for (int i = 0; i < std::abs(steps); ++i) {
+    scrollView(document, settings, view, platform, action);
+  }
+}
+
+void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int delta) {
+  constexpr int kSmallest = -2, kLargest = 2;
+  const int steps = wheelSteps(view.wheelZoomRest, delta, kWheelNotch);
+  if (steps == 0) return;
+  int value = xZoomValue(settings);
+  if (settings.xZoomMode == kFit) {
+    if (steps < 0) return;
+    value = kSmallest - 1;
+  }
+  const int zoomed = std::clamp(value + steps, kSmallest, kLargest);
+  if (zoomed != value) setXZoom(document, settings, view, platform, zoomed);
+}
+
+void resetScrolling(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+                    Platform& platform) {
+  if (settings.xZoomMode == kFit) {
+    fitToWindow(document, settings, view, platform);
   } else {
     platform.enableScrollBar(true);
   }
-  updateScrollRange(app, platform, false);
-  platform.setScrollPosition(0, true);
+  updateScrollRange(document, settings, view, platform, false);
+  moveView(view, platform, 0);
+}
+
+void clearScrolling(ViewState& view, Platform& platform) {
+  platform.setScrollRange(0, false);
+  moveView(view, platform, 0);
+  platform.enableScrollBar(false);
 }
 
 }  // namespace vistrel

@@ -1,11 +1,13 @@
 // Scrolling and zoom: the Options commands that change the X zoom, Y zoom, Y scale and font
-// size, the horizontal scroll bar, and the reaction to a resize.
+// size, the horizontal scroll bar, the mouse wheel, and the reaction to a resize.
 #pragma once
 
 #include <optional>
 
-#include "app/app_state.h"
+#include "document/chromatogram.h"
 #include "platform/platform.h"
+#include "view/settings.h"
+#include "view/view_state.h"
 
 namespace vistrel {
 
@@ -16,28 +18,51 @@ struct Placement {
   int row = 0;
 };
 
+/// Moves the view to `position`. Every change of `scrollPos` goes through here, so that the
+/// scroll bar's thumb always stands where the view does.
+void moveView(ViewState& view, Platform& platform, int position);
+
 /// Sets the scroll bar's range for the current zoom: 0 to N - W while the trace is wider than
 /// the view and not fitted to it, else 0 to 0.
-void updateScrollRange(AppState& app, Platform& platform, bool redraw);
+void updateScrollRange(const Chromatogram& document, const ViewSettings& settings,
+                       const ViewState& view, Platform& platform, bool redraw);
 
 /// X zoom 0.25 to 4 (`value` -2 to 2); the sample at the left edge stays unless the view would
 /// run past the end.
-void setXZoom(AppState& app, Platform& platform, int value);
-void fitToWindow(AppState& app, Platform& platform);
-void setYZoom(AppState& app, Platform& platform, int zoom);
+void setXZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+              Platform& platform, int value);
+void fitToWindow(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+                 Platform& platform);
+void setYZoom(ViewSettings& settings, const ViewState& view, Platform& platform, int zoom);
 /// Y scale Small or Large: the window takes the height the layout needs, placed by `placement`
 /// when a start-up switch asks for it.
-void setYScale(AppState& app, Platform& platform, bool small,
+void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool small,
                const std::optional<Placement>& placement = std::nullopt);
-void setFontSize(AppState& app, Platform& platform, bool large);
+void setFontSize(ViewSettings& settings, ViewState& view, Platform& platform, bool large);
 
 /// The client area took a new size.
-void resizeClient(AppState& app, Platform& platform, int width, int height);
+void resizeClient(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+                  Platform& platform, int width, int height);
 
 /// A scroll-bar action; `position` is the thumb's position for ThumbPosition.
-void scrollView(AppState& app, Platform& platform, ScrollAction action, int position = 0);
+void scrollView(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                Platform& platform, ScrollAction action, int position = 0);
+
+/// The mouse wheel turned by `delta` (120 a notch, less from touchpads; positive away from the
+/// user): three line steps a notch, towards the start for positive turns.
+void wheelScroll(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                 Platform& platform, int delta);
+
+/// Ctrl and the wheel: one X zoom step a notch through 0.25, 0.5, 1, 2 and 4, in for positive
+/// turns. From Fit To Window a step in goes to 0.25.
+void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int delta);
 
 /// After a load: the view starts at sample 0 with the scroll bar set for the new trace.
-void resetScrolling(AppState& app, Platform& platform);
+void resetScrolling(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+                    Platform& platform);
+
+/// With no document: the view stands at 0 and the scroll bar is disabled, as at start-up.
+void clearScrolling(ViewState& view, Platform& platform);
 
 }  // namespace vistrel

@@ -2,6 +2,8 @@
 // drawn, so that a line scroll, which repaints a narrow strip, stays cheap.
 #include "view/trace_view.h"
 
+#include <algorithm>
+#include <string>
 #include <vector>
 
 #include "view/layout.h"
@@ -29,14 +31,14 @@ int centred(Canvas& canvas, int clientWidth, const char* text, const FontSpec& f
   return x < 0 ? 0 : x;
 }
 
-void paintStartScreen(const AppState& app, Canvas& canvas) {
-  const ViewLayout& l = app.view.layout;
-  const int width = app.view.clientWidth;
+void paintStartScreen(const ViewState& view, Canvas& canvas) {
+  const ViewLayout& l = view.layout;
+  const int width = view.clientWidth;
   int sum = 0;
   for (int i = 0; i < 7; ++i) sum += canvas.textWidth({kProductName + i, 1}, l.titleFont);
   int x = (width - sum) / 2;
   if (x < 0) x = 0;
-  int y = (app.view.clientHeight - l.titleFontHeight - l.infoFontHeight - 7 * l.creditFontHeight -
+  int y = (view.clientHeight - l.titleFontHeight - l.infoFontHeight - 7 * l.creditFontHeight -
            l.creditFontHeight / 2) /
           2;
   if (y < 0) y = 0;
@@ -56,15 +58,15 @@ void paintStartScreen(const AppState& app, Canvas& canvas) {
   }
 }
 
-void paintInfoBand(const AppState& app, Platform& platform, Canvas& canvas) {
-  const ViewLayout& l = app.view.layout;
-  const int width = app.view.clientWidth;
+void paintInfoBand(const Chromatogram& d, const ViewState& view, Platform& platform,
+                   Canvas& canvas) {
+  const ViewLayout& l = view.layout;
+  const int width = view.clientWidth;
   const int bandBottom = l.infoFontHeight + 2;
   canvas.fillRect({0, 0, width, bandBottom}, platform.menuColour());
   canvas.drawLine({0, 0}, {width, 0}, kBlackColour);
   canvas.drawLine({0, bandBottom}, {width, bandBottom}, kBlackColour);
   const Rgb text = platform.menuTextColour();
-  const Chromatogram& d = app.document;
   int x = 2;
   for (const std::string* line : {&d.fileInfoText, &d.sampleNameText, &d.runEndedText}) {
     canvas.drawText({x, 1}, *line, l.infoFont, text, std::nullopt);
@@ -72,11 +74,10 @@ void paintInfoBand(const AppState& app, Platform& platform, Canvas& canvas) {
   }
 }
 
-void paintTraces(const AppState& app, Canvas& canvas, int first, int last) {
-  const Chromatogram& d = app.document;
-  const ViewSettings& s = app.settings;
-  const int scrollPos = app.view.scrollPos;
-  const int baseline = app.view.layout.baseline(s.traceHeight());
+void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
+                 Canvas& canvas, int first, int last) {
+  const int scrollPos = view.scrollPos;
+  const int baseline = view.layout.baseline(s.traceHeight());
   // One sample before the first column, when there is one, so the line enters from the left.
   const int start = first > 0 || scrollPos > 0 ? first - 1 : first;
   std::vector<Point> points;
@@ -91,23 +92,30 @@ void paintTraces(const AppState& app, Canvas& canvas, int first, int last) {
   }
 }
 
-void paintBaseRow(const AppState& app, Canvas& canvas, int first, int last) {
-  const Chromatogram& d = app.document;
-  const ViewSettings& s = app.settings;
-  const ViewLayout& l = app.view.layout;
+/// How many samples from its peak the text of a base can reach: half of its number, the widest
+/// text centred on a peak, and a character more for the rounding of both halves.
+int baseRowReach(const ViewSettings& s, const ViewLayout& l, int baseCount) {
+  const int digits = static_cast<int>(std::to_string(std::max(baseCount, 1)).size());
+  const int pixels = (digits * l.baseCharWidth) / 2 + l.baseCharWidth;
+  return s.xZoomMode == kMagnify ? (pixels >> s.xZoomLevel) + 1 : pixels << s.xZoomLevel;
+}
+
+void paintBaseRow(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
+                  Canvas& canvas, int first, int last) {
+  const ViewLayout& l = view.layout;
   const BaseCalls& calls = d.shown();
-  const int scrollPos = app.view.scrollPos;
-  const int margin = 2 * l.baseCharWidth;  // a character width counted as samples
+  const int scrollPos = view.scrollPos;
+  const int reach = baseRowReach(s, l, calls.baseCount);
   // Letters past `baseCount` do not exist, whatever the peak count says.
   const int bases = std::min(calls.baseCount, calls.peakCount);
   int i = 0;
-  while (i < bases && calls.peak(i) < scrollPos + first - margin) ++i;
+  while (i < bases && calls.peak(i) < scrollPos + first - reach) ++i;
   if (i > 0) --i;
   const int numberStep = s.xZoomMode == kMagnify ? 10 : 50;
-  for (; i < bases && calls.peak(i) < scrollPos + last + margin; ++i) {
+  for (; i < bases && calls.peak(i) < scrollPos + last + reach; ++i) {
     const int x = sampleToX(s, scrollPos, calls.peak(i));
     const std::uint8_t letter = calls.base(i);
-    const Rgb background = i == app.edit.selectedBase ? kSelectionGrey : kWhite;
+    const Rgb background = i == view.selectedBase ? kSelectionGrey : kWhite;
     canvas.drawText({x - l.baseCharWidth / 2, l.letterRowTop()},
                     {reinterpret_cast<const char*>(&letter), 1}, l.baseFont, s.letterColour(letter),
                     background);
@@ -121,17 +129,16 @@ void paintBaseRow(const AppState& app, Canvas& canvas, int first, int last) {
   }
 }
 
-void paintCaretAndTick(const AppState& app, Canvas& canvas) {
-  const ViewSettings& s = app.settings;
-  const ViewLayout& l = app.view.layout;
-  if (app.edit.insertCaret != 0) {
-    const int x = sampleToX(s, app.view.scrollPos, app.edit.insertCaret);
+void paintCaretAndTick(const ViewSettings& s, const ViewState& view, Canvas& canvas) {
+  const ViewLayout& l = view.layout;
+  if (view.insertCaret != 0) {
+    const int x = sampleToX(s, view.scrollPos, view.insertCaret);
     const int width = s.xZoomMode == kMagnify ? 1 << s.xZoomLevel : 1;
     canvas.fillRect({x, l.letterRowTop(), x + width, l.numberRowTop() + 2 * l.baseFontHeight + 4},
                     kCaretGrey);
   }
-  if (app.edit.positionTickX >= 0) {
-    const int t = app.edit.positionTickX;
+  if (view.positionTickX >= 0) {
+    const int t = view.positionTickX;
     const int y0 = l.numberRowTop() + l.baseFontHeight;
     canvas.drawLine({t, y0}, {t, y0 + 4}, kBlackColour);
     canvas.drawLine({t - 1, y0 + 2}, {t + 2, y0 + 2}, kBlackColour);
@@ -140,32 +147,34 @@ void paintCaretAndTick(const AppState& app, Canvas& canvas) {
 
 }  // namespace
 
-CursorShape cursorAt(const AppState& app, int y) {
-  const ViewLayout& l = app.view.layout;
+CursorShape cursorAt(const Chromatogram& document, const ViewSettings& settings,
+                     const ViewState& view, int y) {
+  const ViewLayout& l = view.layout;
   const bool inLetterRow = y >= l.letterRowTop() && y < l.numberRowTop() + 2 * l.baseFontHeight + 3;
-  return app.document.loaded && app.settings.xZoomMode != kFit && inLetterRow ? CursorShape::IBeam
-                                                                              : CursorShape::Arrow;
+  return document.loaded && settings.xZoomMode != kFit && inLetterRow ? CursorShape::IBeam
+                                                                      : CursorShape::Arrow;
 }
 
-void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Rect& area) {
-  if (!app.document.loaded) {
-    paintStartScreen(app, canvas);
+void paintView(const Chromatogram& document, const ViewSettings& settings, const ViewState& view,
+               Platform& platform, Canvas& canvas, const Rect& area) {
+  if (!document.loaded) {
+    paintStartScreen(view, canvas);
     return;
   }
-  const ViewLayout& l = app.view.layout;
-  const ViewSettings& s = app.settings;
-  if (area.top <= l.infoFontHeight + 1) paintInfoBand(app, platform, canvas);
+  const ViewLayout& l = view.layout;
+  const ViewSettings& s = settings;
+  if (area.top <= l.infoFontHeight + 1) paintInfoBand(document, view, platform, canvas);
   const int first = xToSampleOffset(s, area.left);
   const int last = xToSampleOffset(s, area.right);
   if (l.traceTop() <= area.bottom) {
-    paintTraces(app, canvas, first, last);
+    paintTraces(document, s, view, canvas, first, last);
     const int baseline = l.baseline(s.traceHeight());
-    canvas.drawLine({0, baseline}, {app.view.clientWidth, baseline}, kBlackColour);
+    canvas.drawLine({0, baseline}, {view.clientWidth, baseline}, kBlackColour);
   }
   if (s.xZoomMode != kFit && area.bottom > l.numberRowTop() &&
       area.top <= l.numberRowTop() + 2 * l.baseFontHeight + 3) {
-    paintBaseRow(app, canvas, first, last);
-    paintCaretAndTick(app, canvas);
+    paintBaseRow(document, s, view, canvas, first, last);
+    paintCaretAndTick(s, view, canvas);
   }
 }
 

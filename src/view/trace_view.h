@@ -5,8 +5,10 @@
 #include <array>
 #include <string>
 
-#include "app/app_state.h"
+#include "document/chromatogram.h"
 #include "platform/platform.h"
+#include "view/settings.h"
+#include "view/view_state.h"
 
 namespace vistrel {
 
@@ -19,10 +21,12 @@ inline constexpr Rgb kSelectionGrey{191, 191, 191};
 inline constexpr Rgb kCaretGrey{64, 64, 64};
 
 /// Draws everything of the view that intersects `area`; nothing outside it needs to change.
-void paintView(const AppState& app, Platform& platform, Canvas& canvas, const Rect& area);
+void paintView(const Chromatogram& document, const ViewSettings& settings, const ViewState& view,
+               Platform& platform, Canvas& canvas, const Rect& area);
 
 /// The mouse cursor over client row `y`: the text I-beam over the letter row of a document
 /// that is not fitted to the window, else the arrow.
-CursorShape cursorAt(const AppState& app, int y);
+CursorShape cursorAt(const Chromatogram& document, const ViewSettings& settings,
+                     const ViewState& view, int y);
 
 }  // namespace vistrel

@@ -9,6 +9,7 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QFile>
 #include <QDropEvent>
 #include <QImage>
 #include <QMenu>
@@ -23,8 +24,8 @@
 #include <sstream>
 
 #include "app/commands.h"
-#include "platform/qt/application.h"
-#include "platform/qt/main_window.h"
+#include "qt/application.h"
+#include "qt/main_window.h"
 
 namespace vistrel {
 namespace {
@@ -39,16 +40,14 @@ class Gui : public ::testing::Test {
     qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
   }
 
-  std::unique_ptr<Session> start(QStringList arguments) {
-    arguments.prepend("vistrel");
+  std::unique_ptr<Session> start(std::vector<std::string> arguments) {
+    arguments.insert(arguments.begin(), "vistrel");
     auto session = startSession(arguments);
     QApplication::processEvents();
     return session;
   }
 
-  static QString sample(const char* name) {
-    return QString::fromStdString(sampleFolder) + "/" + name;
-  }
+  static std::string sample(const char* name) { return sampleFolder + "/" + name; }
 
   /// The view as drawn now.
   static QImage render(Session& s) {
@@ -200,17 +199,17 @@ TEST_F(Gui, ClosingWritesTheSettingsThatTheNextStartReads) {
 /// Presses the button labelled `text` of the save-changes prompt once it is shown.
 void answerPrompt(const QString& text) {
   QTimer::singleShot(0, [text] {
-    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-    ASSERT_NE(box, nullptr);
-    for (QAbstractButton* button : box->buttons()) {
+    auto* prompt = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(prompt, nullptr);
+    for (QPushButton* button : prompt->findChildren<QPushButton*>()) {
       if (button->text() == text) button->click();
     }
   });
 }
 
-void dropFile(QWidget* target, const QString& file) {
+void dropFile(QWidget* target, const std::string& file) {
   QMimeData mime;
-  mime.setUrls({QUrl::fromLocalFile(file)});
+  mime.setUrls({QUrl::fromLocalFile(QFile::decodeName(file.c_str()))});
   // As a drag does: the drop goes to the widget that accepted the drag's entry.
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &enter);

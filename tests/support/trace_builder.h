@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "document/block.h"
+#include "platform/block.h"
 
 namespace vistrel::testing {
 

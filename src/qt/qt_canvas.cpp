@@ -1,5 +1,5 @@
 // QPainter drawing with the canvas's pixel rules: one-pixel pens, no antialiasing.
-#include "platform/qt/qt_canvas.h"
+#include "qt/qt_canvas.h"
 
 #include <QFontMetrics>
 #include <QPen>

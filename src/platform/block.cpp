@@ -1,5 +1,5 @@
 // Byte blocks over malloc/realloc, so that growth keeps the contents and failure is a result.
-#include "document/block.h"
+#include "platform/block.h"
 
 #include <cstdlib>
 #include <limits>

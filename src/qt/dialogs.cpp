@@ -1,5 +1,5 @@
 // Save-changes prompt, Colors and About dialogs.
-#include "platform/qt/dialogs.h"
+#include "qt/dialogs.h"
 
 #include <QComboBox>
 #include <QDialog>
@@ -9,30 +9,44 @@
 #include <QIcon>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <utility>
 
-#include "platform/qt/qt_canvas.h"
+#include "qt/qt_canvas.h"
 #include "view/settings.h"
 
 namespace vistrel {
 
 PromptAnswer runSaveChangesPrompt(QWidget* owner, const QString& text, bool saveAs) {
-  QMessageBox box(QMessageBox::NoIcon, "Vistrel", text, QMessageBox::NoButton, owner);
-  QPushButton* save = box.addButton(saveAs ? "Save As..." : "Save", QMessageBox::AcceptRole);
-  QPushButton* exportButton = box.addButton("Export...", QMessageBox::ActionRole);
-  QPushButton* discard = box.addButton("Don't Save", QMessageBox::DestructiveRole);
-  QPushButton* cancel = box.addButton("Cancel", QMessageBox::RejectRole);
-  box.setDefaultButton(save);
-  box.setEscapeButton(cancel);
-  box.exec();
-  if (box.clickedButton() == save) return PromptAnswer::Save;
-  if (box.clickedButton() == exportButton) return PromptAnswer::Export;
-  if (box.clickedButton() == discard) return PromptAnswer::DontSave;
-  return PromptAnswer::Cancel;
+  QDialog dialog(owner);
+  dialog.setWindowTitle("Vistrel");
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addWidget(new QLabel(text));
+  // The buttons in this order on every desktop, unlike a button box, which sorts them by role.
+  const std::pair<const char*, PromptAnswer> buttons[] = {
+      {saveAs ? "Save As..." : "Save", PromptAnswer::Save},
+      {"Export...", PromptAnswer::Export},
+      {"Don't Save", PromptAnswer::DontSave},
+      {"Cancel", PromptAnswer::Cancel}};
+  auto* row = new QHBoxLayout;
+  row->addStretch();
+  PromptAnswer answer = PromptAnswer::Cancel;  // also Escape and the close box
+  for (const auto& [label, result] : buttons) {
+    auto* button = new QPushButton(label);
+    button->setAutoDefault(false);
+    QObject::connect(button, &QPushButton::clicked, &dialog, [&dialog, &answer, result] {
+      answer = result;
+      dialog.accept();
+    });
+    row->addWidget(button);
+    if (result == PromptAnswer::Save) button->setDefault(true);
+  }
+  layout->addLayout(row);
+  dialog.exec();
+  return answer;
 }
 
 std::optional<std::array<int, 5>> runColoursDialog(QWidget* owner,

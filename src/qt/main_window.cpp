@@ -1,49 +1,23 @@
 // Main window and view widget: they translate Qt events into calls of the core.
-#include "platform/qt/main_window.h"
+#include "qt/main_window.h"
 
+#include <QActionGroup>
 #include <QCloseEvent>
 #include <QFile>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QVBoxLayout>
-#include <optional>
+#include <QWheelEvent>
 
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
-#include "platform/qt/qt_canvas.h"
+#include "qt/qt_canvas.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
 
 namespace vistrel {
-
-namespace {
-
-/// Items whose menu entry can carry a check mark.
-bool checkable(int command) {
-  return (command >= kPrintXZoomFirst && command <= kPrintYZoomLast) ||
-         command == kReverseComplement || (command >= kYScaleSmall && command <= kFontLarge) ||
-         (command >= kYZoomFirst && command <= kYZoomLast) ||
-         (command >= kContinuousEdit && command <= kEditedSequence);
-}
-
-std::optional<ScrollAction> lineOrPage(int sliderAction) {
-  switch (sliderAction) {
-    case QAbstractSlider::SliderSingleStepAdd:
-      return ScrollAction::LineRight;
-    case QAbstractSlider::SliderSingleStepSub:
-      return ScrollAction::LineLeft;
-    case QAbstractSlider::SliderPageStepAdd:
-      return ScrollAction::PageRight;
-    case QAbstractSlider::SliderPageStepSub:
-      return ScrollAction::PageLeft;
-    default:
-      return std::nullopt;
-  }
-}
-
-}  // namespace
 
 MainWindow::MainWindow(AppState& app) : app_(app) {
   setWindowTitle("Vistrel");
@@ -52,18 +26,17 @@ MainWindow::MainWindow(AppState& app) : app_(app) {
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   view_ = new TraceWidget(app, client);
-  scrollBar_ = new QScrollBar(Qt::Horizontal, client);
-  scrollBar_->setTracking(false);
+  scrollBar_ = new ViewScrollBar(client);
   layout->addWidget(view_, 1);
   layout->addWidget(scrollBar_);
   setCentralWidget(client);
   buildMenus();
-  connect(scrollBar_, &QScrollBar::actionTriggered, this, [this](int a) { onScrollAction(a); });
-  connect(scrollBar_, &QScrollBar::sliderReleased, this, [this] {
+  scrollBar_->onScroll = [this](ScrollAction action, int position) {
     if (platform_ != nullptr) {
-      scrollView(app_, *platform_, ScrollAction::ThumbPosition, scrollBar_->sliderPosition());
+      scrollView(app_.document, app_.settings, app_.view, *platform_, action, position);
     }
-  });
+  };
+  scrollBar_->onWheel = [this](QWheelEvent* event) { view_->wheel(event); };
 }
 
 void MainWindow::attach(Platform& platform) {
@@ -80,7 +53,36 @@ void MainWindow::dispatch(int command) {
   if (platform_ != nullptr) executeCommand(app_, *platform_, command);
 }
 
+void MainWindow::placeFrame(const Rect& outer) {
+  const QRect frame = frameGeometry();
+  const QRect inner = geometry();
+  const int left = inner.left() - frame.left();
+  const int top = inner.top() - frame.top();
+  const int right = frame.right() - inner.right();
+  const int bottom = frame.bottom() - inner.bottom();
+  wantedFrameWidth_ = left + right > 0 ? 0 : outer.width();
+  setGeometry(outer.left + left, outer.top + top, outer.width() - left - right,
+              outer.height() - top - bottom);
+}
+
+bool MainWindow::event(QEvent* event) {
+  const bool handled = QMainWindow::event(event);
+  const QEvent::Type type = event->type();
+  if (wantedFrameWidth_ > 0 &&
+      (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
+    // The window manager has framed the window: the stored width is the frame's.
+    const int sides = frameGeometry().width() - geometry().width();
+    if (sides > 0) {
+      const int width = wantedFrameWidth_;
+      wantedFrameWidth_ = 0;
+      resize(width - sides, height());
+    }
+  }
+  return handled;
+}
+
 void MainWindow::buildMenus() {
+  std::map<int, QActionGroup*> groups;
   std::function<void(QMenu*, const std::vector<MenuEntry>&)> fill =
       [&](QMenu* menu, const std::vector<MenuEntry>& entries) {
         for (const MenuEntry& entry : entries) {
@@ -97,7 +99,12 @@ void MainWindow::buildMenus() {
             QList<QKeySequence> keys;
             for (const char* shortcut : entry.shortcuts) keys.append(QKeySequence(shortcut));
             action->setShortcuts(keys);
-            action->setCheckable(checkable(entry.command));
+            action->setCheckable(entry.checkable);
+            if (entry.group != 0) {
+              QActionGroup*& group = groups[entry.group];
+              if (group == nullptr) group = new QActionGroup(this);
+              group->addAction(action);
+            }
             action->setData(entry.command);
             const int command = entry.command;
             connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
@@ -124,16 +131,6 @@ void MainWindow::refreshMenu(QMenu* menu) {
   if (copyMenu_ != nullptr) copyMenu_->setEnabled(copySubmenuEnabled(app_));
 }
 
-void MainWindow::onScrollAction(int action) {
-  if (platform_ == nullptr) return;
-  // The thumb follows a drag and the view moves when it is released; the jumps to the ends are
-  // ignored.
-  if (action == QAbstractSlider::SliderMove) return;
-  if (std::optional<ScrollAction> step = lineOrPage(action)) scrollView(app_, *platform_, *step);
-  // The core decides where the thumb goes, not the slider's own step.
-  scrollBar_->setSliderPosition(app_.view.scrollPos);
-}
-
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (platform_ == nullptr || !closeRequested(app_, *platform_)) {
     event->ignore();
@@ -153,21 +150,39 @@ TraceWidget::TraceWidget(AppState& app, QWidget* parent) : QWidget(parent), app_
   setFocusPolicy(Qt::StrongFocus);
 }
 
+void TraceWidget::wheel(QWheelEvent* event) {
+  event->accept();
+  if (platform_ == nullptr) return;
+  // A horizontal wheel or a sideways swipe counts like a vertical turn, as over a scroll bar.
+  const QPoint angle = event->angleDelta();
+  int delta = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
+  if (event->inverted()) delta = -delta;
+  if (event->modifiers() & Qt::ControlModifier) {
+    wheelZoom(app_.document, app_.settings, app_.view, *platform_, delta);
+  } else {
+    wheelScroll(app_.document, app_.settings, app_.view, *platform_, delta);
+  }
+}
+
 void TraceWidget::paintEvent(QPaintEvent* event) {
   if (platform_ == nullptr) return;
   QPainter painter(this);
   QtCanvas canvas(painter);
-  paintView(app_, *platform_, canvas, fromQRect(event->rect()));
+  paintView(app_.document, app_.settings, app_.view, *platform_, canvas, fromQRect(event->rect()));
 }
 
 void TraceWidget::resizeEvent(QResizeEvent* event) {
   if (platform_ != nullptr) {
-    resizeClient(app_, *platform_, event->size().width(), event->size().height());
+    resizeClient(app_.document, app_.settings, app_.view, *platform_, event->size().width(),
+                 event->size().height());
   }
 }
 
 void TraceWidget::mouseMoveEvent(QMouseEvent* event) {
-  if (platform_ != nullptr) platform_->setCursor(cursorAt(app_, event->position().toPoint().y()));
+  if (platform_ != nullptr) {
+    platform_->setCursor(
+        cursorAt(app_.document, app_.settings, app_.view, event->position().toPoint().y()));
+  }
 }
 
 void TraceWidget::mousePressEvent(QMouseEvent* event) {
@@ -176,6 +191,10 @@ void TraceWidget::mousePressEvent(QMouseEvent* event) {
 
 void TraceWidget::mouseReleaseEvent(QMouseEvent* event) {
   mouseMoveEvent(event);
+}
+
+void TraceWidget::wheelEvent(QWheelEvent* event) {
+  wheel(event);
 }
 
 void TraceWidget::dragEnterEvent(QDragEnterEvent* event) {

@@ -1,5 +1,5 @@
 // Vistrel, the desktop viewer and editor of DNA sequencing chromatograms.
-#include "platform/qt/application.h"
+#include "qt/application.h"
 
 int main(int argc, char** argv) {
   return vistrel::runVistrel(argc, argv);

@@ -1,5 +1,5 @@
 // Save, Save As, Export, Export Raw Data and the save-changes prompt.
-#include "output/save_commands.h"
+#include "app/save_commands.h"
 
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
@@ -17,10 +17,6 @@ bool report(Platform& platform, const OutputError& error, const char* createFall
   return false;
 }
 
-Rect infoBand(const AppState& app) {
-  return {0, 0, app.view.clientWidth, app.view.layout.infoFontHeight + 2};
-}
-
 }  // namespace
 
 bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
@@ -34,7 +30,7 @@ bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
   if (!report(platform, error, saveAs ? kCannotCreateMessage : "The file could not be opened")) {
     return false;
   }
-  if (saveAs) platform.invalidate(infoBand(app));
+  if (saveAs) platform.invalidate(app.view.infoBand());
   return true;
 }
 

@@ -1,12 +1,13 @@
 // One running window of the program: its state, the Qt window and the platform over it.
 #pragma once
 
-#include <QStringList>
 #include <memory>
+#include <string>
+#include <vector>
 
 #include "app/app_state.h"
-#include "platform/qt/main_window.h"
-#include "platform/qt/qt_platform.h"
+#include "qt/main_window.h"
+#include "qt/qt_platform.h"
 
 namespace vistrel {
 
@@ -17,8 +18,8 @@ struct Session {
 };
 
 /// Start-up with a QApplication in place: reads the settings, creates, places and shows the
-/// window, and applies the command line (`arguments` include the program itself).
-std::unique_ptr<Session> startSession(const QStringList& arguments);
+/// window, and applies the command line (`arguments` include the program itself, as bytes).
+std::unique_ptr<Session> startSession(std::vector<std::string> arguments);
 
 /// The desktop program: start-up, then the event loop until the window closes.
 int runVistrel(int argc, char** argv);

@@ -6,7 +6,7 @@
 
 #include "app/app_state.h"
 #include "platform/platform.h"
-#include "platform/qt/main_window.h"
+#include "qt/main_window.h"
 
 namespace vistrel {
 

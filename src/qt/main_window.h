@@ -3,11 +3,11 @@
 #pragma once
 
 #include <QMainWindow>
-#include <QScrollBar>
 #include <map>
 
 #include "app/app_state.h"
 #include "platform/platform.h"
+#include "qt/view_scroll_bar.h"
 
 namespace vistrel {
 
@@ -22,34 +22,42 @@ class MainWindow : public QMainWindow {
   void attach(Platform& platform);
 
   TraceWidget* view() const { return view_; }
-  QScrollBar* scrollBar() const { return scrollBar_; }
+  ViewScrollBar* scrollBar() const { return scrollBar_; }
   /// The action of menu command `command`, or nullptr.
   QAction* action(int command) const;
 
   /// Runs a command as its menu item or accelerator does.
   void dispatch(int command);
 
+  /// Places the window by its outer rectangle, frame included. Until the window manager has
+  /// framed the window the frame is not known; its width is then taken off once it is.
+  void placeFrame(const Rect& outer);
+
  protected:
   void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
 
  private:
   void buildMenus();
   void refreshMenu(QMenu* menu);
-  void onScrollAction(int action);
 
   AppState& app_;
   Platform* platform_ = nullptr;
   TraceWidget* view_ = nullptr;
-  QScrollBar* scrollBar_ = nullptr;
+  ViewScrollBar* scrollBar_ = nullptr;
   QMenu* copyMenu_ = nullptr;
   std::map<int, QAction*> actions_;
+  int wantedFrameWidth_ = 0;  ///< an outer width still to be made good, or 0
 };
 
-/// The client area: painting, resizes, the cursor and dropped files.
+/// The client area: painting, resizes, the cursor, the wheel and dropped files.
 class TraceWidget : public QWidget {
  public:
   TraceWidget(AppState& app, QWidget* parent);
   void attach(Platform& platform) { platform_ = &platform; }
+
+  /// A wheel turn over the view or its scroll bar: scrolls, or with Ctrl zooms.
+  void wheel(QWheelEvent* event);
 
  protected:
   void paintEvent(QPaintEvent* event) override;
@@ -57,6 +65,7 @@ class TraceWidget : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;
 

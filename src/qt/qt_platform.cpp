@@ -1,5 +1,5 @@
 // Qt services behind the platform interface.
-#include "platform/qt/qt_platform.h"
+#include "qt/qt_platform.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -12,9 +12,9 @@
 #include <QProcess>
 #include <QScreen>
 
-#include "platform/qt/dialogs.h"
-#include "platform/qt/help_text.h"
-#include "platform/qt/qt_canvas.h"
+#include "qt/dialogs.h"
+#include "qt/help_text.h"
+#include "qt/qt_canvas.h"
 #include "view/layout.h"
 
 namespace vistrel {
@@ -117,14 +117,7 @@ Rect QtPlatform::windowRect() {
 }
 
 void QtPlatform::moveWindow(const Rect& outer) {
-  const QRect frame = window_.frameGeometry();
-  const QRect inner = window_.geometry();
-  const int left = inner.left() - frame.left();
-  const int top = inner.top() - frame.top();
-  const int right = frame.right() - inner.right();
-  const int bottom = frame.bottom() - inner.bottom();
-  window_.setGeometry(outer.left + left, outer.top + top, outer.width() - left - right,
-                      outer.height() - top - bottom);
+  window_.placeFrame(outer);
 }
 
 Rect QtPlatform::clientRect() {
@@ -148,12 +141,12 @@ Rect QtPlatform::desktopRect() {
 }
 
 void QtPlatform::setScrollRange(int maximum, bool) {
-  window_.scrollBar()->setRange(0, maximum);
   window_.scrollBar()->setPageStep(std::max(visibleSpan(app_.settings, app_.view.clientWidth), 1));
+  window_.scrollBar()->showRange(maximum);
 }
 
 void QtPlatform::setScrollPosition(int position, bool) {
-  window_.scrollBar()->setSliderPosition(position);
+  window_.scrollBar()->showPosition(position);
 }
 
 void QtPlatform::enableScrollBar(bool enabled) {

@@ -1,0 +1,34 @@
+// The state of the view from start-up to exit: its fonts and rows, the client size, where it
+// stands in the trace, and the marks that editing puts on the base row.
+#pragma once
+
+#include <cstdint>
+
+#include "platform/types.h"
+#include "view/layout.h"
+
+namespace vistrel {
+
+struct ViewState {
+  ViewLayout layout;
+  std::int32_t scrollPos = 0;
+  int clientWidth = 0;
+  int clientHeight = 0;
+
+  // The base row's marks: the selected base (-1 none), the insertion caret's sample (0 none)
+  // and the x of the position tick (-1 none).
+  std::int32_t selectedBase = -1;
+  std::int32_t insertCaret = 0;
+  std::int32_t positionTickX = -1;
+
+  // What the wheel has turned and not yet scrolled or zoomed, in the wheel's units.
+  int wheelScrollRest = 0;
+  int wheelZoomRest = 0;
+
+  /// The client area below the info band: what most view changes repaint.
+  Rect traceRect() const { return {0, layout.numberRowTop(), clientWidth, clientHeight}; }
+  Rect clientArea() const { return {0, 0, clientWidth, clientHeight}; }
+  Rect infoBand() const { return {0, 0, clientWidth, layout.infoFontHeight + 2}; }
+};
+
+}  // namespace vistrel
