@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
+#include <functional>
+
 #include "view_fixture.h"
 
 namespace vistrel::testing {
@@ -78,7 +81,8 @@ TEST_F(Scrolling, PageRightOnATraceNarrowerThanTheViewStaysAtZero) {
 
 TEST_F(Scrolling, ThumbRepaintsOnlyWhenThePositionChanges) {
   zoom(0, 70000);
-  scrollView(app.document, app.settings, app.view, platform, ScrollAction::ThumbPosition, 66000);  // beyond 16 bits
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::ThumbPosition,
+             66000);  // beyond 16 bits
   EXPECT_EQ(app.view.scrollPos, 66000);
   EXPECT_EQ(platform.invalidated.size(), 1u);
   scrollView(app.document, app.settings, app.view, platform, ScrollAction::ThumbPosition, 66000);
@@ -193,6 +197,64 @@ TEST_F(Scrolling, PlacementSwitchesSetTheTop) {
   EXPECT_EQ(platform.outer.top, 400);
   setYScale(app.settings, app.view, platform, true, Placement{false, 700});
   EXPECT_EQ(platform.outer.top, 768 - 221);
+  // Rows from the command line may be any int.
+  setYScale(app.settings, app.view, platform, true, Placement{true, INT_MIN});
+  EXPECT_EQ(platform.outer.top, 0);
+  setYScale(app.settings, app.view, platform, true, Placement{false, INT_MAX});
+  EXPECT_EQ(platform.outer.top, 768 - 221);
+}
+
+TEST_F(Scrolling, TheThumbStandsWhereTheViewDoesAfterEveryChange) {
+  zoom(0);
+  const std::function<void()> changes[] = {
+      [&] { scrollView(app.document, app.settings, app.view, platform, ScrollAction::LineRight); },
+      [&] { scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageRight); },
+      [&] {
+        scrollView(app.document, app.settings, app.view, platform, ScrollAction::ThumbPosition,
+                   1190);
+      },
+      [&] { setXZoom(app.document, app.settings, app.view, platform, -1); },  // pulled back
+      [&] { setXZoom(app.document, app.settings, app.view, platform, 2); },
+      [&] { wheelScroll(app.document, app.settings, app.view, platform, -120); },
+      [&] { fitToWindow(app.document, app.settings, app.view, platform); },
+      [&] { setXZoom(app.document, app.settings, app.view, platform, 0); },
+      [&] { resizeClient(app.document, app.settings, app.view, platform, 500, 265); },
+      [&] { wheelScroll(app.document, app.settings, app.view, platform, -240); },
+      [&] { resetScrolling(app.document, app.settings, app.view, platform); },
+  };
+  int step = 0;
+  for (const auto& change : changes) {
+    change();
+    EXPECT_EQ(platform.scrollPosition, app.view.scrollPos) << "after change " << step++;
+  }
+  EXPECT_EQ(app.view.scrollPos, 0);
+}
+
+TEST_F(Scrolling, TheWheelScrollsThreeLinesANotchAndZoomsWithCtrl) {
+  zoom(0);                                                            // 16 samples a line step
+  wheelScroll(app.document, app.settings, app.view, platform, -120);  // towards the user
+  EXPECT_EQ(app.view.scrollPos, 48);
+  EXPECT_EQ(platform.scrolls.size(), 3u);
+  wheelScroll(app.document, app.settings, app.view, platform, 40);
+  EXPECT_EQ(app.view.scrollPos, 32);
+  for (int i = 0; i < 3; ++i) wheelScroll(app.document, app.settings, app.view, platform, 15);
+  EXPECT_EQ(app.view.scrollPos, 16);  // a touchpad's small turns add up
+  wheelScroll(app.document, app.settings, app.view, platform, 120 * 1000);  // bounded, stops at 0
+  EXPECT_EQ(app.view.scrollPos, 0);
+
+  app.view.scrollPos = 500;
+  const std::pair<int, int> zooms[] = {{120, 1}, {60, 1},    {60, 2},
+                                       {120, 2}, {-360, -1}, {-240, -2}};
+  for (const auto& [delta, value] : zooms) {
+    wheelZoom(app.document, app.settings, app.view, platform, delta);
+    EXPECT_EQ(xZoomValue(app.settings), value) << delta;
+  }
+  EXPECT_EQ(app.view.scrollPos, 0);  // 0.25 shows the whole trace
+  fitToWindow(app.document, app.settings, app.view, platform);
+  wheelZoom(app.document, app.settings, app.view, platform, -120);
+  EXPECT_EQ(app.settings.xZoomMode, kFit);
+  wheelZoom(app.document, app.settings, app.view, platform, 120);
+  EXPECT_EQ(xZoomValue(app.settings), -2);
 }
 
 TEST_F(Scrolling, ALoadStartsAtZeroWithTheRangeOfTheNewTrace) {

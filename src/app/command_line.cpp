@@ -26,7 +26,7 @@ std::optional<Placement> placementSwitch(const std::string& argument) {
   return Placement{argument[1] == 'a', leadingInt(argument.substr(2))};
 }
 
-void applyCommandLine(AppState& app, Platform& platform) {
+void applySwitches(AppState& app, Platform& platform) {
   const std::vector<std::string>& args = app.startup.arguments;
   bool switchSeen = false;
   for (std::size_t i = 1; i < args.size(); ++i) {
@@ -39,7 +39,10 @@ void applyCommandLine(AppState& app, Platform& platform) {
     if (placement) ++i;  // consumed: not examined again
   }
   if (!switchSeen) setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);
+}
 
+void openCommandLineFile(AppState& app, Platform& platform) {
+  const std::vector<std::string>& args = app.startup.arguments;
   if (args.size() < 2 || isSwitch(args[1])) return;
   std::error_code error;
   const auto status = std::filesystem::status(args[1], error);

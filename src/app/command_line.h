@@ -20,9 +20,11 @@ bool isSwitch(const std::string& argument);
 /// the screen row read from its third character on.
 std::optional<Placement> placementSwitch(const std::string& argument);
 
-/// With the window created: applies the Y-scale and placement switches (or the stored Y scale,
-/// which gives the window the height its layout needs) and loads the file the first argument
-/// names, when it exists and is no folder.
-void applyCommandLine(AppState& app, Platform& platform);
+/// With the window created: applies the Y-scale and placement switches, or the stored Y scale,
+/// which gives the window the height its layout needs.
+void applySwitches(AppState& app, Platform& platform);
+
+/// Loads the file the first argument names, when it exists and is no folder.
+void openCommandLineFile(AppState& app, Platform& platform);
 
 }  // namespace vistrel

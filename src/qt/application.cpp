@@ -18,8 +18,11 @@ std::unique_ptr<Session> startSession(std::vector<std::string> arguments) {
   prepareStartup(session->state, *session->platform, std::move(arguments));
   session->window->placeFrame(initialWindowRect(session->state, *session->platform));
   session->platform->enableScrollBar(false);
+  // Sized before it is shown, so that a window manager never sees a window as high as the
+  // screen and moves it to fit.
+  applySwitches(session->state, *session->platform);
   session->window->show();
-  applyCommandLine(session->state, *session->platform);
+  openCommandLineFile(session->state, *session->platform);
   return session;
 }
 

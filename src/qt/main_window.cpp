@@ -54,15 +54,12 @@ void MainWindow::dispatch(int command) {
 }
 
 void MainWindow::placeFrame(const Rect& outer) {
-  const QRect frame = frameGeometry();
-  const QRect inner = geometry();
-  const int left = inner.left() - frame.left();
-  const int top = inner.top() - frame.top();
-  const int right = frame.right() - inner.right();
-  const int bottom = frame.bottom() - inner.bottom();
-  wantedFrameWidth_ = left + right > 0 ? 0 : outer.width();
-  setGeometry(outer.left + left, outer.top + top, outer.width() - left - right,
-              outer.height() - top - bottom);
+  const int sides = frameGeometry().width() - geometry().width();
+  const int ends = frameGeometry().height() - geometry().height();
+  wantedFrameWidth_ = sides > 0 ? 0 : outer.width();
+  // move() places the frame's corner, also while the frame is still unknown.
+  move(outer.left, outer.top);
+  resize(outer.width() - sides, outer.height() - ends);
 }
 
 bool MainWindow::event(QEvent* event) {

@@ -9,9 +9,10 @@
 #include <QDialog>
 #include <QDialogButtonBox>
 #include <QDir>
-#include <QFile>
 #include <QDropEvent>
+#include <QFile>
 #include <QImage>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
@@ -19,13 +20,17 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QUrl>
+#include <QWheelEvent>
+#include <algorithm>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "app/commands.h"
 #include "qt/application.h"
 #include "qt/main_window.h"
+#include "view/scrolling.h"
 
 namespace vistrel {
 namespace {
@@ -228,6 +233,75 @@ TEST_F(Gui, ADroppedFileGoesThroughTheLoadingFlow) {
   dropFile(s->window->view(), sample("sample.scf"));
   EXPECT_EQ(s->state.document.fileTitle, "sample.scf");
   EXPECT_EQ(s->window->windowTitle(), "Vistrel");
+}
+
+TEST_F(Gui, TheThumbStandsWhereTheViewDoes) {
+  auto s = start({sample("sample.ab1")});
+  ViewScrollBar* bar = s->window->scrollBar();
+  const int& scrollPos = s->state.view.scrollPos;
+  auto thumbFollows = [&](const char* after) {
+    EXPECT_EQ(bar->value(), scrollPos) << after;
+    EXPECT_EQ(bar->sliderPosition(), scrollPos) << after;
+  };
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  bar->triggerAction(QAbstractSlider::SliderToMaximum);  // ignored: the thumb stays
+  thumbFollows("a jump to the end");
+  dropFile(s->window->view(), sample("sample.scf"));
+  EXPECT_EQ(scrollPos, 0);
+  thumbFollows("loading another file");
+
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  s->window->action(kFitToWindow)->trigger();
+  s->window->action(kXZoomFirst + 3)->trigger();  // x2
+  thumbFollows("fit, then a zoom");
+
+  // At the end of the trace, a wider window leaves the view past the range's end.
+  bar->triggerAction(QAbstractSlider::SliderPageStepAdd);
+  const int position = bar->maximum();
+  scrollView(s->state.document, s->state.settings, s->state.view, *s->platform,
+             ScrollAction::ThumbPosition, position);
+  s->window->resize(s->window->width() + 300, s->window->height());
+  QApplication::processEvents();
+  EXPECT_EQ(scrollPos, position);
+  thumbFollows("a resize");
+
+  // The wheel over the bar scrolls the view, three line steps a notch.
+  s->window->action(kXZoomFirst + 2)->trigger();  // x1
+  bar->triggerAction(QAbstractSlider::SliderPageStepSub);
+  const int before = scrollPos;
+  QWheelEvent wheel(QPointF(5, 5), QPointF(5, 5), QPoint(), QPoint(0, 120), Qt::NoButton,
+                    Qt::NoModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(bar, &wheel);
+  EXPECT_EQ(scrollPos, std::max(before - 48, 0));
+  thumbFollows("the wheel");
+}
+
+TEST_F(Gui, ThePromptShowsItsButtonsInItsOwnOrderAndEscapeCancels) {
+  auto s = start({sample("sample.ab1")});
+  s->state.document.modified = true;
+  QStringList order;
+  QTimer::singleShot(0, [&order] {
+    auto* prompt = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(prompt, nullptr);
+    QList<QPushButton*> buttons = prompt->findChildren<QPushButton*>();
+    std::sort(buttons.begin(), buttons.end(),
+              [](QPushButton* a, QPushButton* b) { return a->x() < b->x(); });
+    for (QPushButton* button : buttons) order << button->text();
+    QKeyEvent escape(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier);
+    QApplication::sendEvent(prompt, &escape);
+  });
+  EXPECT_FALSE(s->window->close());
+  EXPECT_EQ(order, (QStringList{"Save As...", "Export...", "Don't Save", "Cancel"}));
+  EXPECT_TRUE(s->window->isVisible());
+}
+
+TEST_F(Gui, AFileNameThatIsNotUtf8OpensFromTheCommandLine) {
+  QTemporaryDir folder;
+  const std::string latin1 = folder.path().toStdString() + "/run \xe9.ab1";
+  std::filesystem::copy_file(sample("sample.ab1"), latin1);
+  auto s = start({latin1});
+  EXPECT_TRUE(s->state.document.loaded);
+  EXPECT_EQ(s->state.document.filePath, latin1);
 }
 
 TEST_F(Gui, MenusGrayWhatCannotApply) {
