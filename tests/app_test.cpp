@@ -2,8 +2,12 @@
 // Window's cascade, the menu rules, the loading flow and its failures, the save-changes prompt
 // on load and on close, and the commands of the File, Options and Help menus.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
+#include <cctype>
+#include <cstring>
+#include <map>
 
 #include "app/command_line.h"
 #include "app/commands.h"
@@ -15,6 +19,7 @@
 #include "output/sequence_export.h"
 #include "reading.h"
 #include "temp_folder.h"
+#include "view/scrolling.h"
 
 namespace vistrel::testing {
 namespace {
@@ -35,7 +40,8 @@ class App : public TempFolderTest {
     arguments.insert(arguments.begin(), "vistrel");
     prepareStartup(app, platform, std::move(arguments));
     platform.outer = initialWindowRect(app, platform);
-    applyCommandLine(app, platform);
+    applySwitches(app, platform);
+    openCommandLineFile(app, platform);
   }
 
   std::string abiFile(const std::string& name, const std::string& sampleName = "clone 7",
@@ -144,6 +150,28 @@ TEST_F(App, StoredSettingsPlaceTheWindowAndChooseTheScale) {
   EXPECT_EQ(platform.outer.width(), 1024);  // the desktop's width
   windowDestroyed(app, platform);
   EXPECT_NE(contents(path("config/vistrel.ini")).find("Y scale=3\n"), std::string::npos);
+}
+
+TEST_F(App, AStoredPlacementOffTheDesktopIsMovedOntoIt) {
+  // The fake desktop's work area is 1024 by 740 from (0, 0); start-up makes the window as high
+  // as that before the Y scale sizes it.
+  struct Case {
+    const char* stored;
+    Rect placed;
+  };
+  const Case cases[] = {
+      {"winposX=30\nwinposY=40\nwinsizeX=900", {30, 40, 930, 780}},         // visible: as stored
+      {"winposX=-500\nwinposY=0\nwinsizeX=600", {-500, 0, 100, 740}},       // 100 columns in reach
+      {"winposX=-99999\nwinposY=99999999\nwinsizeX=0", {0, 0, 1024, 740}},  // off and too narrow
+      {"winposX=5000\nwinposY=-30\nwinsizeX=600", {424, 0, 1024, 740}},     // beyond the right edge
+      {"winposX=2147483647\nwinposY=2147483647\nwinsizeX=2147483647", {0, 0, 1024, 740}},
+      {"winposX=100\nwinposY=720\nwinsizeX=800", {100, 0, 900, 740}},  // title bar below the area
+  };
+  for (const Case& c : cases) {
+    put(path("config/vistrel.ini"), std::string("[Window]\n") + c.stored + "\n");
+    prepareStartup(app, platform, {"vistrel"});
+    EXPECT_EQ(initialWindowRect(app, platform), c.placed) << c.stored;
+  }
 }
 
 // New Window.
@@ -268,15 +296,39 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
   EXPECT_STREQ(bar[3].text, "&Help");
   std::vector<int> commands;
   std::vector<std::pair<std::string, int>> shortcuts;
+  std::map<int, std::vector<int>> groups;
+  std::vector<int> checkBoxes;
   auto walk = [&](auto& self, const std::vector<MenuEntry>& entries) -> void {
+    std::string letters;  // the Alt letters of one menu, each used once
     for (const MenuEntry& e : entries) {
+      const char* amp = std::strchr(e.text, '&');
+      if (amp != nullptr) {
+        const char letter = static_cast<char>(std::tolower(amp[1]));
+        EXPECT_EQ(letters.find(letter), std::string::npos) << e.text;
+        letters += letter;
+      }
       if (e.kind == MenuEntry::Submenu) self(self, e.entries);
       if (e.kind != MenuEntry::Item) continue;
       commands.push_back(e.command);
       for (const char* s : e.shortcuts) shortcuts.emplace_back(s, e.command);
+      if (e.group != 0) groups[e.group].push_back(e.command);
+      if (e.checkable && e.group == 0) checkBoxes.push_back(e.command);
     }
   };
   walk(walk, bar);
+  // Items that exclude each other form one radio group.
+  std::vector<std::vector<int>> radio;
+  for (auto& [group, ids] : groups) radio.push_back(ids);
+  std::sort(radio.begin(), radio.end());
+  const std::vector<std::vector<int>> expectedRadio{{107, 108, 109, 110, 111},
+                                                    {112, 113, 114, 115, 116, 117, 118},
+                                                    {301, 302},
+                                                    {303, 304, 305, 306, 307, 308},
+                                                    {309, 310},
+                                                    {312, 313, 314, 315, 316, 317, 318},
+                                                    {321, 322}};
+  EXPECT_EQ(radio, expectedRadio);
+  EXPECT_EQ(checkBoxes, (std::vector<int>{kReverseComplement, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
   EXPECT_EQ(commands.size(), 50u);  // 20 in File, 7 in Edit, 21 in Options, 2 in Help
@@ -389,10 +441,52 @@ TEST_F(App, ThePromptsSaveOrExportLetsTheLoadGoOn) {
   EXPECT_TRUE(open({abiFile("fourth.ab1")}));
 }
 
+TEST_F(App, ReopeningTheShownFileAfterSavingShowsWhatWasSaved) {
+  const std::string file = scfFile("same.scf");
+  ASSERT_TRUE(open({file}));
+  const std::uint8_t edited = app.document.edited.base(0) == 'N' ? 'A' : 'N';
+  app.document.edited.bases.data()[0] = edited;  // as an edit would
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::Save};
+  ASSERT_TRUE(open({file}));
+  EXPECT_EQ(app.document.edited.base(0), edited);
+  EXPECT_FALSE(app.document.modified);
+  executeCommand(app, platform, kSave);
+  EXPECT_EQ(readImage(toBytes(contents(file))).document.edited.base(0), edited);
+}
+
+TEST_F(App, FoldersAndPipesFailAtTheOpenStepBeforeAnyQuestion) {
+  ASSERT_TRUE(open({abiFile("kept.ab1")}));
+  app.document.modified = true;
+  const std::string pipe = path("pipe.ab1");
+  ASSERT_EQ(::mkfifo(pipe.c_str(), 0600), 0);
+  for (const std::string& target : {folder_.string(), pipe}) {
+    platform.messages.clear();
+    EXPECT_FALSE(open({target}));  // returns at once rather than waiting for a writer
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Access denied"}) << target;
+  }
+  EXPECT_TRUE(platform.prompts.empty());
+  EXPECT_TRUE(app.document.loaded);
+
+  app = AppState{};
+  platform.messages.clear();
+  start({pipe});  // named on the command line: reported, unlike a folder
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{"Access denied"});
+}
+
 TEST_F(App, FailuresAfterTheReleaseLeaveNoDocument) {
+  app.view.clientWidth = 200;
   ASSERT_TRUE(open({abiFile("shown.ab1")}));
+  scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageRight);
+  ASSERT_GT(platform.scrollPosition, 0);
   EXPECT_FALSE(open({put(path("notes.txt"), "just some text, not a trace file at all")}));
   EXPECT_FALSE(app.document.loaded);
+  // The window as start-up leaves it.
+  EXPECT_EQ(platform.title, "Vistrel");
+  EXPECT_EQ(app.view.scrollPos, 0);
+  EXPECT_EQ(platform.scrollPosition, 0);
+  EXPECT_EQ(platform.scrollMaximum, 0);
+  EXPECT_FALSE(platform.scrollEnabled);
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_EQ(platform.messages[0].text, "Not an ABI or SCF file,\nor data is corrupt");
   EXPECT_EQ(platform.messages[0].owner, MessageOwner::MainWindow);

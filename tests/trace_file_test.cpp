@@ -111,7 +111,7 @@ TEST_F(TraceFileOnDisk, FileProblemsHaveTheirMessages) {
   EXPECT_FALSE(isOwnerlessMessage(missing));
 
   LoadError folder = readTraceFile(folder_.string(), false, document, name);
-  EXPECT_EQ(loadErrorMessage(folder), "The file could not be read");
+  EXPECT_EQ(loadErrorMessage(folder), "Access denied");
   EXPECT_FALSE(document.loaded);
 }
 

@@ -34,8 +34,7 @@ void applySwitches(AppState& app, Platform& platform) {
     switchSeen = true;
     std::optional<Placement> placement;
     if (i + 1 < args.size()) placement = placementSwitch(args[i + 1]);
-    setYScale(app.settings, app.view, platform, args[i].size() > 1 && args[i][1] == 's',
-              placement);
+    setYScale(app.settings, app.view, platform, args[i].size() > 1 && args[i][1] == 's', placement);
     if (placement) ++i;  // consumed: not examined again
   }
   if (!switchSeen) setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);

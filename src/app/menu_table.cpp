@@ -8,8 +8,16 @@ namespace vistrel {
 namespace {
 
 // The groups of mutually exclusive items.
-enum Group { kNoGroup, kPrintXZoomGroup, kPrintYZoomGroup, kYScaleGroup, kXZoomGroup, kYZoomGroup,
-             kFontSizeGroup, kSequenceGroup };
+enum Group {
+  kNoGroup,
+  kPrintXZoomGroup,
+  kPrintYZoomGroup,
+  kYScaleGroup,
+  kXZoomGroup,
+  kYZoomGroup,
+  kFontSizeGroup,
+  kSequenceGroup
+};
 
 MenuEntry item(const char* text, int command, std::vector<const char*> shortcuts = {}) {
   return {MenuEntry::Item, text, command, std::move(shortcuts), false, kNoGroup, {}};
@@ -75,8 +83,7 @@ std::vector<MenuEntry> buildMenuBar() {
                         submenu("&Copy Sequence", {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
                                                    item("FASTA Format", kCopyFasta, {"Ctrl+B"})}),
                         separator(), checkItem("&Reverse Complement", kReverseComplement),
-                        separator(),
-                        item("&Next N", kNextN, {"Ctrl+N"}),
+                        separator(), item("&Next N", kNextN, {"Ctrl+N"}),
                         item("N&ext Redundant", kNextRedundant, {"Ctrl+R"}),
                         item("&Find...", kFind, {"Ctrl+F"})}),
       submenu("&Options", options),

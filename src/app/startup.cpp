@@ -45,8 +45,10 @@ Rect initialWindowRect(const AppState& app, Platform& platform) {
   if (width < kNarrowestWindow || width > kWidestWindow) width = desk.width();
   if (!titleBarReachable(left, top, width, desk)) {
     // Onto the work area, moved no further than needed.
-    left = std::clamp<std::int64_t>(left, desk.left, std::max<std::int64_t>(desk.left, desk.right - width));
-    top = std::clamp<std::int64_t>(top, desk.top, std::max<std::int64_t>(desk.top, desk.bottom - height));
+    left = std::clamp<std::int64_t>(left, desk.left,
+                                    std::max<std::int64_t>(desk.left, desk.right - width));
+    top = std::clamp<std::int64_t>(top, desk.top,
+                                   std::max<std::int64_t>(desk.top, desk.bottom - height));
   }
   return {static_cast<int>(left), static_cast<int>(top), static_cast<int>(left + width),
           static_cast<int>(top + height)};

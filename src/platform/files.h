@@ -33,7 +33,8 @@ class InputFile {
   InputFile(const InputFile&) = delete;
   InputFile& operator=(const InputFile&) = delete;
 
-  /// On failure `openErrorCode()` tells why.
+  /// Opens a regular file (or a link to one). On failure `openErrorCode()` tells why: anything
+  /// else, a folder, a pipe or a device, gives 5 at once instead of blocking or failing later.
   bool open(const std::string& path);
   /// Reads the whole file into `image`: NoMemory when no block of its size can be had,
   /// ReadFailed on a read error or when nothing could be read (an empty file).
@@ -51,10 +52,14 @@ FileReadResult readWholeFile(const std::string& path, Block& image);
 
 enum class FileWriteStatus { Ok, CreateFailed, WriteFailed };
 
-/// Writes a file so that the target is replaced only once every byte is on disk: the data goes
-/// to a temporary file in the target's folder, which is renamed over the target at commit.
-/// Until then, and after any failure, the target is untouched; an uncommitted temporary file is
-/// removed when the writer is destroyed.
+/// Writes a file so that a save keeps what the file is. The data normally goes to a temporary
+/// file in the target's folder, given the target's mode, owner and group, and renamed over the
+/// target at commit: until then, and after any failure, the target is untouched, and an
+/// uncommitted temporary file is removed when the writer is destroyed. Where no replacement could
+/// be the same file (the target has other hard links, its owner or group cannot be given to a new
+/// file, or its folder takes no new files) the target itself is truncated at the first write and
+/// written in place; a failure then leaves it partly written. Symbolic links, dangling ones too,
+/// are followed and stay links. Only regular files are written.
 class ReplacingFileWriter {
  public:
   ReplacingFileWriter() = default;
@@ -62,20 +67,27 @@ class ReplacingFileWriter {
   ReplacingFileWriter(const ReplacingFileWriter&) = delete;
   ReplacingFileWriter& operator=(const ReplacingFileWriter&) = delete;
 
-  /// Creates the temporary file. On failure `openErrorCode()` tells why.
+  /// Checks that the target may be written and prepares where the data goes; nothing is written
+  /// yet. On failure `openErrorCode()` tells why (5 for a target that is not a regular file).
   bool create(const std::string& targetPath);
   bool write(const void* data, std::size_t size);
-  /// Flushes, closes and renames over the target. False when any step (or an earlier write)
-  /// failed; the target is then untouched.
+  /// Flushes the data to disk and, on the temporary-file route, renames it over the target and
+  /// flushes the folder. False when any step (or an earlier write) failed; on that route the
+  /// target is then untouched, unless only the flush of the folder failed.
   bool commit();
   int openErrorCode() const { return openErrorCode_; }
 
  private:
+  int startWriting();
+  int writeInPlace();
+  bool truncateIfPending();
+  bool replaceTarget();
   void discard();
 
-  std::string targetPath_;
-  std::string tempPath_;
+  std::string targetPath_;  ///< the file finally named, links followed
+  std::string tempPath_;    ///< empty when writing in place
   int fd_ = -1;
+  bool truncatePending_ = false;
   bool writeFailed_ = false;
   int openErrorCode_ = 0;
 };

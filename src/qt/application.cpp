@@ -21,6 +21,8 @@ std::unique_ptr<Session> startSession(std::vector<std::string> arguments) {
   // Sized before it is shown, so that a window manager never sees a window as high as the
   // screen and moves it to fit.
   applySwitches(session->state, *session->platform);
+  Session* placed = session.get();
+  session->window->onFramed = [placed] { applySwitches(placed->state, *placed->platform); };
   session->window->show();
   openCommandLineFile(session->state, *session->platform);
   return session;

@@ -24,7 +24,9 @@ PromptAnswer runSaveChangesPrompt(QWidget* owner, const QString& text, bool save
   QDialog dialog(owner);
   dialog.setWindowTitle("Vistrel");
   auto* layout = new QVBoxLayout(&dialog);
-  layout->addWidget(new QLabel(text));
+  auto* question = new QLabel(text);
+  question->setTextFormat(Qt::PlainText);  // a file name is no markup
+  layout->addWidget(question);
   // The buttons in this order on every desktop, unlike a button box, which sorts them by role.
   const std::pair<const char*, PromptAnswer> buttons[] = {
       {saveAs ? "Save As..." : "Save", PromptAnswer::Save},

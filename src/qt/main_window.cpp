@@ -56,7 +56,7 @@ void MainWindow::dispatch(int command) {
 void MainWindow::placeFrame(const Rect& outer) {
   const int sides = frameGeometry().width() - geometry().width();
   const int ends = frameGeometry().height() - geometry().height();
-  wantedFrameWidth_ = sides > 0 ? 0 : outer.width();
+  wantedFrameWidth_ = outer.width();
   // move() places the frame's corner, also while the frame is still unknown.
   move(outer.left, outer.top);
   resize(outer.width() - sides, outer.height() - ends);
@@ -65,14 +65,15 @@ void MainWindow::placeFrame(const Rect& outer) {
 bool MainWindow::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
   const QEvent::Type type = event->type();
-  if (wantedFrameWidth_ > 0 &&
-      (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
-    // The window manager has framed the window: the stored width is the frame's.
+  if (!framed_ && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
+    // A window manager frames the window only after it is shown: the stored width is the
+    // frame's, and a placement from the command line counts the frame's height.
     const int sides = frameGeometry().width() - geometry().width();
-    if (sides > 0) {
-      const int width = wantedFrameWidth_;
-      wantedFrameWidth_ = 0;
-      resize(width - sides, height());
+    const int ends = frameGeometry().height() - geometry().height();
+    if (sides > 0 || ends > 0) {
+      framed_ = true;
+      resize(wantedFrameWidth_ - sides, height());
+      if (onFramed) onFramed();
     }
   }
   return handled;

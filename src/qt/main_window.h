@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <functional>
 #include <map>
 
 #include "app/app_state.h"
@@ -33,6 +34,9 @@ class MainWindow : public QMainWindow {
   /// framed the window the frame is not known; its width is then taken off once it is.
   void placeFrame(const Rect& outer);
 
+  /// Called once, when a window manager has framed the window.
+  std::function<void()> onFramed;
+
  protected:
   void closeEvent(QCloseEvent* event) override;
   bool event(QEvent* event) override;
@@ -47,7 +51,8 @@ class MainWindow : public QMainWindow {
   ViewScrollBar* scrollBar_ = nullptr;
   QMenu* copyMenu_ = nullptr;
   std::map<int, QAction*> actions_;
-  int wantedFrameWidth_ = 0;  ///< an outer width still to be made good, or 0
+  int wantedFrameWidth_ = 0;  ///< the outer width last asked for
+  bool framed_ = false;
 };
 
 /// The client area: painting, resizes, the cursor, the wheel and dropped files.

@@ -44,6 +44,7 @@ void QtPlatform::showMessage(const std::string& text, MessageIcon icon, MessageO
   QMessageBox box(icon == MessageIcon::Stop ? QMessageBox::Critical : QMessageBox::Warning,
                   owned ? "Vistrel" : "Error", textOf(text), QMessageBox::Ok,
                   owned ? &window_ : nullptr);
+  box.setTextFormat(Qt::PlainText);
   box.exec();
 }
 
@@ -95,7 +96,8 @@ void QtPlatform::scroll(int dx, const Rect& area) {
 }
 
 void QtPlatform::setWindowTitle(const std::string& title) {
-  window_.setWindowTitle(textOf(title));
+  // Qt takes "[*]" in a title as the place of a modified mark; doubled it shows as itself.
+  window_.setWindowTitle(textOf(title).replace("[*]", "[*][*]"));
 }
 
 void QtPlatform::setCursor(CursorShape shape) {

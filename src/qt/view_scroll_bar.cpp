@@ -65,22 +65,20 @@ void ViewScrollBar::wheelEvent(QWheelEvent* event) {
 }
 
 void ViewScrollBar::contextMenuEvent(QContextMenuEvent* event) {
-  // The usual entries of a scroll bar's menu, each a scroll action of the view.
+  // The entries of a scroll bar's menu that are scroll actions of the view; the jumps to either
+  // edge are left out, as the view ignores them.
   QStyleOptionSlider option;
   initStyleOption(&option);
-  const QRect groove = style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                               QStyle::SC_ScrollBarGroove, this);
-  const QRect thumb = style()->subControlRect(QStyle::CC_ScrollBar, &option,
-                                              QStyle::SC_ScrollBarSlider, this);
+  const QRect groove =
+      style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarGroove, this);
+  const QRect thumb =
+      style()->subControlRect(QStyle::CC_ScrollBar, &option, QStyle::SC_ScrollBarSlider, this);
   // The value whose thumb would be centred under the pointer.
   const int here = QStyle::sliderValueFromPosition(
       minimum(), maximum(), event->pos().x() - groove.left() - thumb.width() / 2,
       std::max(groove.width() - thumb.width(), 1));
   QMenu menu(this);
   QAction* scrollHere = menu.addAction("Scroll here");
-  menu.addSeparator();
-  QAction* leftEdge = menu.addAction("Left edge");
-  QAction* rightEdge = menu.addAction("Right edge");
   menu.addSeparator();
   QAction* pageLeft = menu.addAction("Page left");
   QAction* pageRight = menu.addAction("Page right");
@@ -90,8 +88,6 @@ void ViewScrollBar::contextMenuEvent(QContextMenuEvent* event) {
   QAction* chosen = menu.exec(event->globalPos());
   if (chosen == nullptr || !onScroll) return;
   if (chosen == scrollHere) onScroll(ScrollAction::ThumbPosition, here);
-  if (chosen == leftEdge) onScroll(ScrollAction::ThumbPosition, 0);
-  if (chosen == rightEdge) onScroll(ScrollAction::ThumbPosition, maximum_);
   if (chosen == pageLeft) onScroll(ScrollAction::PageLeft, 0);
   if (chosen == pageRight) onScroll(ScrollAction::PageRight, 0);
   if (chosen == lineLeft) onScroll(ScrollAction::LineLeft, 0);

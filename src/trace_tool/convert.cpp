@@ -1,9 +1,15 @@
 // vistrel-trace convert: load with the program's reader, write with its Save As and exports.
 #include "trace_tool/convert.h"
 
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <new>
+#include <set>
+#include <utility>
 
 #include "document/trace_file.h"
+#include "output/output_error.h"
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
 #include "output/sequence_export.h"
@@ -27,31 +33,92 @@ const char* extensionFor(ConvertTarget target) {
   return "";
 }
 
-/// The message of a failure, or an empty text on success.
-std::string convertOne(const ConvertRequest& request, const std::string& input,
-                       const CalendarDate& today) {
-  Chromatogram document;
-  std::string sampleName;
-  LoadError loadError = readTraceFile(input, request.showOriginalSequence, document, sampleName);
-  if (loadError) return loadErrorMessage(loadError);
+/// The outputs the inputs of this run have asked for, so that no two of them write one file.
+class ClaimedOutputs {
+ public:
+  /// Claims `path` for one input; false when an earlier input claimed the same file.
+  bool claim(const std::string& path) {
+    if (!paths_.insert(normalisedPath(path)).second) return false;
+    // A second name of an existing file (a hard link, another spelling the path does not
+    // reveal) is the same file: compare what it is, not only what it is called.
+    struct stat st {};
+    return ::stat(path.c_str(), &st) != 0 || files_.insert({st.st_dev, st.st_ino}).second;
+  }
 
-  const std::string output = convertedPath(request, input);
+  /// Records the file just written at `path`, which may have come into being under it.
+  void written(const std::string& path) {
+    struct stat st {};
+    if (::stat(path.c_str(), &st) == 0) files_.insert({st.st_dev, st.st_ino});
+  }
+
+ private:
+  /// The absolute path with ".", ".." and symbolic links resolved as far as they exist, so
+  /// that "./x.scf", "x.scf" and a path through a linked folder compare equal.
+  static std::string normalisedPath(const std::string& path) {
+    std::error_code error;
+    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    if (error) return path;
+    std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
+    return error ? absolute.lexically_normal().string() : resolved.string();
+  }
+
+  std::set<std::string> paths_;
+  std::set<std::pair<dev_t, ino_t>> files_;
+};
+
+/// True when something other than a folder is at `path`; a symbolic link counts, dangling or
+/// not. A folder is left for the writer, which refuses it with its own message.
+bool occupied(const std::string& path) {
+  struct stat st {};
+  return ::lstat(path.c_str(), &st) == 0 && !S_ISDIR(st.st_mode);
+}
+
+/// Why `output` must not be written for `input`, or an empty text when it may be.
+std::string refusalFor(const ConvertRequest& request, const std::string& input,
+                       const std::string& output, ClaimedOutputs& claimed) {
   // A batch tool must not replace its own input: saving rescales SCF samples for good.
   std::error_code error;
   if (std::filesystem::equivalent(input, output, error)) {
     return "the output would replace the input; choose another name with -o or -d";
   }
-  switch (request.target) {
-    case ConvertTarget::Scf:
-      return outputErrorMessage(saveScf(document, output, true, today));
-    case ConvertTarget::Text:
-      return outputErrorMessage(exportSequence(document, output, kExportText));
-    case ConvertTarget::Fasta:
-      return outputErrorMessage(exportSequence(document, output, kExportFasta));
-    case ConvertTarget::Raw:
-      return outputErrorMessage(exportRawData(document, output));
+  if (!claimed.claim(output)) {
+    return "the output " + output + " is also the output of an earlier file of this run";
+  }
+  if (!request.replaceExisting && occupied(output)) {
+    return "the output " + output + " exists; use --force to replace it";
   }
   return {};
+}
+
+/// The message of a failure, or an empty text on success.
+std::string convertOne(const ConvertRequest& request, const std::string& input,
+                       const CalendarDate& today, ClaimedOutputs& claimed) {
+  const std::string output = convertedPath(request, input);
+  std::string refusal = refusalFor(request, input, output, claimed);
+  if (!refusal.empty()) return refusal;
+
+  Chromatogram document;
+  std::string sampleName;
+  LoadError loadError = readTraceFile(input, request.showOriginalSequence, document, sampleName);
+  if (loadError) return loadErrorMessage(loadError);
+
+  OutputError outputError;
+  switch (request.target) {
+    case ConvertTarget::Scf:
+      outputError = saveScf(document, output, true, today);
+      break;
+    case ConvertTarget::Text:
+      outputError = exportSequence(document, output, kExportText);
+      break;
+    case ConvertTarget::Fasta:
+      outputError = exportSequence(document, output, kExportFasta);
+      break;
+    case ConvertTarget::Raw:
+      outputError = exportRawData(document, output);
+      break;
+  }
+  if (!outputError) claimed.written(output);
+  return outputErrorMessage(outputError);
 }
 
 }  // namespace
@@ -70,10 +137,17 @@ std::string convertedPath(const ConvertRequest& request, const std::string& inpu
 int convertAll(const ConvertRequest& request, std::FILE* errors) {
   const CalendarDate today = localDate();
   const std::size_t total = request.inputs.size();
+  ClaimedOutputs claimed;
   int failures = 0;
   for (std::size_t i = 0; i < total; ++i) {
     const std::string& input = request.inputs[i];
-    std::string message = convertOne(request, input, today);
+    std::string message;
+    try {
+      message = convertOne(request, input, today, claimed);
+    } catch (const std::bad_alloc&) {
+      // One file too large for memory need not stop the batch.
+      message = kNoMemoryMessage;
+    }
     if (!message.empty()) {
       std::fprintf(errors, "%s: %s\n", input.c_str(), message.c_str());
       ++failures;

@@ -12,8 +12,9 @@ enum class ConvertTarget { Scf, Text, Fasta, Raw };
 struct ConvertRequest {
   ConvertTarget target = ConvertTarget::Scf;
   bool showOriginalSequence = false;
-  std::string outputFile;    ///< -o: the one output file
-  std::string outputFolder;  ///< -d: one output per input, named after it
+  bool replaceExisting = false;  ///< --force: replace outputs that exist before the run
+  std::string outputFile;        ///< -o: the one output file
+  std::string outputFolder;      ///< -d: one output per input, named after it
   std::vector<std::string> inputs;
 };
 
@@ -22,8 +23,10 @@ struct ConvertRequest {
 std::string convertedPath(const ConvertRequest& request, const std::string& input);
 
 /// Converts every input; a failure is reported on `errors` with the file's name and the
-/// program's message, and the others still convert. Batches of more than a few files report
-/// progress there too. Returns the number of failures.
+/// program's message, and the others still convert. An input is skipped, and counts as a
+/// failure, when its output would replace the input, is the output of an earlier input of the
+/// same run, or exists already and `replaceExisting` is off. Batches of more than a few files
+/// report progress there too. Returns the number of failures.
 int convertAll(const ConvertRequest& request, std::FILE* errors);
 
 }  // namespace vistrel

@@ -1,6 +1,7 @@
 // JSON dump of a document, for scripts and for comparing with other readers.
 #include "trace_tool/dump.h"
 
+#include <charconv>
 #include <nlohmann/json.hpp>
 
 #include "document/trace_file.h"
@@ -9,7 +10,73 @@ namespace vistrel {
 
 namespace {
 
-using json = nlohmann::ordered_json;
+using json = nlohmann::json;
+
+/// Writes JSON text straight into one string. A tree of values takes several times the memory
+/// of its text for a long trace, and taking the tree apart allocates again, in a destructor
+/// that can only end the program when memory has run out; the text needs neither.
+class JsonWriter {
+ public:
+  void beginObject() { open('{'); }
+  void endObject() { close('}'); }
+  void beginArray() { open('['); }
+  void endArray() { close(']'); }
+
+  void key(const char* name) {
+    item();
+    appendString(name);
+    text_ += ':';
+    first_ = true;
+  }
+  void number(std::int64_t value) {
+    item();
+    char digits[24];
+    char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    text_.append(digits, end);
+  }
+  void string(const std::string& value) {
+    item();
+    appendString(value);
+  }
+  void null() {
+    item();
+    text_ += "null";
+  }
+
+  void field(const char* name, std::int64_t value) {
+    key(name);
+    number(value);
+  }
+  void field(const char* name, const std::string& value) {
+    key(name);
+    string(value);
+  }
+
+  std::string take() { return std::move(text_); }
+
+ private:
+  void item() {
+    if (!first_) text_ += ',';
+    first_ = false;
+  }
+  void open(char bracket) {
+    item();
+    text_ += bracket;
+    first_ = true;
+  }
+  void close(char bracket) {
+    text_ += bracket;
+    first_ = false;
+  }
+  /// Code points above ASCII are escaped. Texts made from a path are UTF-8 on any sane system;
+  /// other bytes show as U+FFFD.
+  void appendString(const std::string& value) {
+    text_ += json(value).dump(-1, ' ', true, json::error_handler_t::replace);
+  }
+
+  std::string text_;
+  bool first_ = true;
+};
 
 /// Each byte as the code point of the same value, so the bytes can be recovered exactly.
 std::string latin1ToUtf8(const std::uint8_t* bytes, std::size_t size) {
@@ -31,64 +98,73 @@ std::string bytesText(const std::string& s) {
   return latin1ToUtf8(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
 }
 
-json peaksOf(const BaseCalls& calls) {
-  json peaks = json::array();
-  for (std::int32_t i = 0; i < calls.peakCount; ++i) peaks.push_back(calls.peak(i));
-  return peaks;
-}
-
 std::string lettersOf(const BaseCalls& calls) {
   return latin1ToUtf8(calls.bases.data(), static_cast<std::size_t>(calls.baseCount));
 }
 
-json channelsOf(const Chromatogram& document) {
-  json channels = json::array();
+void writePeaks(JsonWriter& out, const char* name, const BaseCalls& calls) {
+  out.key(name);
+  out.beginArray();
+  for (std::int32_t i = 0; i < calls.peakCount; ++i) out.number(calls.peak(i));
+  out.endArray();
+}
+
+void writeChannels(JsonWriter& out, const Chromatogram& document) {
+  out.key("channels");
+  out.beginArray();
   for (int c = 0; c < 4; ++c) {
     const TraceChannel& channel = document.channels[c];
-    json samples = json::array();
-    for (std::int32_t i = 0; i < channel.sampleCount; ++i) samples.push_back(document.sample(c, i));
     const auto letter = static_cast<std::uint8_t>(channel.letter);
-    channels.push_back({{"letter", latin1ToUtf8(&letter, 1)},
-                        {"sampleCount", channel.sampleCount},
-                        {"sampleOffset", channel.sampleOffset},
-                        {"samples", std::move(samples)}});
+    out.beginObject();
+    out.field("letter", latin1ToUtf8(&letter, 1));
+    out.field("sampleCount", channel.sampleCount);
+    out.field("sampleOffset", channel.sampleOffset);
+    out.key("samples");
+    out.beginArray();
+    for (std::int32_t i = 0; i < channel.sampleCount; ++i) out.number(document.sample(c, i));
+    out.endArray();
+    out.endObject();
   }
-  return channels;
+  out.endArray();
 }
 
 }  // namespace
 
 std::string documentJson(const Chromatogram& document, const std::string& sampleName) {
   const BaseCalls& shown = document.shown();
-  json out = json::object();
-  out["format"] = document.isScf ? "scf" : "abi";
-  out["headerSkip"] = document.headerSkip;
-  out["codeSet"] = document.codeSet;
-  out["maxSampleCount"] = document.maxSampleCount;
-  out["channels"] = channelsOf(document);
-  out["bases"] = lettersOf(shown);
-  out["peaks"] = peaksOf(shown);
-  out["baseCount"] = shown.baseCount;
-  out["peakCount"] = shown.peakCount;
+  JsonWriter out;
+  out.beginObject();
+  out.field("format", document.isScf ? "scf" : "abi");
+  out.field("headerSkip", document.headerSkip);
+  out.field("codeSet", document.codeSet);
+  out.field("maxSampleCount", document.maxSampleCount);
+  writeChannels(out, document);
+  out.field("bases", lettersOf(shown));
+  writePeaks(out, "peaks", shown);
+  out.field("baseCount", shown.baseCount);
+  out.field("peakCount", shown.peakCount);
   if (!document.isScf) {
-    out["editedBases"] = lettersOf(document.edited);
-    out["editedPeaks"] = peaksOf(document.edited);
-    out["originalBases"] = lettersOf(document.original);
-    out["originalPeaks"] = peaksOf(document.original);
+    out.field("editedBases", lettersOf(document.edited));
+    writePeaks(out, "editedPeaks", document.edited);
+    out.field("originalBases", lettersOf(document.original));
+    writePeaks(out, "originalPeaks", document.original);
   }
-  out["fileTitle"] = document.fileTitle;
-  out["fileInfoText"] = document.fileInfoText;
-  out["sampleNameText"] = bytesText(document.sampleNameText);
-  out["runEndedText"] = bytesText(document.runEndedText);
-  out["windowTitle"] = bytesText(windowTitleFor(sampleName));
+  out.field("fileTitle", document.fileTitle);
+  out.field("fileInfoText", document.fileInfoText);
+  out.field("sampleNameText", bytesText(document.sampleNameText));
+  out.field("runEndedText", bytesText(document.runEndedText));
+  out.field("windowTitle", bytesText(windowTitleFor(sampleName)));
+  out.key("comments");
   if (document.commentsSize > 0) {
-    out["comments"] =
-        latin1ToUtf8(document.comments.data(), static_cast<std::size_t>(document.commentsSize));
+    out.string(
+        latin1ToUtf8(document.comments.data(), static_cast<std::size_t>(document.commentsSize)));
   } else {
-    out["comments"] = nullptr;
+    out.null();
   }
-  // Texts made from a path are UTF-8 on any sane system; other bytes show as U+FFFD.
-  return out.dump(-1, ' ', true, json::error_handler_t::replace) + "\n";
+  out.endObject();
+  std::string text = out.take();
+  text += '\n';
+  return text;
 }
 
 }  // namespace vistrel

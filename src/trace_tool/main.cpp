@@ -2,10 +2,12 @@
 // core as the desktop program and without a display.
 #include <cstdio>
 #include <cstring>
+#include <new>
 #include <string>
 #include <vector>
 
 #include "document/trace_file.h"
+#include "output/output_error.h"
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
 
@@ -13,13 +15,17 @@ namespace {
 
 constexpr const char kUsage[] =
     "usage: vistrel-trace dump [--original] FILE\n"
-    "       vistrel-trace convert --to scf|text|fasta|raw [--original] [-o OUT | -d DIR] FILE...\n"
+    "       vistrel-trace convert --to scf|text|fasta|raw [--original] [--force]\n"
+    "                             [-o OUT | -d DIR] FILE...\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
     "convert  writes each FILE as SCF 3.00, as a text or FASTA sequence, or as a raw data\n"
     "         table; -o names the output of a single FILE, -d puts one output per FILE into\n"
-    "         DIR (default: beside each FILE), named after it with .scf, .seq or .txt\n"
-    "--original  use the original base calls of ABI files instead of the edited ones\n";
+    "         DIR (default: beside each FILE), named after it with .scf, .seq or .txt.\n"
+    "         A FILE is skipped, and the exit status is 1, when its output exists (unless\n"
+    "         --force), would replace the FILE itself, or is the output of an earlier FILE\n"
+    "--original  use the original base calls of ABI files instead of the edited ones\n"
+    "--force     replace outputs that exist already\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -69,6 +75,8 @@ bool parseTarget(const std::string& name, vistrel::ConvertTarget& target) {
 int convert(const std::vector<std::string>& args) {
   vistrel::ConvertRequest request;
   bool targetGiven = false;
+  bool outputFileGiven = false;
+  bool outputFolderGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
     bool hasValue = i + 1 < args.size();
@@ -77,25 +85,32 @@ int convert(const std::vector<std::string>& args) {
       targetGiven = true;
     } else if (arg == "-o" && hasValue) {
       request.outputFile = args[++i];
+      outputFileGiven = true;
     } else if (arg == "-d" && hasValue) {
       request.outputFolder = args[++i];
+      outputFolderGiven = true;
     } else if (arg == "--original") {
       request.showOriginalSequence = true;
+    } else if (arg == "--force") {
+      request.replaceExisting = true;
     } else if (!arg.empty() && arg[0] == '-') {
       return usage();
     } else {
       request.inputs.push_back(arg);
     }
   }
-  bool bothOutputs = !request.outputFile.empty() && !request.outputFolder.empty();
-  bool oneOutputForMany = !request.outputFile.empty() && request.inputs.size() != 1;
-  if (!targetGiven || request.inputs.empty() || bothOutputs || oneOutputForMany) return usage();
+  // An empty name is a mistake (an unset shell variable), not a request for the default.
+  bool emptyName = (outputFileGiven && request.outputFile.empty()) ||
+                   (outputFolderGiven && request.outputFolder.empty());
+  bool bothOutputs = outputFileGiven && outputFolderGiven;
+  bool oneOutputForMany = outputFileGiven && request.inputs.size() != 1;
+  if (!targetGiven || request.inputs.empty() || emptyName || bothOutputs || oneOutputForMany) {
+    return usage();
+  }
   return vistrel::convertAll(request, stderr) == 0 ? 0 : 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
+int run(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
@@ -106,4 +121,16 @@ int main(int argc, char** argv) {
     return 0;
   }
   return usage();
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  // The core reports memory it cannot have; the tool's own strings and JSON throw instead.
+  try {
+    return run(argc, argv);
+  } catch (const std::bad_alloc&) {
+    std::fprintf(stderr, "%s\n", vistrel::kNoMemoryMessage);
+    return 1;
+  }
 }

@@ -28,7 +28,8 @@ struct ViewState {
   /// The client area below the info band: what most view changes repaint.
   Rect traceRect() const { return {0, layout.numberRowTop(), clientWidth, clientHeight}; }
   Rect clientArea() const { return {0, 0, clientWidth, clientHeight}; }
-  Rect infoBand() const { return {0, 0, clientWidth, layout.infoFontHeight + 2}; }
+  /// The client area above the number row.
+  Rect infoBand() const { return {0, 0, clientWidth, layout.numberRowTop()}; }
 };
 
 }  // namespace vistrel

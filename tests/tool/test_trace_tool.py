@@ -4,7 +4,9 @@ usage: test_trace_tool.py VISTREL_TRACE SAMPLE_FOLDER
 """
 import json
 import os
+import resource
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -15,8 +17,27 @@ SAMPLES = None
 CORRUPT = "Not an ABI or SCF file,\nor data is corrupt"
 
 
-def run(*args):
-    return subprocess.run([TOOL, *args], capture_output=True, text=True)
+def run(*args, **options):
+    options.setdefault("timeout", 120)
+    return subprocess.run([TOOL, *args], capture_output=True, text=True, **options)
+
+
+def built_with_asan():
+    # ASan reserves terabytes of shadow memory at start-up, so it cannot run under RLIMIT_AS.
+    with open(TOOL, "rb") as f:
+        return b"__asan_init" in f.read()
+
+
+def write_long_scf(path, samples):
+    """An SCF 2.00 file of 16-bit samples, all at full scale, and one base."""
+    header = bytearray(128)
+    header[0:4] = b".scf"
+    struct.pack_into(">6I", header, 4, samples, 128, 1, 0, 0, 128 + 8 * samples)
+    header[36:44] = b"2.00\0\0\0\2"
+    with open(path, "wb") as f:
+        f.write(header)
+        f.write(struct.pack(">4H", 1600, 1600, 1600, 1600) * samples)
+        f.write(bytes(8) + b"A" + bytes(3))
 
 
 def dump(path, *options):
@@ -97,10 +118,41 @@ class Dump(unittest.TestCase):
     def test_usage_errors(self):
         for args in [(), ("dump",), ("dump", "--bogus", "x"), ("convert", "x.ab1"),
                      ("convert", "--to", "pdf", "x.ab1"), ("frobnicate",),
-                     ("convert", "--to", "scf", "-o", "a", "x.ab1", "y.ab1")]:
+                     ("convert", "--to", "scf", "-o", "a", "x.ab1", "y.ab1"),
+                     ("convert", "--to", "scf", "-o", "", "x.ab1"),
+                     ("convert", "--to", "scf", "-d", "", "x.ab1")]:
             result = run(*args)
             self.assertEqual(result.returncode, 2, args)
             self.assertIn("usage:", result.stderr)
+
+    def test_running_out_of_memory_while_building_the_json(self):
+        if built_with_asan():
+            self.skipTest("AddressSanitizer cannot start under an address-space limit")
+        # Reading these 32 MB takes about 70 MB, making their JSON text about 220 MB: the limits
+        # run out at different stages of the text.
+        with tempfile.TemporaryDirectory() as tmp:
+            path = os.path.join(tmp, "long.scf")
+            write_long_scf(path, 4_000_000)
+            for limit in [96 << 20, 128 << 20, 160 << 20, 192 << 20]:
+                result = run("dump", path, preexec_fn=lambda: resource.setrlimit(
+                    resource.RLIMIT_AS, (limit, limit)))
+                if "Sanitizer" in result.stderr:
+                    self.skipTest(result.stderr)
+                self.assertEqual((result.returncode, result.stderr, result.stdout),
+                                 (1, "Insufficient memory\n", ""), limit >> 20)
+
+    def test_a_fifo_is_refused_without_waiting_for_a_writer(self):
+        with tempfile.TemporaryDirectory() as tmp:
+            fifo = os.path.join(tmp, "pipe.ab1")
+            os.mkfifo(fifo)
+            for args, message in [(("dump", fifo), "Access denied\n"),
+                                  (("convert", "--to", "scf", fifo), fifo + ": Access denied\n")]:
+                try:
+                    result = run(*args, timeout=5)
+                except subprocess.TimeoutExpired:
+                    result = None
+                self.assertIsNotNone(result, f"{args[0]} is still waiting on the FIFO")
+                self.assertEqual((result.returncode, result.stderr), (1, message))
 
 
 class Convert(unittest.TestCase):
@@ -168,9 +220,86 @@ class Convert(unittest.TestCase):
         self.assertEqual(result.returncode, 1)
         self.assertTrue(result.stderr.startswith(self.scf + ": the output would replace the input"))
         self.assertEqual(self.read("sample.scf"), before)
-        result = run("convert", "--to", "scf", "-o", os.path.join(self.tmp, ".", "sample.scf"), self.scf)
+        result = run("convert", "--to", "scf", "--force", "-o",
+                     os.path.join(self.tmp, ".", "sample.scf"), self.scf)
         self.assertEqual(result.returncode, 1)
         self.assertEqual(self.read("sample.scf"), before)
+
+    def test_an_existing_output_is_replaced_only_with_force(self):
+        other = os.path.join(self.tmp, "other.ab1")
+        shutil.copy(self.abi, other)
+        out = os.path.join(self.tmp, "out")
+        target = os.path.join(out, "sample.scf")
+        pointed = os.path.join(self.tmp, "unrelated.scf")
+
+        def state():
+            link = os.readlink(target) if os.path.islink(target) else None
+            return link, self.read(target) if os.path.exists(target) else None
+
+        for kind in ["file", "link", "dangling link"]:
+            with self.subTest(kind):
+                shutil.rmtree(out, ignore_errors=True)
+                os.mkdir(out)
+                with open(pointed, "wb") as f:
+                    f.write(b"unrelated")
+                if kind == "file":
+                    shutil.copy(pointed, target)
+                else:
+                    os.symlink(pointed if kind == "link" else pointed + ".gone", target)
+                before = state()
+                result = run("convert", "--to", "scf", "-d", out, self.abi, other)
+                self.assertEqual((result.returncode, result.stderr), (1, (
+                    f"{self.abi}: the output {target} exists; use --force to replace it\n")))
+                self.assertEqual(state(), before)
+                self.assertEqual(dump(os.path.join(out, "other.scf"))["bases"], dump(other)["bases"])
+
+                result = run("convert", "--to", "scf", "--force", "-d", out, self.abi, other)
+                self.assertEqual((result.returncode, result.stderr), (0, ""))
+                self.assertEqual(dump(target)["bases"], dump(self.abi)["bases"])
+
+    def test_two_inputs_never_write_one_output(self):
+        for folder in ["a", "b", "out"]:
+            os.mkdir(os.path.join(self.tmp, folder))
+        shutil.copy(self.abi, os.path.join(self.tmp, "a", "x.ab1"))
+        write_long_scf(os.path.join(self.tmp, "b", "x.ab1"), 100)
+        os.symlink("a", os.path.join(self.tmp, "alias"))
+        first = dump(self.abi)["bases"]
+        for args, output in [(["-d", "out", "a/x.ab1", "b/x.ab1"], "out/x.scf"),
+                             (["a/x.ab1", "./a/x.ab1"], "./a/x.scf"),
+                             (["a/x.ab1", "alias/x.ab1"], "alias/x.scf")]:
+            with self.subTest(args):
+                result = run("convert", "--to", "scf", "--force", *args, cwd=self.tmp)
+                self.assertEqual((result.returncode, result.stderr), (1, (
+                    f"{args[-1]}: the output {output} is also the output of an earlier file of "
+                    "this run\n")))
+                self.assertEqual(dump(os.path.join(self.tmp, output))["bases"], first)
+                os.remove(os.path.join(self.tmp, output))
+
+    def test_a_full_disk_leaves_the_target_and_no_temporary_file(self):
+        disk, seen = os.path.join(self.tmp, "disk"), os.path.join(self.tmp, "seen")
+        os.mkdir(disk)
+        # The disk lives only as long as the private mount namespace: copy out what is left.
+        script = ('disk=$1 seen=$2; shift 2\n'
+                  'mount -t tmpfs -o size=16k tmpfs "$disk" || exit 125\n'
+                  'printf kept > "$disk/old.scf"\n'
+                  '"$@"; status=$?\n'
+                  'cp -a "$disk/." "$seen" && exit $status\n')
+        probe = subprocess.run(["unshare", "-m", "sh", "-c", 'mount -t tmpfs tmpfs "$0"', disk],
+                               capture_output=True, text=True) if shutil.which("unshare") else None
+        if probe is None or probe.returncode != 0:
+            self.skipTest("cannot mount a tmpfs in a private mount namespace")
+        for options in [["--force", "-o", os.path.join(disk, "old.scf")],
+                        ["-o", os.path.join(disk, "new.scf")]]:
+            with self.subTest(options):
+                shutil.rmtree(seen, ignore_errors=True)
+                os.mkdir(seen)
+                result = subprocess.run(["unshare", "-m", "sh", "-c", script, "sh", disk, seen, TOOL,
+                                         "convert", "--to", "scf", *options, self.abi],
+                                        capture_output=True, text=True, timeout=120)
+                self.assertEqual((result.returncode, result.stderr),
+                                 (1, self.abi + ": Could not write file\n"))
+                self.assertEqual(os.listdir(seen), ["old.scf"])
+                self.assertEqual(self.read("seen/old.scf"), b"kept")
 
     def test_batches_report_progress(self):
         inputs = []
@@ -186,5 +315,5 @@ class Convert(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    TOOL, SAMPLES = sys.argv[1], sys.argv[2]
+    TOOL, SAMPLES = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
     unittest.main(argv=sys.argv[:1], verbosity=1)
