@@ -1,6 +1,8 @@
 // ABI reading: which entries are taken, what the document holds, and how broken files fail.
 #include <gtest/gtest.h>
 
+#include <climits>
+
 #include "reading.h"
 
 namespace vistrel::testing {
@@ -137,6 +139,30 @@ TEST(AbiReader, DataOfFourBytesOrFewerIsReadFromTheEntryItself) {
   EXPECT_EQ(r.document.channels[2].sampleCount, 0);
 }
 
+TEST(AbiReader, NegativeDataSizeLeavesTheDataAtItsOffset) {
+  // Only sizes 0 to 4 put the data in the entry itself.
+  AbiTrace t = smallTrace();
+  for (std::int32_t size : {-1, INT32_MIN}) {
+    AbiBuilder b = abiBuilderFor(t);
+    entryNamed(b, "DATA", 10).dataSize = size;
+    entryNamed(b, "PLOC", 1).dataSize = size;
+    ReadOutcome r = readImage(b.build());
+    ASSERT_FALSE(r.error) << size;
+    EXPECT_EQ(samplesOf(r.document, 1), t.channels[1]) << size;
+    EXPECT_EQ(peaksOf(r.document.edited), t.editedPeaks) << size;
+  }
+
+  // The offset and count of such an entry are checked as any other.
+  AbiBuilder outside = abiBuilderFor(t);
+  entryNamed(outside, "PLOC", 2).dataSize = -1;
+  entryNamed(outside, "PLOC", 2).dataOffset = 0x7FFFFFF0;
+  EXPECT_EQ(readImage(outside.build()).error.kind, LoadError::Corrupt);
+  AbiBuilder negativeCount = abiBuilderFor(t);
+  entryNamed(negativeCount, "DATA", 12).dataSize = -1;
+  entryNamed(negativeCount, "DATA", 12).elementCount = -2;
+  EXPECT_EQ(readImage(negativeCount.build()).error.kind, LoadError::Corrupt);
+}
+
 TEST(AbiReader, SamplesAtOddOffsetsAreTurnedToHostOrder) {
   AbiTrace t = smallTrace();
   AbiBuilder b = abiBuilderFor(t);
@@ -201,6 +227,12 @@ TEST(AbiReader, SampleNameRules) {
   ReadOutcome inlined = readImage(abiBuilderFor(t).build());
   EXPECT_EQ(inlined.sampleName, "abc");
   EXPECT_EQ(inlined.document.sampleNameText, "Sequence Name: abc");
+
+  // Unlike other data, a name of a negative size is still taken from the entry itself.
+  t.sampleName = "ab";
+  AbiBuilder negative = abiBuilderFor(t);
+  entryNamed(negative, "SMPL").dataSize = -1;
+  EXPECT_EQ(readImage(negative.build()).sampleName, "ab");
 
   t.sampleName = "";
   EXPECT_EQ(readImage(abiBuilderFor(t).build()).document.sampleNameText, "Sequence Name: (none)");

@@ -134,6 +134,19 @@ TEST(ScfWriter, ChannelsWithoutAKnownLetterAreStillWritten) {
   EXPECT_EQ(channelsForScfSlots(d), (std::array<int, 4>{3, 0, 2, 1}));
 }
 
+TEST(ScfWriter, AnExactLetterWinsOverTheOtherCase) {
+  Chromatogram d = scfDocument("");
+  struct Case {
+    const char* letters;
+    std::array<int, 4> slots;  // channels for A, C, G, T
+  };
+  for (const Case& test : {Case{"aAGT", {1, 0, 2, 3}}, Case{"tAgC", {1, 3, 2, 0}},
+                           Case{"TtCc", {1, 2, 3, 0}}, Case{"AaCc", {0, 2, 1, 3}}}) {
+    for (int c = 0; c < 4; ++c) d.channels[c].letter = test.letters[c];
+    EXPECT_EQ(channelsForScfSlots(d), test.slots) << test.letters;
+  }
+}
+
 TEST(ScfWriter, BasesAreWrittenAsParallelArrays) {
   Chromatogram d = abiDocument(unevenTrace());
   Block image;

@@ -128,5 +128,28 @@ TEST(TraceFile, FileTitleIsTheLastPathComponentCutTo28) {
   EXPECT_EQ(fileTitleOf("/runs/" + accented), accented.substr(0, 56));
 }
 
+TEST(TraceFile, BytesOutsideWellFormedUtf8CountOneCharacterEach) {
+  std::string latin1;
+  for (int i = 0; i < 7; ++i) latin1 += "run \xE9";  // 35 characters in Latin-1
+  const std::string a26(26, 'a'), a27(27, 'a');
+  struct Case {
+    std::string name, title;
+  };
+  for (const Case& test : {
+           Case{std::string(40, '\x80'), std::string(28, '\x80')},  // lone continuation bytes
+           Case{a27 + "\xE2\x82\xAC" + "b", a27 + "\xE2\x82\xAC"},  // a euro sign is one
+           Case{a27 + "\xE2\x82", a27 + "\xE2"},                    // cut short at the end
+           Case{a27 + "\xC3", a27 + "\xC3"},
+           Case{a27 + "\xC3x", a27 + "\xC3"},                 // lead byte, no follower
+           Case{a27 + "\xC0\xAF", a27 + "\xC0"},              // overlong '/'
+           Case{a26 + "\xED\xA0\x80", a26 + "\xED\xA0"},      // surrogate D800
+           Case{a26 + "\xF4\x90\x80\x80", a26 + "\xF4\x90"},  // past U+10FFFF
+           Case{a26 + "\xF0\x9F\x98\x80" + "\xE9z", a26 + "\xF0\x9F\x98\x80" + "\xE9"},
+       }) {
+    EXPECT_EQ(firstCharacters(test.name, 28), test.title) << test.name;
+  }
+  EXPECT_EQ(fileTitleOf("/runs/" + latin1), latin1.substr(0, 28));
+}
+
 }  // namespace
 }  // namespace vistrel::testing

@@ -1,12 +1,13 @@
 // ABI reader: finds the trace, base-order, base-call, run-date and sample-name entries of the
-// directory, checks that their data lies inside the file, and keeps the file image as the
-// trace block so the large trace data is never copied.
+// directory, decodes each of them once with its data checked against the file, and keeps the
+// file image as the trace block so the large trace data is never copied.
 #include "document/abi_reader.h"
 
 #include <algorithm>
 #include <array>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "document/byte_order.h"
 #include "document/byte_view.h"
@@ -23,38 +24,62 @@ constexpr char kPeaksTag[] = "PLOC";
 constexpr char kRunDateTag[] = "RUND";
 constexpr char kSampleNameTag[] = "SMPL";
 
-constexpr std::int64_t kEntrySize = 28;
-constexpr std::int64_t kEntryCountField = 18;
-constexpr std::int64_t kDirectoryOffsetField = 26;
-constexpr std::int64_t kHeaderBytesRead = 30;
-constexpr std::int32_t kMaxSampleNameLength = 31;
+constexpr std::size_t kHeaderBytesRead = 30;
+constexpr std::size_t kEntryCountField = 18;
+constexpr std::size_t kDirectoryOffsetField = 26;
+
+// A directory entry: name 4, number 4, element type 2, element size 2, element count 4,
+// data size 4, data offset (or the data itself) 4, handle 4.
+constexpr std::size_t kEntrySize = 28;
+constexpr std::size_t kNumberField = 4;
+constexpr std::size_t kElementTypeField = 8;
+constexpr std::size_t kElementCountField = 12;
+constexpr std::size_t kDataSizeField = 16;
+constexpr std::size_t kDataField = 20;
+constexpr std::int32_t kMaxInlineSize = 4;
+
+constexpr std::int64_t kMaxSampleNameLength = 31;
+
+/// How much data the reader takes from an entry, by what it uses the entry for.
+enum class Extent {
+  Field,     ///< the data-offset field itself (base order, run date)
+  Bytes,     ///< data size bytes (base letters)
+  Values16,  ///< element count 16-bit values (trace samples, peak positions)
+  Name,      ///< a length byte and up to 31 characters, cut at the end of the data
+};
+
+/// A directory entry the reader uses, decoded once. It exists only when its data lies inside
+/// the ABI data.
+struct Entry {
+  std::array<std::uint8_t, 4> name;
+  std::int32_t number;
+  std::int16_t elementType;
+  std::int32_t elementCount;
+  std::int32_t dataSize;
+  Record<4> field;  ///< the data-offset field, which holds data of four bytes or fewer
+  ByteView data;
+
+  bool named(const char* tag) const { return std::memcmp(name.data(), tag, 4) == 0; }
+};
 
 class Directory {
  public:
-  Directory(const ByteView& view, std::int64_t offset, std::int64_t count)
-      : view_(view), offset_(offset), count_(count) {}
-
-  std::int64_t count() const { return count_; }
-  bool holds(std::int64_t entry) const { return entry >= 0 && entry < count_; }
-
-  bool nameIs(std::int64_t entry, const char* tag) const {
-    return std::memcmp(at(entry), tag, 4) == 0;
+  /// The directory of `count` entries at `offset`, or nothing when it does not lie inside.
+  static std::optional<Directory> at(const ByteView& abi, std::int64_t offset, std::int64_t count) {
+    std::optional<ByteView> table = abi.sub(offset, std::int64_t{kEntrySize} * count);
+    if (!table) return std::nullopt;
+    return Directory(abi, *table, offset);
   }
-  std::int32_t number(std::int64_t entry) const { return field(entry, 4); }
-  std::int32_t elementCount(std::int64_t entry) const { return field(entry, 12); }
-  std::int32_t dataSize(std::int64_t entry) const { return field(entry, 16); }
-  std::int32_t dataOffset(std::int64_t entry) const { return field(entry, 20); }
-  /// The data-offset field itself, where data of four bytes or fewer is stored.
-  const std::uint8_t* inlineData(std::int64_t entry) const { return at(entry) + 20; }
-  /// Where the entry's data lies: in the entry itself when it is four bytes or fewer.
-  std::int64_t dataPosition(std::int64_t entry) const {
-    return dataSize(entry) <= 4 ? offset_ + kEntrySize * entry + 20 : dataOffset(entry);
+
+  bool holds(std::int64_t entry) const { return entry >= 0 && entry < count_; }
+  bool nameIs(std::int64_t entry, const char* tag) const {
+    return holds(entry) && std::memcmp(row(entry), tag, 4) == 0;
   }
 
   /// First entry named `tag` from `start` on, or -1.
   std::int64_t find(const char* tag, std::int64_t start) const {
     for (std::int64_t e = std::max<std::int64_t>(start, 0); e < count_; ++e) {
-      if (nameIs(e, tag)) return e;
+      if (std::memcmp(row(e), tag, 4) == 0) return e;
     }
     return -1;
   }
@@ -62,22 +87,94 @@ class Directory {
   /// First entry named `tag` with tag number `tagNumber`, or -1.
   std::int64_t findNumbered(const char* tag, std::int32_t tagNumber) const {
     for (std::int64_t e = 0; e < count_; ++e) {
-      if (nameIs(e, tag) && number(e) == tagNumber) return e;
+      if (std::memcmp(row(e), tag, 4) == 0 && number(e) == tagNumber) return e;
     }
     return -1;
   }
 
- private:
-  const std::uint8_t* at(std::int64_t entry) const {
-    return view_.data() + offset_ + kEntrySize * entry;
-  }
-  std::int32_t field(std::int64_t entry, int offset) const {
-    const std::uint8_t* p = at(entry) + offset;
-    return static_cast<std::int32_t>(std::uint32_t{p[0]} << 24 | std::uint32_t{p[1]} << 16 |
-                                     std::uint32_t{p[2]} << 8 | std::uint32_t{p[3]});
+  /// The entry named `tag` with the second-lowest tag number, or -1.
+  std::int64_t findSecondLowest(const char* tag) const {
+    std::int64_t lowest = -1, second = -1;
+    for (std::int64_t e = 0; e < count_; ++e) {
+      if (std::memcmp(row(e), tag, 4) != 0) continue;
+      if (lowest < 0 || number(e) < number(lowest)) {
+        second = lowest;
+        lowest = e;
+      } else if (second < 0 || number(e) < number(second)) {
+        second = e;
+      }
+    }
+    return second;
   }
 
-  const ByteView& view_;
+  /// Decodes entry `index` with the data `extent` asks for: nothing when there is no such
+  /// entry or its data does not lie inside the ABI data. Data of 0 to 4 bytes lies in the
+  /// entry itself, longer data (and data of a negative size) at the data offset; the sample
+  /// name keeps its own test, a signed size of 4 or less.
+  std::optional<Entry> entry(std::int64_t index, Extent extent) const {
+    std::optional<Record<kEntrySize>> raw =
+        table_.record<kEntrySize>(std::int64_t{kEntrySize} * index);
+    if (!raw) return std::nullopt;
+    const std::int32_t dataSize = raw->be32s<kDataSizeField>();
+    const std::int32_t elementCount = raw->be32s<kElementCountField>();
+    const Record<4> field = raw->part<kDataField, 4>();
+    const std::int64_t dataOffset = field.be32s<0>();
+    const std::int64_t fieldPosition =
+        offset_ + std::int64_t{kEntrySize} * index + std::int64_t{kDataField};
+    const std::int64_t position =
+        dataSize >= 0 && dataSize <= kMaxInlineSize ? fieldPosition : dataOffset;
+
+    std::optional<ByteView> data;
+    switch (extent) {
+      case Extent::Field:
+        data = field.view();
+        break;
+      case Extent::Bytes:
+        data = span(position, dataSize);
+        break;
+      case Extent::Values16:
+        data = span(position, 2 * std::int64_t{elementCount});
+        break;
+      case Extent::Name:
+        data = dataSize <= kMaxInlineSize
+                   ? field.view()
+                   : span(dataOffset, std::min<std::int64_t>(
+                                          1 + kMaxSampleNameLength,
+                                          static_cast<std::int64_t>(abi_.size()) - dataOffset));
+        break;
+    }
+    if (!data) return std::nullopt;
+    return Entry{raw->part<0, 4>().copy(),
+                 raw->be32s<kNumberField>(),
+                 static_cast<std::int16_t>(raw->be16<kElementTypeField>()),
+                 elementCount,
+                 dataSize,
+                 field,
+                 *data};
+  }
+
+ private:
+  Directory(const ByteView& abi, const ByteView& table, std::int64_t offset)
+      : abi_(abi),
+        table_(table),
+        offset_(offset),
+        count_(static_cast<std::int64_t>(table.size() / kEntrySize)) {}
+
+  // The searches read straight from the table: it lies inside the data and holds `count_`
+  // whole entries, and every search stays below `count_`.
+  const std::uint8_t* row(std::int64_t entry) const { return table_.data() + kEntrySize * entry; }
+  std::int32_t number(std::int64_t entry) const {
+    return static_cast<std::int32_t>(loadBe32(row(entry) + kNumberField));
+  }
+
+  /// The single bounds check of every data span. Channel positions are kept as 32-bit values.
+  std::optional<ByteView> span(std::int64_t position, std::int64_t length) const {
+    if (position > INT32_MAX) return std::nullopt;
+    return abi_.sub(position, length);
+  }
+
+  ByteView abi_;
+  ByteView table_;
   std::int64_t offset_;
   std::int64_t count_;
 };
@@ -98,8 +195,7 @@ bool locateInOrder(const Directory& dir, AbiEntries& found) {
   std::int64_t data = dir.find(kTraceTag, 0);
   if (data < 0) return false;
   // Twelve DATA entries: 9 to 12 are the analysed traces; with eight, 5 to 8 are.
-  std::int64_t firstChannel =
-      dir.holds(data + 8) && dir.nameIs(data + 8, kTraceTag) ? data + 8 : data + 4;
+  std::int64_t firstChannel = dir.nameIs(data + 8, kTraceTag) ? data + 8 : data + 4;
   if (!dir.holds(firstChannel + 3)) return false;
   for (int c = 0; c < 4; ++c) found.channels[c] = firstChannel + c;
 
@@ -142,66 +238,46 @@ bool locateByNumber(const Directory& dir, AbiEntries& found) {
       !findAll(kPeaksTag, 1, found.peaks)) {
     return false;
   }
-
-  // The run end is the RUND entry with the second-lowest tag number.
-  std::int64_t lowest = -1;
-  for (std::int64_t e = 0; e < dir.count(); ++e) {
-    if (!dir.nameIs(e, kRunDateTag)) continue;
-    if (lowest < 0 || dir.number(e) < dir.number(lowest)) {
-      found.runEnd = lowest;
-      lowest = e;
-    } else if (found.runEnd < 0 || dir.number(e) < dir.number(found.runEnd)) {
-      found.runEnd = e;
-    }
-  }
+  found.runEnd = dir.findSecondLowest(kRunDateTag);
   found.sampleName = dir.findNumbered(kSampleNameTag, 1);
   return true;
 }
 
-std::string runEndedText(const Directory& dir, std::int64_t entry) {
+std::string runEndedText(const std::optional<Entry>& entry) {
   // Only a date entry holds a date; anything else shows as unknown rather than as nonsense.
-  if (entry < 0 || !dir.nameIs(entry, kRunDateTag)) return "Run ended: (unknown)";
-  const std::uint8_t* date = dir.inlineData(entry);
-  auto year = static_cast<std::int16_t>(date[0] << 8 | date[1]);
-  const char* month = monthName(date[2]);
+  if (!entry || !entry->named(kRunDateTag)) return "Run ended: (unknown)";
+  auto year = static_cast<std::int16_t>(entry->field.be16<0>());
+  const char* month = monthName(entry->field.u8<2>());
   if (month == nullptr) return "Run ended: (unknown)";
-  return "Run ended: " + std::string(month) + " " + std::to_string(date[3]) + ", " +
+  return "Run ended: " + std::string(month) + " " + std::to_string(entry->field.u8<3>()) + ", " +
          std::to_string(year);
 }
 
-/// The sample name: a string whose first byte is its length. Bytes that would lie outside the
-/// file are not read, and the name ends at a zero byte as any text does.
-std::string sampleNameOf(const ByteView& view, const Directory& dir, std::int64_t entry) {
-  if (entry < 0) return {};
-  std::int64_t position = dir.dataPosition(entry);
-  if (!view.contains(position, 1)) return {};
-  const std::uint8_t* text = view.data() + position;
-  std::int64_t available =
-      dir.dataSize(entry) <= 4 ? 4 : static_cast<std::int64_t>(view.size()) - position;
-  std::int64_t length = std::min<std::int64_t>({text[0], kMaxSampleNameLength, available - 1});
-  std::string name(reinterpret_cast<const char*>(text + 1), static_cast<std::size_t>(length));
+/// The sample name: a string whose first byte is its length. It ends where its entry's data
+/// ends, and at a zero byte as any text does.
+std::string sampleNameOf(const std::optional<Entry>& entry) {
+  if (!entry) return {};
+  std::optional<Record<1>> length = entry->data.record<1>(0);
+  if (!length) return {};
+  std::optional<ByteView> text = entry->data.sub(
+      1,
+      std::min<std::int64_t>(length->u8<0>(), static_cast<std::int64_t>(entry->data.size()) - 1));
+  if (!text) return {};
+  std::string name(reinterpret_cast<const char*>(text->data()), text->size());
   return name.substr(0, name.find('\0'));
 }
 
-bool copyBaseCalls(const ByteView& view, const Directory& dir, const AbiEntries& found, int set,
-                   BaseCalls& calls) {
-  std::int64_t letters = found.bases[set];
-  std::int64_t peaks = found.peaks[set];
-  calls.baseCount = dir.dataSize(letters);
-  calls.peakCount = dir.elementCount(peaks);
-  if (!calls.bases.assign(view.data() + dir.dataPosition(letters),
-                          static_cast<std::size_t>(calls.baseCount)) ||
-      !calls.peaks.allocate(2 * static_cast<std::size_t>(calls.peakCount))) {
+/// Copies one base-call set out of the image: the letters as they are, the peak positions in
+/// host order. False when a block cannot be obtained.
+bool copyBaseCalls(const Entry& letters, const Entry& positions, BaseCalls& calls) {
+  calls.baseCount = static_cast<std::int32_t>(letters.data.size());
+  calls.peakCount = static_cast<std::int32_t>(positions.data.size() / 2);
+  if (!calls.bases.assign(letters.data.data(), letters.data.size()) ||
+      !calls.peaks.allocate(positions.data.size())) {
     return false;
   }
-  copyBigEndian16(calls.peaks.data(), view.data() + dir.dataPosition(peaks),
-                  static_cast<std::size_t>(calls.peakCount));
+  copyBigEndian16(calls.peaks.data(), positions.data.data(), positions.data.size() / 2);
   return true;
-}
-
-bool dataInside(const ByteView& view, std::int64_t position, std::int32_t count, int width) {
-  // Channel positions are kept as 32-bit values.
-  return position <= INT32_MAX && view.contains(position, std::int64_t{count} * width);
 }
 
 }  // namespace
@@ -210,48 +286,53 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
                   Chromatogram& document, std::string& sampleName) {
   const LoadError corrupt{LoadError::Corrupt};
   if (headerSkip < 0 || static_cast<std::size_t>(headerSkip) > image.size()) return corrupt;
-  ByteView view(image.data() + headerSkip, image.size() - static_cast<std::size_t>(headerSkip));
-  if (view.size() < kHeaderBytesRead) return corrupt;
-
-  std::int64_t entryCount = view.be32s(kEntryCountField);
-  std::int64_t directoryOffset = view.be32s(kDirectoryOffsetField);
-  if (entryCount < 0 || !view.contains(directoryOffset, kEntrySize * entryCount)) return corrupt;
-  Directory dir(view, directoryOffset, entryCount);
+  const ByteView abi(image.data() + headerSkip,
+                     image.size() - static_cast<std::size_t>(headerSkip));
+  std::optional<Record<kHeaderBytesRead>> header = abi.record<kHeaderBytesRead>(0);
+  if (!header) return corrupt;
+  std::optional<Directory> dir =
+      Directory::at(abi, header->be32s<kDirectoryOffsetField>(), header->be32s<kEntryCountField>());
+  if (!dir) return corrupt;
 
   AbiEntries found;
-  if (!locateInOrder(dir, found)) {
+  if (!locateInOrder(*dir, found)) {
     found = AbiEntries{};
-    if (!locateByNumber(dir, found)) return corrupt;
+    if (!locateByNumber(*dir, found)) return corrupt;
   }
 
-  for (std::int64_t entry : found.channels) {
-    if (!dataInside(view, dir.dataPosition(entry), dir.elementCount(entry), 2)) return corrupt;
+  // Each entry used is decoded once; a required one whose data lies outside makes the file
+  // corrupt.
+  std::array<std::optional<Entry>, 4> channels;
+  for (int c = 0; c < 4; ++c) {
+    channels[c] = dir->entry(found.channels[c], Extent::Values16);
+    if (!channels[c]) return corrupt;
   }
+  std::array<std::optional<Entry>, 2> letters, positions;
   for (int set = 0; set < 2; ++set) {
-    std::int64_t letters = found.bases[set];
-    std::int64_t peaks = found.peaks[set];
-    if (!dataInside(view, dir.dataPosition(letters), dir.dataSize(letters), 1) ||
-        !dataInside(view, dir.dataPosition(peaks), dir.elementCount(peaks), 2)) {
-      return corrupt;
-    }
+    letters[set] = dir->entry(found.bases[set], Extent::Bytes);
+    positions[set] = dir->entry(found.peaks[set], Extent::Values16);
+    if (!letters[set] || !positions[set]) return corrupt;
   }
+  std::optional<Entry> baseOrder = dir->entry(found.baseOrder, Extent::Field);
+  if (!baseOrder) return corrupt;
 
   Chromatogram read;
-  read.runEndedText = runEndedText(dir, found.runEnd);
-  std::string name = sampleNameOf(view, dir, found.sampleName);
+  read.runEndedText = runEndedText(dir->entry(found.runEnd, Extent::Field));
+  std::string name = sampleNameOf(dir->entry(found.sampleName, Extent::Name));
   read.sampleNameText = name.empty() ? "Sequence Name: (none)" : "Sequence Name: " + name;
 
-  if (!copyBaseCalls(view, dir, found, 0, read.edited) ||
-      !copyBaseCalls(view, dir, found, 1, read.original)) {
+  if (!copyBaseCalls(*letters[0], *positions[0], read.edited) ||
+      !copyBaseCalls(*letters[1], *positions[1], read.original)) {
     return LoadError{LoadError::NoMemory};
   }
 
-  const std::uint8_t* channelLetters = dir.inlineData(found.baseOrder);
+  const std::array<std::uint8_t, 4> channelLetters = baseOrder->field.copy();
   for (int c = 0; c < 4; ++c) {
+    const ByteView samples = channels[c]->data;
     TraceChannel& channel = read.channels[c];
     channel.letter = static_cast<char>(channelLetters[c]);
-    channel.sampleCount = dir.elementCount(found.channels[c]);
-    channel.sampleOffset = static_cast<std::int32_t>(dir.dataPosition(found.channels[c]));
+    channel.sampleCount = static_cast<std::int32_t>(samples.size() / 2);
+    channel.sampleOffset = static_cast<std::int32_t>(samples.data() - abi.data());
     read.maxSampleCount = std::max(read.maxSampleCount, channel.sampleCount);
   }
 

@@ -1,11 +1,13 @@
-// SCF reader: checks the header's sections against the file, decodes the samples of any
-// version straight into the document's trace block, and copies the bases and comments.
+// SCF reader: takes the header and each section it describes as spans checked against the file,
+// decodes the samples of any version straight into the document's trace block, and copies the
+// bases and comments.
 #include "document/scf_reader.h"
 
 #include <algorithm>
 #include <bit>
 #include <climits>
 #include <cstring>
+#include <optional>
 
 #include "document/byte_view.h"
 #include "document/scf_format.h"
@@ -24,10 +26,18 @@ struct SampleLayout {
   std::int64_t bytesPerSample() const { return wide ? 2 : 1; }
 };
 
-SampleLayout sampleLayout(const std::uint8_t* header) {
-  auto version = static_cast<std::int8_t>(header[scf::kVersionField]);
-  bool wide = version > '1' && header[scf::kSampleSizeField + 3] == 2;
+using Header = Record<scf::kHeaderSize>;
+
+SampleLayout sampleLayout(const Header& header) {
+  auto version = static_cast<std::int8_t>(header.u8<scf::kVersionField>());
+  bool wide = version > '1' && header.u8<scf::kSampleSizeField + 3>() == 2;
   return {wide, version >= '3'};
+}
+
+/// The single bounds check of every section: it starts after the header and lies inside.
+std::optional<ByteView> section(const ByteView& file, std::int64_t offset, std::int64_t length) {
+  if (offset < scf::kHeaderSize) return std::nullopt;
+  return file.sub(offset, length);
 }
 
 /// The running sums that turn one channel's second differences back into samples. They are
@@ -73,9 +83,12 @@ void splitRecords(const std::uint8_t* stored, std::uint16_t* out, std::size_t sa
   }
 }
 
-// Out of line, so that the decoding loops get the registers to themselves.
-[[gnu::noinline]] void decodeSamples(const std::uint8_t* stored, SampleLayout layout,
-                                     std::size_t samples, std::uint16_t* out) {
+/// Decodes the sample section into four channels of `stored.size() / (4 * bytes per sample)`
+/// samples each at `out`. Out of line, so that the decoding loops get the registers to
+/// themselves.
+[[gnu::noinline]] void decodeSamples(ByteView section, SampleLayout layout, std::uint16_t* out) {
+  const std::uint8_t* stored = section.data();
+  const std::size_t samples = section.size() / (layout.wide ? 8 : 4);
   if (layout.deltaEncoded) {
     if (layout.wide) {
       undoDeltas<std::uint16_t>(stored, out, samples);
@@ -89,9 +102,10 @@ void splitRecords(const std::uint8_t* stored, std::uint16_t* out, std::size_t sa
   }
 }
 
-void copyBases(const std::uint8_t* data, std::int64_t basesOffset, SampleLayout layout,
-               std::int32_t count, BaseCalls& calls) {
-  const std::uint8_t* section = data + basesOffset;
+/// Copies the letter and peak position of each of the `section.size() / 12` bases.
+void copyBases(ByteView bases, SampleLayout layout, BaseCalls& calls) {
+  const std::uint8_t* section = bases.data();
+  const auto count = static_cast<std::int32_t>(bases.size() / scf::kBytesPerBase);
   for (std::int32_t i = 0; i < count; ++i) {
     // Version 3 keeps each field as an array; older versions keep one record per base.
     const std::uint8_t* peak = layout.deltaEncoded ? section + 4 * i : section + 12 * i;
@@ -102,11 +116,11 @@ void copyBases(const std::uint8_t* data, std::int64_t basesOffset, SampleLayout 
   }
 }
 
-void copyComments(ByteView& view, Chromatogram& document) {
-  std::int32_t size = view.be32s(scf::kCommentsSizeField);
-  std::int32_t offset = view.be32s(scf::kCommentsOffsetField);
-  if (offset >= scf::kHeaderSize && size > 0 && view.contains(offset, size) &&
-      document.comments.assign(view.data() + offset, static_cast<std::size_t>(size))) {
+void copyComments(const ByteView& file, const Header& header, Chromatogram& document) {
+  const std::int32_t size = header.be32s<scf::kCommentsSizeField>();
+  std::optional<ByteView> text;
+  if (size > 0) text = section(file, header.be32s<scf::kCommentsOffsetField>(), size);
+  if (text && document.comments.assign(text->data(), text->size())) {
     document.commentsSize = size;
     document.runEndedText =
         runEndedFromComments(document.comments.data(), document.comments.size());
@@ -166,30 +180,31 @@ std::string runEndedFromComments(const std::uint8_t* text, std::size_t size) {
 
 LoadError readScf(const std::uint8_t* data, std::size_t size, Chromatogram& document) {
   const LoadError corrupt{LoadError::Corrupt};
-  ByteView view(data, size);
-  if (!view.contains(0, scf::kHeaderSize)) return corrupt;
+  const ByteView file(data, size);
+  const std::optional<Header> header = file.record<scf::kHeaderSize>(0);
+  if (!header) return corrupt;
 
-  const SampleLayout layout = sampleLayout(data);
-  const std::int64_t samples = view.be32(scf::kSamplesField);
-  const std::int64_t samplesOffset = view.be32(scf::kSamplesOffsetField);
-  const std::int64_t bases = view.be32(scf::kBasesField);
-  const std::int64_t basesOffset = view.be32(scf::kBasesOffsetField);
-  if (samplesOffset < scf::kHeaderSize ||
-      !view.contains(samplesOffset, 4 * layout.bytesPerSample() * samples) ||
-      basesOffset < scf::kHeaderSize || !view.contains(basesOffset, scf::kBytesPerBase * bases)) {
-    return corrupt;
-  }
+  const SampleLayout layout = sampleLayout(*header);
+  const std::optional<ByteView> stored =
+      section(file, header->be32<scf::kSamplesOffsetField>(),
+              4 * layout.bytesPerSample() * std::int64_t{header->be32<scf::kSamplesField>()});
+  const std::optional<ByteView> baseData =
+      section(file, header->be32<scf::kBasesOffsetField>(),
+              scf::kBytesPerBase * std::int64_t{header->be32<scf::kBasesField>()});
+  if (!stored || !baseData) return corrupt;
+  const auto samples = static_cast<std::int64_t>(stored->size()) / (4 * layout.bytesPerSample());
+  const auto bases = static_cast<std::int64_t>(baseData->size()) / scf::kBytesPerBase;
   // Channel offsets and counts are 32-bit values in the document.
   if (2 * 3 * samples > INT32_MAX || bases > INT32_MAX) return LoadError{LoadError::NoMemory};
 
   Chromatogram read;
   read.isScf = true;
-  read.codeSet = view.be32s(scf::kCodeSetField);
+  read.codeSet = header->be32s<scf::kCodeSetField>();
   if (!read.traceBlock.allocate(8 * static_cast<std::size_t>(samples))) {
     return LoadError{LoadError::NoMemory};
   }
   auto* decoded = reinterpret_cast<std::uint16_t*>(read.traceBlock.data());
-  decodeSamples(data + samplesOffset, layout, static_cast<std::size_t>(samples), decoded);
+  decodeSamples(*stored, layout, decoded);
   scaleSamplesTo1600(decoded, 4 * static_cast<std::size_t>(samples));
   for (int c = 0; c < 4; ++c) {
     read.channels[c].letter = scf::kChannelLetters[c];
@@ -204,9 +219,9 @@ LoadError readScf(const std::uint8_t* data, std::size_t size, Chromatogram& docu
       !calls.peaks.allocate(2 * static_cast<std::size_t>(bases))) {
     return LoadError{LoadError::NoMemory};
   }
-  copyBases(data, basesOffset, layout, calls.baseCount, calls);
+  copyBases(*baseData, layout, calls);
 
-  copyComments(view, read);
+  copyComments(file, *header, read);
   read.sampleNameText = "Sequence Name: (none)";
   document = std::move(read);
   return {};

@@ -1,6 +1,7 @@
 // Format recognition and the read entry point shared by the program and vistrel-trace.
 #include "document/trace_file.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "document/abi_reader.h"
@@ -16,6 +17,35 @@ constexpr std::size_t kMaxFileTitle = 28;
 
 bool startsWith(const std::uint8_t* data, std::size_t size, const char* magic, std::size_t n) {
   return size >= n && std::memcmp(data, magic, n) == 0;
+}
+
+/// The length of the well-formed UTF-8 sequence that starts at `text[at]`, or 0 when none does.
+/// Overlong forms, surrogates and values past U+10FFFF are not well formed: a file name in
+/// another encoding must not swallow the bytes after such a lead byte.
+std::size_t wellFormedLength(const std::string& text, std::size_t at) {
+  auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
+  const unsigned char lead = byte(0);
+  if (lead < 0x80) return 1;
+  std::size_t length = 0;
+  unsigned char low = 0x80, high = 0xBF;  // what the second byte may be
+  if (lead >= 0xC2 && lead <= 0xDF) {
+    length = 2;
+  } else if (lead >= 0xE0 && lead <= 0xEF) {
+    length = 3;
+    if (lead == 0xE0) low = 0xA0;
+    if (lead == 0xED) high = 0x9F;
+  } else if (lead >= 0xF0 && lead <= 0xF4) {
+    length = 4;
+    if (lead == 0xF0) low = 0x90;
+    if (lead == 0xF4) high = 0x8F;
+  } else {
+    return 0;
+  }
+  if (text.size() - at < length || byte(1) < low || byte(1) > high) return 0;
+  for (std::size_t k = 2; k < length; ++k) {
+    if ((byte(k) & 0xC0) != 0x80) return 0;
+  }
+  return length;
 }
 
 }  // namespace
@@ -81,12 +111,11 @@ std::string windowTitleFor(const std::string& sampleName) {
 }
 
 std::string firstCharacters(const std::string& text, std::size_t count) {
-  std::size_t seen = 0;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    bool continuation = (static_cast<unsigned char>(text[i]) & 0xC0) == 0x80;
-    if (!continuation && seen++ == count) return text.substr(0, i);
+  std::size_t end = 0;
+  for (std::size_t seen = 0; end < text.size() && seen < count; ++seen) {
+    end += std::max<std::size_t>(1, wellFormedLength(text, end));
   }
-  return text;
+  return text.substr(0, end);
 }
 
 }  // namespace vistrel

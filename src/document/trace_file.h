@@ -4,9 +4,9 @@
 
 #include <string>
 
-#include "platform/block.h"
 #include "document/chromatogram.h"
 #include "document/load_error.h"
+#include "platform/block.h"
 
 namespace vistrel {
 
@@ -33,7 +33,8 @@ std::string fileTitleOf(const std::string& path);
 /// "Vistrel - " and the sample name, or "Vistrel" when there is none.
 std::string windowTitleFor(const std::string& sampleName);
 
-/// The first `count` characters of a UTF-8 text (bytes of other encodings count one each).
+/// The first `count` characters of a UTF-8 text. A well-formed sequence is one character; any
+/// byte outside one (a name in another encoding, an overlong form, a surrogate) counts as one.
 std::string firstCharacters(const std::string& text, std::size_t count);
 
 }  // namespace vistrel

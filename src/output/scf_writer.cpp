@@ -123,25 +123,23 @@ bool tidyComments(Chromatogram& document) {
 std::array<int, 4> channelsForScfSlots(const Chromatogram& document) {
   std::array<int, 4> slots{-1, -1, -1, -1};
   std::array<bool, 4> used{};
-  for (int s = 0; s < 4; ++s) {
-    for (int c = 0; c < 4; ++c) {
-      char letter =
-          static_cast<char>(std::toupper(static_cast<unsigned char>(document.channels[c].letter)));
-      if (!used[c] && letter == scf::kChannelLetters[s]) {
-        slots[s] = c;
-        used[c] = true;
-        break;
+  // Each pass fills only the slots the passes before it left open, so an exact letter always
+  // wins over the same letter in the other case.
+  auto fill = [&](auto matches) {
+    for (int s = 0; s < 4; ++s) {
+      for (int c = 0; c < 4 && slots[s] < 0; ++c) {
+        if (!used[c] && matches(document.channels[c].letter, scf::kChannelLetters[s])) {
+          slots[s] = c;
+          used[c] = true;
+        }
       }
     }
-  }
-  for (int s = 0; s < 4; ++s) {
-    for (int c = 0; c < 4 && slots[s] < 0; ++c) {
-      if (!used[c]) {
-        slots[s] = c;
-        used[c] = true;
-      }
-    }
-  }
+  };
+  fill([](char letter, char slot) { return letter == slot; });
+  fill([](char letter, char slot) {
+    return std::toupper(static_cast<unsigned char>(letter)) == slot;
+  });
+  fill([](char, char) { return true; });
   return slots;
 }
 

@@ -4,9 +4,9 @@
 #include <array>
 #include <string>
 
-#include "platform/block.h"
 #include "document/chromatogram.h"
 #include "output/output_error.h"
+#include "platform/block.h"
 #include "platform/local_date.h"
 
 namespace vistrel {
@@ -25,7 +25,8 @@ std::string saveDateLine(const CalendarDate& date);
 bool tidyComments(Chromatogram& document);
 
 /// For each SCF slot A, C, G, T, the document channel written there: the channel carrying that
-/// letter (either case), else the next channel that no letter claimed, so every trace is kept.
+/// letter, else one carrying it in the other case, else the next channel left over, so every
+/// trace is kept.
 std::array<int, 4> channelsForScfSlots(const Chromatogram& document);
 
 /// The complete SCF 3.00 file of the shown base-call set, all four channels and the comment
