@@ -3,7 +3,6 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
-#include <QFile>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
@@ -207,7 +206,12 @@ void TraceWidget::dragEnterEvent(QDragEnterEvent* event) {
 void TraceWidget::dropEvent(QDropEvent* event) {
   std::vector<std::string> paths;
   for (const QUrl& url : event->mimeData()->urls()) {
-    if (url.isLocalFile()) paths.push_back(QFile::encodeName(url.toLocalFile()).toStdString());
+    // A file URL carries the name's bytes percent-encoded; as text a name that is not UTF-8
+    // would be lost.
+    if (url.isLocalFile()) {
+      paths.push_back(
+          QByteArray::fromPercentEncoding(url.path(QUrl::FullyEncoded).toLatin1()).toStdString());
+    }
   }
   if (platform_ == nullptr || paths.empty()) return;
   event->acceptProposedAction();

@@ -5,13 +5,12 @@
 #include <QClipboard>
 #include <QDir>
 #include <QFileDialog>
-#include <QFileInfo>
 #include <QFontMetrics>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QProcess>
 #include <QScreen>
 
+#include "qt/detached_process.h"
 #include "qt/dialogs.h"
 #include "qt/help_text.h"
 #include "qt/qt_canvas.h"
@@ -179,11 +178,7 @@ std::string QtPlatform::settingsPath() {
 }
 
 StartResult QtPlatform::startInstance(const std::vector<std::string>& arguments) {
-  const QString program = QCoreApplication::applicationFilePath();
-  QStringList list;
-  for (const std::string& a : arguments) list << QFile::decodeName(a.c_str());
-  if (QProcess::startDetached(program, list)) return StartResult::Started;
-  return QFileInfo::exists(program) ? StartResult::Failed : StartResult::NotFound;
+  return startDetachedProcess(ownExecutable(), arguments);
 }
 
 bool QtPlatform::showHelp() {

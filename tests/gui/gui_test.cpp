@@ -10,6 +10,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QDropEvent>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QImage>
 #include <QKeyEvent>
@@ -18,6 +19,7 @@
 #include <QMimeData>
 #include <QPushButton>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QTimer>
 #include <QUrl>
 #include <QWheelEvent>
@@ -29,6 +31,7 @@
 
 #include "app/commands.h"
 #include "qt/application.h"
+#include "qt/detached_process.h"
 #include "qt/main_window.h"
 #include "view/scrolling.h"
 
@@ -214,7 +217,10 @@ void answerPrompt(const QString& text) {
 
 void dropFile(QWidget* target, const std::string& file) {
   QMimeData mime;
-  mime.setUrls({QUrl::fromLocalFile(QFile::decodeName(file.c_str()))});
+  // As file managers do: the name's bytes, percent-encoded.
+  const std::string path = std::filesystem::absolute(file).string();
+  mime.setUrls(
+      {QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
   // As a drag does: the drop goes to the widget that accepted the drag's entry.
   QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
   QApplication::sendEvent(target, &enter);
@@ -295,13 +301,37 @@ TEST_F(Gui, ThePromptShowsItsButtonsInItsOwnOrderAndEscapeCancels) {
   EXPECT_TRUE(s->window->isVisible());
 }
 
-TEST_F(Gui, AFileNameThatIsNotUtf8OpensFromTheCommandLine) {
+TEST_F(Gui, AFileNameThatIsNotUtf8OpensFromTheCommandLineAndByDrop) {
   QTemporaryDir folder;
   const std::string latin1 = folder.path().toStdString() + "/run \xe9.ab1";
+  const std::string other = folder.path().toStdString() + "/run \xe8.scf";
   std::filesystem::copy_file(sample("sample.ab1"), latin1);
+  std::filesystem::copy_file(sample("sample.scf"), other);
   auto s = start({latin1});
   EXPECT_TRUE(s->state.document.loaded);
   EXPECT_EQ(s->state.document.filePath, latin1);
+  dropFile(s->window->view(), other);
+  EXPECT_EQ(s->state.document.filePath, other);
+  EXPECT_TRUE(s->state.document.isScf);
+}
+
+TEST(DetachedProcess, PassesArgumentsAsBytesAndTellsWhyItCouldNotStart) {
+  QTemporaryDir folder;
+  const std::string out = folder.path().toStdString() + "/out";
+  const std::string latin1 = "/data/run \xe9.ab1";
+  EXPECT_EQ(startDetachedProcess(
+                "/bin/sh", {"-c", "printf %s \"$1\" > \"$2.part\" && mv \"$2.part\" \"$2\"", "sh",
+                            latin1, out}),
+            StartResult::Started);
+  QElapsedTimer waited;
+  waited.start();
+  while (!std::filesystem::exists(out) && waited.elapsed() < 10000) QThread::msleep(10);
+  std::ifstream written(out, std::ios::binary);
+  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(written), {}), latin1);
+
+  EXPECT_EQ(startDetachedProcess(folder.path().toStdString() + "/missing", {}),
+            StartResult::NotFound);
+  EXPECT_EQ(startDetachedProcess(folder.path().toStdString(), {}), StartResult::Failed);
 }
 
 TEST_F(Gui, MenusGrayWhatCannotApply) {
