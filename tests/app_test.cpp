@@ -252,9 +252,9 @@ TEST_F(App, SaveAndTheSequenceItemsDependOnTheKindOfDocument) {
   EXPECT_TRUE(menuItemState(app, kUndo).enabled);
 
   EXPECT_TRUE(menuItemState(app, kFind).enabled);
-  app.findDialogOpen = true;
+  app.find.dialogOpen = true;
   EXPECT_FALSE(menuItemState(app, kFind).enabled);
-  app.findDialogOpen = false;
+  app.find.dialogOpen = false;
   app.settings.xZoomMode = kFit;
   for (int id : {kNextN, kNextRedundant, kFind}) EXPECT_FALSE(menuItemState(app, id).enabled);
   EXPECT_TRUE(menuItemState(app, kFitToWindow).checked);

@@ -9,33 +9,28 @@
 namespace vistrel::testing {
 namespace {
 
-Chromatogram scfWithBases(const std::string& bases, const std::string& infoText = "File: x.scf") {
-  ScfSpec spec;
-  for (auto& c : spec.channels) c = {1, 2};
-  spec.bases = bases;
-  spec.peaks.assign(bases.size(), 1);
-  ReadOutcome r = readImage(buildScf(spec));
-  EXPECT_FALSE(r.error);
-  r.document.fileInfoText = infoText;
-  return std::move(r.document);
+Chromatogram namedDocument(const std::string& bases, const std::string& infoText = "File: x.scf") {
+  Chromatogram document = scfWithBases(bases);
+  document.fileInfoText = infoText;
+  return document;
 }
 
 TEST(SequenceExport, LinesOfSixtyWithoutAFinalLineEnd) {
   const std::string sixty(60, 'A');
-  EXPECT_EQ(sequenceExportText(scfWithBases(sixty), kExportText), sixty);
-  EXPECT_EQ(sequenceExportText(scfWithBases(sixty + "C"), kExportText), sixty + "\r\nC");
-  EXPECT_EQ(sequenceExportText(scfWithBases(sixty + sixty), kExportText), sixty + "\r\n" + sixty);
-  EXPECT_EQ(sequenceExportText(scfWithBases("acgRY-*N"), kExportText), "acgRY-*N");
+  EXPECT_EQ(sequenceExportText(namedDocument(sixty), kExportText), sixty);
+  EXPECT_EQ(sequenceExportText(namedDocument(sixty + "C"), kExportText), sixty + "\r\nC");
+  EXPECT_EQ(sequenceExportText(namedDocument(sixty + sixty), kExportText), sixty + "\r\n" + sixty);
+  EXPECT_EQ(sequenceExportText(namedDocument("acgRY-*N"), kExportText), "acgRY-*N");
 }
 
 TEST(SequenceExport, EmptySequence) {
-  EXPECT_EQ(sequenceExportText(scfWithBases(""), kExportText), "");
-  EXPECT_EQ(sequenceExportText(scfWithBases("", "File: sample.ab1"), kExportFasta),
+  EXPECT_EQ(sequenceExportText(namedDocument(""), kExportText), "");
+  EXPECT_EQ(sequenceExportText(namedDocument("", "File: sample.ab1"), kExportFasta),
             ">sample sequence exported from chromatogram file\r\n");
 }
 
 TEST(SequenceExport, FastaHeaderNamesTheFileWithoutItsExtension) {
-  EXPECT_EQ(sequenceExportText(scfWithBases("ACGT", "File: sample.ab1"), kExportFasta),
+  EXPECT_EQ(sequenceExportText(namedDocument("ACGT", "File: sample.ab1"), kExportFasta),
             ">sample sequence exported from chromatogram file\r\nACGT");
   EXPECT_EQ(fastaName("File: a.b.seq"), "a.b");
   EXPECT_EQ(fastaName("File: noext"), "noext");
@@ -91,7 +86,7 @@ TEST(RawExport, NoSamplesGiveOnlyTheHeading) {
 using Exports = TempFolderTest;
 
 TEST_F(Exports, WriteTheirFiles) {
-  Chromatogram d = scfWithBases("ACGT", "File: run.scf");
+  Chromatogram d = namedDocument("ACGT", "File: run.scf");
   ASSERT_FALSE(exportSequence(d, path("a.seq"), kExportFasta));
   EXPECT_EQ(contents(path("a.seq")), ">run sequence exported from chromatogram file\r\nACGT");
   ASSERT_FALSE(exportRawData(d, path("a.txt")));

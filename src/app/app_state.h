@@ -7,19 +7,11 @@
 #include <vector>
 
 #include "document/chromatogram.h"
+#include "edit/edit_state.h"
 #include "view/settings.h"
 #include "view/view_state.h"
 
 namespace vistrel {
-
-struct EditState {
-  std::int32_t insertIndex = 0;
-  std::int32_t otherSetModified = 0;
-  std::int32_t reverseComplemented = 0;
-  std::int32_t undoNext = 0;
-  std::int32_t undoCount = 0;
-  std::int32_t undoWrapped = 0;
-};
 
 struct StartupState {
   /// The program's arguments, element 0 being the program itself.
@@ -33,7 +25,12 @@ struct AppState {
   ViewState view;
   EditState edit;
   StartupState startup;
-  bool findDialogOpen = false;
+  FindState find;
 };
+
+/// The records of `app` that an edit works on.
+inline EditContext editContext(AppState& app, Platform& platform) {
+  return {app.document, app.settings, app.view, app.edit, platform};
+}
 
 }  // namespace vistrel

@@ -4,6 +4,10 @@
 #include "app/load_flow.h"
 #include "app/new_window.h"
 #include "app/save_commands.h"
+#include "edit/clipboard.h"
+#include "edit/edit_model.h"
+#include "edit/navigation.h"
+#include "edit/reverse_complement.h"
 #include "view/scrolling.h"
 
 namespace vistrel {
@@ -49,6 +53,7 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     return;
   }
   const bool loaded = app.document.loaded;
+  EditContext edit = editContext(app, platform);
   switch (id) {
     case kOpen:
       loadTrace(app, platform, true);
@@ -89,6 +94,37 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kColours:
       chooseColours(app, platform);
       break;
+    case kUndo:
+      if (loaded) undo(edit);
+      break;
+    case kCopyPlainText:
+    case kCopyFasta:
+      if (loaded) copySequence(app.document, platform, id == kCopyFasta);
+      break;
+    case kReverseComplement:
+      if (loaded) reverseComplement(edit);
+      break;
+    case kNextN:
+      if (loaded && app.settings.xZoomMode != kFit) nextN(edit);
+      break;
+    case kNextRedundant:
+      if (loaded && app.settings.xZoomMode != kFit) nextRedundant(edit);
+      break;
+    case kFind:
+      if (loaded && app.settings.xZoomMode != kFit) openFindDialog(app.find, platform);
+      break;
+    case kFindNext:
+      // Posted by the dialog, which may have been opened before fit mode was chosen.
+      if (loaded) findNext(edit, app.find);
+      break;
+    case kContinuousEdit:
+      toggleContinuousEdit(app.settings);
+      break;
+    case kOriginalSequence:
+    case kEditedSequence:
+      // A document with a single base-call set has nothing to switch to.
+      if (!app.document.isScf) showBaseCallSet(edit, id == kOriginalSequence);
+      break;
     case kHelpContents:
       showHelp(platform);
       break;
@@ -96,7 +132,7 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       platform.showAbout();
       break;
     default:
-      break;  // printing and editing have no handler yet
+      break;  // printing has no handler yet
   }
 }
 
@@ -137,7 +173,7 @@ MenuItemState menuItemState(const AppState& app, int id) {
     case kNextRedundant:
       return {browsing, false};
     case kFind:
-      return {browsing && !app.findDialogOpen, false};
+      return {browsing && !app.find.dialogOpen, false};
     case kYScaleSmall:
       return {true, s.traceHeight() == 100};
     case kYScaleLarge:

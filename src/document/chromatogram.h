@@ -72,6 +72,9 @@ struct Chromatogram {
     std::memcpy(&v, sampleData(c) + 2 * static_cast<std::size_t>(i), 2);
     return v;
   }
+  void setSample(int c, std::int32_t i, std::uint16_t v) {
+    std::memcpy(sampleData(c) + 2 * static_cast<std::size_t>(i), &v, 2);
+  }
   const std::uint8_t* sampleData(int c) const {
     return traceBlock.data() + headerSkip + channels[c].sampleOffset;
   }

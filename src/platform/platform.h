@@ -93,6 +93,12 @@ class Platform {
   /// The Colours dialog over the indices of G, A, T, C and N; the new indices on OK.
   virtual std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) = 0;
   virtual void showAbout() = 0;
+  /// Shows the modeless Find dialog, a child of the main window, with an empty box and both
+  /// search buttons disabled; it forwards its text and buttons to the core's Find rules.
+  virtual void showFindDialog() = 0;
+
+  /// The system's default beep.
+  virtual void beep() = 0;
 
   // The client area (the view) and the window around it.
   virtual void invalidate(const Rect& area) = 0;
@@ -122,7 +128,7 @@ class Platform {
   virtual Rgb menuTextColour() = 0;
 
   // Services.
-  virtual void setClipboardText(const std::string& text) = 0;
+  virtual void setClipboardText(std::string_view text) = 0;
   /// Where the settings file lives.
   virtual std::string settingsPath() = 0;
   /// Starts this program again with `arguments` (without the program itself).
@@ -130,6 +136,8 @@ class Platform {
   /// Shows the help contents; false when help cannot be shown.
   virtual bool showHelp() = 0;
   virtual void closeHelp() = 0;
+  /// Runs command `id` of the main window later, once the current event is handled.
+  virtual void postCommand(int id) = 0;
   /// Asks the main window to close, later, as the window manager would.
   virtual void closeWindow() = 0;
   /// Ends the event loop once the current event is handled.

@@ -3,15 +3,18 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
 #include <QVBoxLayout>
 #include <QWheelEvent>
+#include <optional>
 
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
+#include "edit/input.h"
 #include "qt/qt_canvas.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
@@ -29,6 +32,10 @@ MainWindow::MainWindow(AppState& app) : app_(app) {
   layout->addWidget(view_, 1);
   layout->addWidget(scrollBar_);
   setCentralWidget(client);
+  // The keys belong to the view: the scroll bar, a part of the window's frame, never takes
+  // them.
+  scrollBar_->setFocusPolicy(Qt::NoFocus);
+  view_->setFocus();
   buildMenus();
   scrollBar_->onScroll = [this](ScrollAction action, int position) {
     if (platform_ != nullptr) {
@@ -64,6 +71,9 @@ void MainWindow::placeFrame(const Rect& outer) {
 bool MainWindow::event(QEvent* event) {
   const bool handled = QMainWindow::event(event);
   const QEvent::Type type = event->type();
+  // Typing goes to the view again whenever the window comes back from another one, such as the
+  // modeless Find dialog.
+  if (type == QEvent::WindowActivate) view_->setFocus(Qt::ActiveWindowFocusReason);
   if (!framed_ && (type == QEvent::Move || type == QEvent::Resize || type == QEvent::Show)) {
     // A window manager frames the window only after it is shown: the stored width is the
     // frame's, and a placement from the command line counts the frame's height.
@@ -175,19 +185,82 @@ void TraceWidget::resizeEvent(QResizeEvent* event) {
   }
 }
 
+namespace {
+
+Point pointOf(const QMouseEvent* event) {
+  const QPoint at = event->position().toPoint();
+  return {at.x(), at.y()};
+}
+
+bool leftHeld(const QMouseEvent* event) {
+  return (event->buttons() & Qt::LeftButton) != 0;
+}
+
+}  // namespace
+
 void TraceWidget::mouseMoveEvent(QMouseEvent* event) {
-  if (platform_ != nullptr) {
-    platform_->setCursor(
-        cursorAt(app_.document, app_.settings, app_.view, event->position().toPoint().y()));
-  }
+  if (platform_ == nullptr) return;
+  EditContext c = editContext(app_, *platform_);
+  mouseMove(c, pointOf(event), leftHeld(event));
 }
 
 void TraceWidget::mousePressEvent(QMouseEvent* event) {
-  mouseMoveEvent(event);
+  setFocus(Qt::MouseFocusReason);
+  if (platform_ == nullptr) return;
+  EditContext c = editContext(app_, *platform_);
+  if (event->button() == Qt::LeftButton) {
+    leftButtonDown(c, pointOf(event));
+  } else {
+    mouseMove(c, pointOf(event), leftHeld(event));
+  }
 }
 
 void TraceWidget::mouseReleaseEvent(QMouseEvent* event) {
-  mouseMoveEvent(event);
+  if (platform_ == nullptr) return;
+  EditContext c = editContext(app_, *platform_);
+  if (event->button() == Qt::LeftButton) {
+    leftButtonUp(c, pointOf(event));
+  } else {
+    mouseMove(c, pointOf(event), leftHeld(event));
+  }
+}
+
+void TraceWidget::keyPressEvent(QKeyEvent* event) {
+  const Qt::KeyboardModifiers modifiers = event->modifiers();
+  // Alt combinations belong to the menus; Ctrl and Meta ones to the accelerators, which Qt
+  // offers to the actions before the view sees the key.
+  const bool plain = (modifiers & (Qt::AltModifier | Qt::ControlModifier | Qt::MetaModifier)) == 0;
+  std::optional<EditKey> key;
+  switch (event->key()) {
+    case Qt::Key_Backspace:
+      key = EditKey::Backspace;
+      break;
+    case Qt::Key_Delete:
+      key = EditKey::Delete;
+      break;
+    case Qt::Key_Left:
+      key = EditKey::Left;
+      break;
+    case Qt::Key_Right:
+      key = EditKey::Right;
+      break;
+    default:
+      break;
+  }
+  const QString text = event->text();
+  // Only a single ASCII character can be a letter of the sequence; the core decides which.
+  const bool character = plain && !key && text.size() == 1 && text[0].unicode() < 0x80;
+  if (platform_ == nullptr || !(character || (key && !(modifiers & Qt::AltModifier)))) {
+    QWidget::keyPressEvent(event);
+    return;
+  }
+  EditContext c = editContext(app_, *platform_);
+  if (key) {
+    pressKey(c, *key);
+  } else {
+    typeCharacter(c, static_cast<std::uint8_t>(text[0].unicode()));
+  }
+  event->accept();
 }
 
 void TraceWidget::wheelEvent(QWheelEvent* event) {

@@ -55,7 +55,8 @@ class MainWindow : public QMainWindow {
   bool framed_ = false;
 };
 
-/// The client area: painting, resizes, the cursor, the wheel and dropped files.
+/// The client area: painting, resizes, the wheel and dropped files; the mouse and the keys go to
+/// the core's editing.
 class TraceWidget : public QWidget {
  public:
   TraceWidget(AppState& app, QWidget* parent);
@@ -70,6 +71,7 @@ class TraceWidget : public QWidget {
   void mouseMoveEvent(QMouseEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
   void dragEnterEvent(QDragEnterEvent* event) override;
   void dropEvent(QDropEvent* event) override;

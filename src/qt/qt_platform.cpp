@@ -36,6 +36,8 @@ QtPlatform::QtPlatform(MainWindow& window, AppState& app) : window_(window), app
 
 QtPlatform::~QtPlatform() {
   delete help_;
+  // The dialog talks to this platform; it goes first.
+  delete find_;
 }
 
 void QtPlatform::showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) {
@@ -84,6 +86,19 @@ std::optional<std::array<int, 5>> QtPlatform::chooseColours(const std::array<int
 
 void QtPlatform::showAbout() {
   runAboutDialog(&window_);
+}
+
+void QtPlatform::showFindDialog() {
+  // A dialog closed before is replaced by a new one, empty as the first.
+  if (find_ != nullptr) find_->deleteLater();
+  find_ = new FindDialog(&window_, app_.find, *this);
+  find_->show();
+  find_->raise();
+  find_->activateWindow();
+}
+
+void QtPlatform::beep() {
+  QApplication::beep();
 }
 
 void QtPlatform::invalidate(const Rect& area) {
@@ -167,7 +182,7 @@ Rgb QtPlatform::menuTextColour() {
   return fromQColor(window_.menuBar()->palette().color(QPalette::WindowText));
 }
 
-void QtPlatform::setClipboardText(const std::string& text) {
+void QtPlatform::setClipboardText(std::string_view text) {
   QGuiApplication::clipboard()->setText(textOf(text));
 }
 
@@ -197,6 +212,11 @@ bool QtPlatform::showHelp() {
 
 void QtPlatform::closeHelp() {
   if (help_ != nullptr) help_->close();
+}
+
+void QtPlatform::postCommand(int id) {
+  QMetaObject::invokeMethod(
+      &window_, [this, id] { window_.dispatch(id); }, Qt::QueuedConnection);
 }
 
 void QtPlatform::closeWindow() {

@@ -6,6 +6,7 @@
 
 #include "app/app_state.h"
 #include "platform/platform.h"
+#include "qt/find_dialog.h"
 #include "qt/main_window.h"
 
 namespace vistrel {
@@ -21,6 +22,8 @@ class QtPlatform : public Platform {
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override;
+  void showFindDialog() override;
+  void beep() override;
   void invalidate(const Rect& area) override;
   void scroll(int dx, const Rect& area) override;
   void setWindowTitle(const std::string& title) override;
@@ -37,11 +40,12 @@ class QtPlatform : public Platform {
   FontMetrics measureFont(const FontSpec& font) override;
   Rgb menuColour() override;
   Rgb menuTextColour() override;
-  void setClipboardText(const std::string& text) override;
+  void setClipboardText(std::string_view text) override;
   std::string settingsPath() override;
   StartResult startInstance(const std::vector<std::string>& arguments) override;
   bool showHelp() override;
   void closeHelp() override;
+  void postCommand(int id) override;
   void closeWindow() override;
   void quit() override;
 
@@ -49,6 +53,7 @@ class QtPlatform : public Platform {
   MainWindow& window_;
   AppState& app_;
   QPointer<QTextBrowser> help_;
+  QPointer<FindDialog> find_;
 };
 
 }  // namespace vistrel

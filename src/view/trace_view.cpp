@@ -129,7 +129,7 @@ void paintBaseRow(const Chromatogram& d, const ViewSettings& s, const ViewState&
   }
 }
 
-void paintCaretAndTick(const ViewSettings& s, const ViewState& view, Canvas& canvas) {
+void paintCaret(const ViewSettings& s, const ViewState& view, Canvas& canvas) {
   const ViewLayout& l = view.layout;
   if (view.insertCaret != 0) {
     const int x = sampleToX(s, view.scrollPos, view.insertCaret);
@@ -137,6 +137,10 @@ void paintCaretAndTick(const ViewSettings& s, const ViewState& view, Canvas& can
     canvas.fillRect({x, l.letterRowTop(), x + width, l.numberRowTop() + 2 * l.baseFontHeight + 4},
                     kCaretGrey);
   }
+}
+
+void paintTick(const ViewState& view, Canvas& canvas) {
+  const ViewLayout& l = view.layout;
   if (view.positionTickX >= 0) {
     const int t = view.positionTickX;
     const int y0 = l.numberRowTop() + l.baseFontHeight;
@@ -171,10 +175,14 @@ void paintView(const Chromatogram& document, const ViewSettings& settings, const
     const int baseline = l.baseline(s.traceHeight());
     canvas.drawLine({0, baseline}, {view.clientWidth, baseline}, kBlackColour);
   }
-  if (s.xZoomMode != kFit && area.bottom > l.numberRowTop() &&
-      area.top <= l.numberRowTop() + 2 * l.baseFontHeight + 3) {
-    paintBaseRow(document, s, view, canvas, first, last);
-    paintCaretAndTick(s, view, canvas);
+  if (area.bottom > l.numberRowTop() && area.top <= l.numberRowTop() + 2 * l.baseFontHeight + 3) {
+    if (s.xZoomMode != kFit) {
+      paintBaseRow(document, s, view, canvas, first, last);
+      paintCaret(s, view, canvas);
+    }
+    // The tick follows a held button over the traces in every zoom mode, fit included: it
+    // exists only while the button is held, and painting is the only way it shows.
+    paintTick(view, canvas);
   }
 }
 

@@ -45,6 +45,9 @@ class FakePlatform : public Platform {
   int helpShown = 0;
   int helpClosed = 0;
   int closeRequests = 0;
+  int beeps = 0;
+  int findDialogsShown = 0;
+  std::vector<int> postedCommands;
   int quits = 0;
 
   // The window.
@@ -68,6 +71,8 @@ class FakePlatform : public Platform {
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override {}
+  void showFindDialog() override { ++findDialogsShown; }
+  void beep() override { ++beeps; }
   void invalidate(const Rect& area) override { invalidated.push_back(area); }
   void scroll(int dx, const Rect& area) override { scrolls.push_back({dx, area}); }
   void setWindowTitle(const std::string& text) override { title = text; }
@@ -84,11 +89,12 @@ class FakePlatform : public Platform {
   FontMetrics measureFont(const FontSpec& font) override;
   Rgb menuColour() override { return {212, 208, 200}; }
   Rgb menuTextColour() override { return {0, 0, 1}; }
-  void setClipboardText(const std::string& text) override { clipboard = text; }
+  void setClipboardText(std::string_view text) override { clipboard = text; }
   std::string settingsPath() override { return settingsFile; }
   StartResult startInstance(const std::vector<std::string>& arguments) override;
   bool showHelp() override;
   void closeHelp() override { ++helpClosed; }
+  void postCommand(int id) override { postedCommands.push_back(id); }
   void closeWindow() override { ++closeRequests; }
   void quit() override { ++quits; }
 

@@ -21,6 +21,15 @@ inline ReadOutcome readImage(const Bytes& bytes, bool showOriginalSequence = fal
   return out;
 }
 
+/// An SCF document of two samples per channel and `bases`, every peak at sample 1.
+inline Chromatogram scfWithBases(const std::string& bases) {
+  ScfSpec spec;
+  for (auto& c : spec.channels) c = {1, 1600};
+  spec.bases = bases;
+  spec.peaks.assign(bases.size(), 1);
+  return std::move(readImage(buildScf(spec)).document);
+}
+
 inline std::string lettersOf(const BaseCalls& calls) {
   return std::string(reinterpret_cast<const char*>(calls.bases.data()),
                      static_cast<std::size_t>(calls.baseCount));

@@ -1,87 +1,29 @@
 // The real window, offscreen: start-up with a file, what the view shows where the layout puts
-// it, zoom and scrolling through the menu actions and the scroll bar, the Colors dialog, and
-// the settings that closing writes and the next start reads.
-#include <gtest/gtest.h>
-
+// it, zoom and scrolling through the menu actions, the scroll bar and the wheel, the Colors
+// dialog, the save-changes prompt, dropped files, and the settings that closing writes and the
+// next start reads.
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QDialog>
-#include <QDialogButtonBox>
-#include <QDir>
-#include <QDropEvent>
 #include <QElapsedTimer>
-#include <QFile>
-#include <QImage>
 #include <QKeyEvent>
 #include <QMenu>
-#include <QMessageBox>
-#include <QMimeData>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
-#include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
-#include <cstdlib>
 #include <filesystem>
 #include <fstream>
-#include <sstream>
 
 #include "app/commands.h"
-#include "qt/application.h"
+#include "gui_fixture.h"
 #include "qt/detached_process.h"
 #include "qt/main_window.h"
 #include "view/scrolling.h"
 
 namespace vistrel {
 namespace {
-
-std::string sampleFolder;
-
-class Gui : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ASSERT_TRUE(config_.isValid());
-    // No test reads or writes a real user's settings.
-    qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
-  }
-
-  std::unique_ptr<Session> start(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), "vistrel");
-    auto session = startSession(arguments);
-    QApplication::processEvents();
-    return session;
-  }
-
-  static std::string sample(const char* name) { return sampleFolder + "/" + name; }
-
-  /// The view as drawn now.
-  static QImage render(Session& s) {
-    s.window->view()->repaint();
-    return s.window->view()->grab().toImage();
-  }
-
-  std::string settingsText() const {
-    std::ifstream in((config_.path() + "/vistrel.ini").toStdString());
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-  }
-
-  QTemporaryDir config_;
-};
-
-int pixelsOf(const QImage& image, QColor colour, QRect area) {
-  int count = 0;
-  for (int y = area.top(); y <= area.bottom(); ++y) {
-    for (int x = area.left(); x <= area.right(); ++x) {
-      if (image.pixelColor(x, y) == colour) ++count;
-    }
-  }
-  return count;
-}
 
 TEST_F(Gui, StartsWithTheFileOnTheCommandLine) {
   auto s = start({sample("sample.ab1")});
@@ -202,30 +144,6 @@ TEST_F(Gui, ClosingWritesTheSettingsThatTheNextStartReads) {
   EXPECT_EQ(again->state.settings.xZoomLevel, 1);
   EXPECT_EQ(again->state.settings.yZoom, 2);
   EXPECT_EQ(again->state.settings.traceHeight(), 100);
-}
-
-/// Presses the button labelled `text` of the save-changes prompt once it is shown.
-void answerPrompt(const QString& text) {
-  QTimer::singleShot(0, [text] {
-    auto* prompt = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-    ASSERT_NE(prompt, nullptr);
-    for (QPushButton* button : prompt->findChildren<QPushButton*>()) {
-      if (button->text() == text) button->click();
-    }
-  });
-}
-
-void dropFile(QWidget* target, const std::string& file) {
-  QMimeData mime;
-  // As file managers do: the name's bytes, percent-encoded.
-  const std::string path = std::filesystem::absolute(file).string();
-  mime.setUrls(
-      {QUrl::fromEncoded("file://" + QByteArray::fromStdString(path).toPercentEncoding("/"))});
-  // As a drag does: the drop goes to the widget that accepted the drag's entry.
-  QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &enter);
-  QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
-  QApplication::sendEvent(target, &drop);
 }
 
 TEST_F(Gui, ADroppedFileGoesThroughTheLoadingFlow) {
@@ -349,11 +267,3 @@ TEST_F(Gui, MenusGrayWhatCannotApply) {
 
 }  // namespace
 }  // namespace vistrel
-
-int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QApplication application(argc, argv);
-  ::testing::InitGoogleTest(&argc, argv);
-  if (argc > 1) vistrel::sampleFolder = argv[1];
-  return RUN_ALL_TESTS();
-}

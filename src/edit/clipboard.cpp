@@ -1,0 +1,49 @@
+// The clipboard text is built in one block of a size fixed in advance, so that running out of
+// memory is a message and not a failure half-way.
+#include "edit/clipboard.h"
+
+#include <algorithm>
+#include <cstring>
+#include <string>
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::size_t kLineLength = 60;
+constexpr const char kHeaderEnd[] = " sequence exported from chromatogram file\r\n";
+
+}  // namespace
+
+bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text) {
+  const BaseCalls& calls = document.shown();
+  const auto count = static_cast<std::size_t>(calls.baseCount);
+  std::string header;
+  if (fasta) {
+    const std::string& title = document.fileTitle;
+    header = ">";
+    header.append(title, 0, title.find_last_of('.'));  // the whole title when it has no '.'
+    header += kHeaderEnd;
+  }
+  const std::size_t lineEnds = count == 0 ? 0 : 2 * ((count - 1) / kLineLength);
+  if (!text.allocate(header.size() + count + lineEnds)) return false;
+  std::uint8_t* out = text.data();
+  if (!header.empty()) out = std::copy(header.begin(), header.end(), out);
+  for (std::size_t start = 0; start < count; start += kLineLength) {
+    if (start > 0) out = std::copy_n("\r\n", 2, out);
+    out = std::copy_n(calls.bases.data() + start, std::min(kLineLength, count - start), out);
+  }
+  return true;
+}
+
+void copySequence(Chromatogram& document, Platform& platform, bool fasta) {
+  Block text;
+  if (!sequenceClipboardText(document, fasta, text)) {
+    platform.showMessage(kNoMemoryToCopyMessage, MessageIcon::Stop, MessageOwner::MainWindow);
+    return;
+  }
+  platform.setClipboardText({reinterpret_cast<const char*>(text.data()), text.size()});
+  document.modified = false;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,179 @@
+// Edits move the tails of the letter and peak blocks in place; a block grows by 16 bytes only
+// when an insertion finds it full. A set whose peak count differs from its base count is edited
+// without ever touching a letter past `baseCount` or a peak past `peakCount`.
+#include "edit/edit_model.h"
+
+#include <cstring>
+
+#include "edit/reverse_complement.h"
+#include "edit/view_updates.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr std::size_t kGrowthStep = 16;
+
+void insertLetter(BaseCalls& calls, int i, std::uint8_t letter) {
+  std::uint8_t* bases = calls.bases.data();
+  std::memmove(bases + i + 1, bases + i, static_cast<std::size_t>(calls.baseCount - i));
+  bases[i] = letter;
+  calls.baseCount += 1;
+}
+
+void insertPeak(BaseCalls& calls, int i, std::int16_t peak) {
+  std::uint8_t* peaks = calls.peaks.data();
+  std::memmove(peaks + 2 * (i + 1), peaks + 2 * i,
+               2 * static_cast<std::size_t>(calls.peakCount - i));
+  calls.peakCount += 1;
+  calls.setPeak(i, peak);
+}
+
+void removeLetter(BaseCalls& calls, int i) {
+  std::uint8_t* bases = calls.bases.data();
+  std::memmove(bases + i, bases + i + 1, static_cast<std::size_t>(calls.baseCount - i - 1));
+  calls.baseCount -= 1;
+}
+
+void removePeak(BaseCalls& calls, int i) {
+  std::uint8_t* peaks = calls.peaks.data();
+  std::memmove(peaks + 2 * i, peaks + 2 * (i + 1),
+               2 * static_cast<std::size_t>(calls.peakCount - i - 1));
+  calls.peakCount -= 1;
+}
+
+/// Room for one more letter and one more peak: a block grows only when it is exactly full.
+bool makeRoom(BaseCalls& calls, Platform& platform) {
+  const auto letters = static_cast<std::size_t>(calls.baseCount);
+  const auto peakBytes = 2 * static_cast<std::size_t>(calls.peakCount);
+  return (calls.bases.size() > letters ||
+          growBlock(calls.bases, calls.bases.size() + kGrowthStep, platform)) &&
+         (calls.peaks.size() > peakBytes ||
+          growBlock(calls.peaks, calls.peaks.size() + kGrowthStep, platform));
+}
+
+/// Puts a deleted base back; the room its deletion left is still there.
+void restoreDeleted(BaseCalls& calls, const UndoRecord& r) {
+  insertLetter(calls, r.baseIndex, r.oldBase);
+  if (r.withPeak) insertPeak(calls, r.baseIndex, r.oldPeak);
+}
+
+}  // namespace
+
+void pushUndo(EditState& edit, const UndoRecord& record) {
+  if (edit.undoNext == kUndoSteps) {
+    edit.undoNext = 0;
+    edit.undoWrapped = 1;
+  }
+  edit.undoRing[static_cast<std::size_t>(edit.undoNext)] = record;
+  edit.undoNext += 1;
+  if (edit.undoCount < kUndoSteps) edit.undoCount += 1;
+}
+
+bool growBlock(Block& block, std::size_t newSize, Platform& platform) {
+  if (block.resize(newSize)) return true;
+  platform.showMessage(kNoMemoryToGrowMessage, MessageIcon::Stop, MessageOwner::MainWindow);
+  return false;
+}
+
+void replaceBase(EditContext& c, std::uint8_t letter) {
+  BaseCalls& calls = c.document.shown();
+  const int s = c.view.selectedBase;
+  if (s < 0 || s >= calls.baseCount) return;
+  pushUndo(c.edit, {kUndoReplace, s, calls.base(s), 0, true});
+  calls.bases.data()[s] = letter;
+  c.document.modified = true;
+  if (c.settings.continuousEdit != 0 && s < calls.baseCount - 1) c.view.selectedBase = s + 1;
+  refreshBaseRange(c, c.view.selectedBase - 1, c.view.selectedBase, false);
+}
+
+void insertBase(EditContext& c, std::uint8_t letter) {
+  BaseCalls& calls = c.document.shown();
+  const int i = c.edit.insertIndex;
+  if (c.view.insertCaret == 0 || i < 0 || i > calls.baseCount || !makeRoom(calls, c.platform)) {
+    return;
+  }
+  // Past the end of the peaks (a set with more letters than peaks) the letter gets no peak.
+  const bool withPeak = i <= calls.peakCount;
+  const auto caret = static_cast<std::int16_t>(c.view.insertCaret);
+  insertLetter(calls, i, letter);
+  if (withPeak) insertPeak(calls, i, caret);
+  c.view.selectedBase = i;
+  pushUndo(c.edit, {kUndoInsert, i, 0, caret, withPeak});
+  c.view.insertCaret = 0;
+  c.document.modified = true;
+  refreshBaseRange(c, i, i, true);
+}
+
+void deleteBase(EditContext& c, bool backward) {
+  BaseCalls& calls = c.document.shown();
+  const int s = c.view.selectedBase;
+  if (s < 0 || s >= calls.baseCount) return;
+  const bool withPeak = s < calls.peakCount;
+  pushUndo(c.edit,
+           {kUndoDelete, s, calls.base(s), withPeak ? calls.peak(s) : std::int16_t{0}, withPeak});
+  removeLetter(calls, s);
+  if (withPeak) removePeak(calls, s);
+  c.view.selectedBase = backward ? s - 1 : (s < calls.baseCount ? s : -1);
+  c.document.modified = true;
+  refreshBaseRange(c, s - 1, s, true);
+}
+
+void undo(EditContext& c) {
+  if (c.edit.undoCount == 0) return;
+  c.edit.undoNext -= 1;
+  c.edit.undoCount -= 1;
+  if (c.edit.undoCount == 0 && c.edit.undoWrapped == 0) c.document.modified = false;
+  if (c.edit.undoNext < 0) c.edit.undoNext = kUndoSteps - 1;
+  const UndoRecord& r = c.edit.undoRing[static_cast<std::size_t>(c.edit.undoNext)];
+  if (r.kind == kUndoReverseComplement) {
+    reverseComplementAll(c);
+    return;
+  }
+  BaseCalls& calls = c.document.shown();
+  c.view.insertCaret = 0;
+  c.view.selectedBase = r.baseIndex;
+  int p = 0;
+  switch (r.kind) {
+    case kUndoReplace:
+      calls.bases.data()[r.baseIndex] = r.oldBase;
+      break;
+    case kUndoInsert:
+      // The caret comes back where the base was typed.
+      c.view.insertCaret = r.oldPeak;
+      c.edit.insertIndex = r.baseIndex;
+      c.view.selectedBase = -1;
+      removeLetter(calls, r.baseIndex);
+      if (r.withPeak) removePeak(calls, r.baseIndex);
+      p = r.oldPeak;
+      break;
+    case kUndoDelete:
+      restoreDeleted(calls, r);
+      break;
+  }
+  if (r.kind != kUndoInsert && hasLetterAndPeak(calls, r.baseIndex)) p = calls.peak(r.baseIndex);
+  const bool visible = r.kind == kUndoInsert || hasLetterAndPeak(calls, r.baseIndex);
+  if (!visible || !bringIntoView(c.document, c.settings, c.view, c.platform, p, 0)) {
+    repaintBaseRows(c.view, c.platform);
+  }
+}
+
+void toggleContinuousEdit(ViewSettings& settings) {
+  settings.continuousEdit = settings.continuousEdit != 0 ? 0 : 1;
+}
+
+void showBaseCallSet(EditContext& c, bool original) {
+  if ((c.settings.showOriginalSequence == 1) == original) return;
+  c.settings.showOriginalSequence = original ? 1 : 0;
+  c.view.selectedBase = -1;
+  c.view.insertCaret = 0;
+  c.edit.undoNext = 0;
+  c.edit.undoCount = 0;
+  const bool leaving = c.document.modified;
+  c.document.modified = c.edit.otherSetModified != 0;
+  c.edit.otherSetModified = leaving ? 1 : 0;
+  c.document.originalShown = original;
+  c.platform.invalidate(c.view.traceRect());
+}
+
+}  // namespace vistrel

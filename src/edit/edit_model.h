@@ -1,0 +1,39 @@
+// The edit model: replacing, inserting and deleting bases of the shown base-call set, the
+// 100-step undo ring, Continuous Edit, and the switch between the edited and the original set.
+#pragma once
+
+#include "edit/edit_state.h"
+
+namespace vistrel {
+
+inline constexpr const char* kNoMemoryToGrowMessage =
+    "Insufficient memory to\nincrease the sequence length";
+
+/// Appends a record to the undo ring, overwriting the oldest of 100.
+void pushUndo(EditState& edit, const UndoRecord& record);
+
+/// Enlarges `block` to `newSize` bytes, keeping its contents. On failure it shows the message
+/// and leaves the block as it was.
+bool growBlock(Block& block, std::size_t newSize, Platform& platform);
+
+/// The selected base becomes `letter`, as typed; with Continuous Edit the selection moves on.
+void replaceBase(EditContext& c, std::uint8_t letter);
+
+/// Inserts `letter` at the caret, with the caret's sample as its peak, and selects it. When a
+/// block cannot grow the letter is dropped after the message.
+void insertBase(EditContext& c, std::uint8_t letter);
+
+/// Removes the selected base; Backspace (`backward`) selects the one before, Delete the one
+/// that follows.
+void deleteBase(EditContext& c, bool backward);
+
+/// Takes back the newest record of the ring.
+void undo(EditContext& c);
+
+void toggleContinuousEdit(ViewSettings& settings);
+
+/// Shows the original (`original`) or the edited base-call set, each with its own letters,
+/// peaks, counts and unsaved-changes flag; the undo ring empties.
+void showBaseCallSet(EditContext& c, bool original);
+
+}  // namespace vistrel

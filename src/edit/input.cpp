@@ -1,0 +1,131 @@
+// Input on the view turned into edits. Only bases that have both a letter and a peak can be hit
+// by a click, so a set whose peak count differs from its base count never yields an index past
+// either count; its bases without a peak are still reached with the arrows.
+#include "edit/input.h"
+
+#include <algorithm>
+
+#include "edit/edit_model.h"
+#include "edit/view_updates.h"
+#include "view/layout.h"
+#include "view/trace_view.h"
+
+namespace vistrel {
+
+namespace {
+
+/// The pixels of the position tick at column `t`: a stroke four rows high above the letter
+/// row, crossed by one three columns wide.
+Rect tickArea(const ViewLayout& l, int t) {
+  const int top = l.numberRowTop() + l.baseFontHeight;
+  return {t - 1, top, t + 2, top + 4};
+}
+
+/// Half a character of the base font, in samples at the current X zoom (not fit mode).
+int halfCharacter(const ViewSettings& s, int charWidth) {
+  return s.xZoomMode == kMagnify ? charWidth >> (s.xZoomLevel + 1)
+                                 : charWidth << std::max(s.xZoomLevel - 1, 0);
+}
+
+/// Selects the base whose letter covers sample `s`, or places the caret at `s`. The base at or
+/// right of `s` wins a tie; the one on the left must be strictly nearer than half a character.
+void hitTest(EditContext& c, int s) {
+  const BaseCalls& calls = c.document.shown();
+  const int count = std::min(calls.baseCount, calls.peakCount);
+  const int half = halfCharacter(c.settings, c.view.layout.baseCharWidth);
+  int i = 0;
+  while (i < count && calls.peak(i) < s) ++i;
+  if (i < count && calls.peak(i) - s <= half) {
+    c.view.selectedBase = i;
+  } else if (i > 0 && s - calls.peak(i - 1) < half) {
+    c.view.selectedBase = i - 1;
+  } else {
+    // A click at sample 0 leaves no caret: 0 stands for none.
+    c.view.insertCaret = s;
+    c.edit.insertIndex = i;
+  }
+}
+
+/// A click outside fit mode: whatever was selected or placed goes, then the letter row is
+/// hit-tested.
+void click(EditContext& c, Point at) {
+  repaintBaseRows(c.view, c.platform);
+  c.view.selectedBase = -1;
+  c.view.insertCaret = 0;
+  // The I-beam shows exactly where a click can hit a letter: over the letter row of a
+  // document that is not fitted to the window.
+  if (cursorAt(c.document, c.settings, c.view, at.y) != CursorShape::IBeam) return;
+  const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
+  if (s >= 0 && s < c.document.maxSampleCount) hitTest(c, s);
+}
+
+/// Moves the selection by `step` bases, wrapping at either end, and repaints both cells.
+void moveSelection(EditContext& c, int step) {
+  const int count = c.document.shown().baseCount;
+  const int before = c.view.selectedBase;
+  if (before < 0 || count <= 0) return;
+  int after = before + step;
+  if (after < 0) after = count - 1;
+  if (after >= count) after = 0;
+  c.view.selectedBase = after;
+  refreshBaseRange(c, std::min(before, after), std::max(before, after), false);
+}
+
+bool isAsciiLetter(std::uint8_t character) {
+  const int upper = character >= 'a' && character <= 'z' ? character - ('a' - 'A') : character;
+  return upper >= 'A' && upper <= 'Z';
+}
+
+}  // namespace
+
+void mouseMove(EditContext& c, Point at, bool leftHeld) {
+  c.platform.setCursor(cursorAt(c.document, c.settings, c.view, at.y));
+  if (!c.document.loaded) return;
+  const ViewLayout& l = c.view.layout;
+  if (c.view.positionTickX >= 0) c.platform.invalidate(tickArea(l, c.view.positionTickX));
+  const bool overTraces = at.y > l.traceTop() && at.y <= l.traceTop() + c.settings.traceHeight();
+  if (leftHeld && overTraces) {
+    c.view.positionTickX = at.x;
+    c.platform.invalidate(tickArea(l, at.x));
+  } else {
+    c.view.positionTickX = -1;
+  }
+}
+
+void leftButtonDown(EditContext& c, Point at) {
+  if (c.settings.xZoomMode != kFit) click(c, at);
+  mouseMove(c, at, true);
+}
+
+void leftButtonUp(EditContext& c, Point at) {
+  mouseMove(c, at, false);
+}
+
+void typeCharacter(EditContext& c, std::uint8_t character) {
+  if (!c.document.loaded || c.settings.xZoomMode == kFit || !isAsciiLetter(character)) return;
+  if (c.view.insertCaret != 0) {
+    insertBase(c, character);
+  } else if (c.view.selectedBase >= 0) {
+    replaceBase(c, character);
+  }
+}
+
+void pressKey(EditContext& c, EditKey key) {
+  if (!c.document.loaded) return;
+  switch (key) {
+    case EditKey::Backspace:
+    case EditKey::Delete:
+      if (c.settings.xZoomMode != kFit && c.view.selectedBase >= 0) {
+        deleteBase(c, key == EditKey::Backspace);
+      }
+      break;
+    case EditKey::Left:
+      moveSelection(c, -1);
+      break;
+    case EditKey::Right:
+      moveSelection(c, 1);
+      break;
+  }
+}
+
+}  // namespace vistrel

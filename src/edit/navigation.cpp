@@ -1,0 +1,212 @@
+// Next N, Next Redundant and Find. The match table is derived from the IUPAC meaning of the
+// letters; every read of the shown set is bounded by its own count, so a set whose peak count
+// differs from its base count is searched safely and a base without a peak is selected without
+// scrolling.
+#include "edit/navigation.h"
+
+#include <algorithm>
+
+#include "edit/view_updates.h"
+#include "view/layout.h"
+#include "view/scrolling.h"
+
+namespace vistrel {
+
+namespace {
+
+constexpr unsigned kA = 1;
+constexpr unsigned kC = 2;
+constexpr unsigned kG = 4;
+constexpr unsigned kT = 8;
+
+struct IupacCode {
+  char letter;
+  unsigned bases;
+};
+
+/// The IUPAC codes and the bases each stands for, U read as T. Other letters are no code.
+constexpr IupacCode kIupacCodes[] = {
+    {'A', kA},           {'C', kC},           {'G', kG},           {'T', kT},
+    {'U', kT},           {'R', kA | kG},      {'Y', kC | kT},      {'S', kC | kG},
+    {'W', kA | kT},      {'K', kG | kT},      {'M', kA | kC},      {'B', kC | kG | kT},
+    {'D', kA | kG | kT}, {'H', kA | kC | kT}, {'V', kA | kC | kG}, {'N', kA | kC | kG | kT}};
+
+constexpr unsigned basesOf(char letter) {
+  for (const IupacCode& code : kIupacCodes) {
+    if (code.letter == letter) return code.bases;
+  }
+  return 0;
+}
+
+constexpr MatchTable buildMatchTable() {
+  MatchTable table{};
+  for (int s = 0; s < 26; ++s) {
+    const unsigned sequence = basesOf(static_cast<char>('A' + s));
+    for (int p = 0; p < 26; ++p) {
+      const unsigned pattern = basesOf(static_cast<char>('A' + p));
+      const bool matches = sequence == 0 ? p == s : (pattern & sequence) == sequence;
+      if (matches) table[static_cast<std::size_t>(s)] |= 1u << p;
+    }
+  }
+  return table;
+}
+
+constexpr MatchTable kMatchTable = buildMatchTable();
+
+constexpr std::uint8_t foldCase(std::uint8_t b) {
+  return b >= 'a' && b <= 'z' ? static_cast<std::uint8_t>(b - 'a' + 'A') : b;
+}
+
+constexpr bool isUpperLetter(std::uint8_t b) {
+  return b >= 'A' && b <= 'Z';
+}
+
+bool isN(std::uint8_t b) {
+  return b == 'N' || b == 'n';
+}
+
+bool isRedundant(std::uint8_t b) {
+  switch (foldCase(b)) {
+    case 'A':
+    case 'C':
+    case 'G':
+    case 'T':
+      return false;
+    default:
+      return true;
+  }
+}
+
+/// Where Next N and Next Redundant start: after the selection, at the caret's index, or at 0.
+int navigationStart(const ViewState& view, const EditState& edit) {
+  if (view.selectedBase >= 0) return view.selectedBase + 1;
+  if (view.insertCaret != 0) return std::max(edit.insertIndex, 0);
+  return 0;
+}
+
+void selectNext(EditContext& c, bool (*wanted)(std::uint8_t)) {
+  const BaseCalls& calls = c.document.shown();
+  int i = navigationStart(c.view, c.edit);
+  while (i < calls.baseCount && !wanted(calls.base(i))) ++i;
+  if (i >= calls.baseCount) {
+    c.platform.beep();
+    return;
+  }
+  // Repainting the rows also takes away the caret's bar.
+  c.view.selectedBase = i;
+  c.view.insertCaret = 0;
+  if (!hasLetterAndPeak(calls, i) || !bringIntoView(c.document, c.settings, c.view, c.platform,
+                                                    calls.peak(i), c.view.layout.baseCharWidth)) {
+    repaintBaseRows(c.view, c.platform);
+  }
+}
+
+bool matchesAt(const BaseCalls& calls, std::string_view pattern, int at) {
+  for (std::size_t k = 0; k < pattern.size(); ++k) {
+    if (!lettersMatch(calls.base(at + static_cast<int>(k)),
+                      static_cast<std::uint8_t>(pattern[k]))) {
+      return false;
+    }
+  }
+  return true;
+}
+
+/// Selects the match at `i`; when it lies within 16 pixels of an edge or outside the view, the
+/// view moves so that it stands 16 pixels from the left edge. In fit mode nothing scrolls.
+void showMatch(EditContext& c, int i) {
+  const BaseCalls& calls = c.document.shown();
+  c.view.insertCaret = 0;
+  c.view.selectedBase = i;
+  if (c.settings.xZoomMode == kFit || !hasLetterAndPeak(calls, i)) {
+    repaintBaseRows(c.view, c.platform);
+    return;
+  }
+  const int w = visibleSpan(c.settings, c.view.clientWidth);
+  const int m = c.settings.scrollStep;
+  const int p = calls.peak(i);
+  const int d = p - c.view.scrollPos;
+  if (d >= m && d <= w - m) {
+    repaintBaseRows(c.view, c.platform);
+    return;
+  }
+  int position = p - m;
+  if (position + w >= c.document.maxSampleCount) position = c.document.maxSampleCount - w;
+  moveView(c.view, c.platform, std::max(position, 0));
+  c.platform.invalidate(c.view.traceRect());
+}
+
+/// The box's text as the search takes it: its first 49 characters.
+void copyPattern(FindState& find, std::string_view text) {
+  find.text.assign(text.substr(0, kFindTextLimit));
+}
+
+}  // namespace
+
+const MatchTable& matchTable() {
+  return kMatchTable;
+}
+
+bool lettersMatch(std::uint8_t sequence, std::uint8_t pattern) {
+  const std::uint8_t s = foldCase(sequence);
+  const std::uint8_t p = foldCase(pattern);
+  if (!isUpperLetter(s) || !isUpperLetter(p)) return s == p;
+  return (kMatchTable[static_cast<std::size_t>(s - 'A')] >> (p - 'A') & 1u) != 0;
+}
+
+void nextN(EditContext& c) {
+  selectNext(c, isN);
+}
+
+void nextRedundant(EditContext& c) {
+  selectNext(c, isRedundant);
+}
+
+void findNext(EditContext& c, FindState& find) {
+  const BaseCalls& calls = c.document.shown();
+  const std::string_view pattern = find.text;
+  if (pattern.empty()) return;
+  const int n = static_cast<int>(pattern.size());
+  for (; find.start <= calls.baseCount - n; ++find.start) {
+    if (matchesAt(calls, pattern, find.start)) {
+      showMatch(c, find.start);
+      return;
+    }
+  }
+  c.platform.showMessage(kSequenceNotFoundMessage, MessageIcon::Exclamation,
+                         MessageOwner::MainWindow);
+}
+
+void openFindDialog(FindState& find, Platform& platform) {
+  if (find.dialogOpen) return;
+  find.dialogOpen = true;
+  platform.showFindDialog();
+}
+
+void findTextChanged(FindButtons& buttons, std::string_view text) {
+  buttons.findAgain = false;
+  buttons.find = !text.empty();
+}
+
+void pressFind(FindState& find, FindButtons& buttons, std::string_view text, Platform& platform) {
+  if (!buttons.find) return;
+  find.start = 0;
+  buttons.find = false;
+  buttons.findAgain = true;
+  copyPattern(find, text);
+  platform.postCommand(kFindNextCommand);
+}
+
+void pressFindAgain(FindState& find, FindButtons& buttons, std::string_view text,
+                    Platform& platform) {
+  if (!buttons.findAgain) return;
+  find.start += 1;
+  buttons.find = true;
+  copyPattern(find, text);
+  platform.postCommand(kFindNextCommand);
+}
+
+void closeFindDialog(FindState& find) {
+  find.dialogOpen = false;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,62 @@
+// Scrolling a base into view and repainting the changed stretch of the base row.
+#include "edit/view_updates.h"
+
+#include <algorithm>
+
+#include "view/layout.h"
+#include "view/scrolling.h"
+
+namespace vistrel {
+
+namespace {
+
+/// The rows of the base numbers and of the letters, from `left` to `right`.
+Rect numberRow(const ViewLayout& l, int left, int right) {
+  return {left, l.numberRowTop(), right, l.numberRowTop() + l.baseFontHeight};
+}
+
+/// The letter row with the tick above it and the caret's full height.
+Rect letterRow(const ViewLayout& l, int left, int right) {
+  return {left, l.numberRowTop() + l.baseFontHeight, right,
+          l.numberRowTop() + 2 * l.baseFontHeight + 4};
+}
+
+}  // namespace
+
+bool hasLetterAndPeak(const BaseCalls& calls, int i) {
+  return i >= 0 && i < std::min(calls.baseCount, calls.peakCount);
+}
+
+bool bringIntoView(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                   Platform& platform, int p, int margin) {
+  if (settings.xZoomMode == kFit) return false;
+  const int w = visibleSpan(settings, view.clientWidth);
+  if (p - margin >= view.scrollPos && p + margin - view.scrollPos <= w) return false;
+  int position = p - w / 2;
+  if (position + w >= document.maxSampleCount) position = document.maxSampleCount - w;
+  moveView(view, platform, std::max(position, 0));
+  platform.invalidate(view.traceRect());
+  return true;
+}
+
+void refreshBaseRange(EditContext& c, int first, int last, bool renumber) {
+  const BaseCalls& calls = c.document.shown();
+  const ViewLayout& l = c.view.layout;
+  const int selected = c.view.selectedBase;
+  if (hasLetterAndPeak(calls, selected) && bringIntoView(c.document, c.settings, c.view, c.platform,
+                                                         calls.peak(selected), l.baseCharWidth)) {
+    return;
+  }
+  auto x = [&](int i) { return sampleToX(c.settings, c.view.scrollPos, calls.peak(i)); };
+  const int left = hasLetterAndPeak(calls, first) ? x(first) - l.baseCharWidth : 0;
+  const int right = hasLetterAndPeak(calls, last) ? x(last) + l.baseCharWidth : c.view.clientWidth;
+  c.platform.invalidate(letterRow(l, left, right));
+  if (renumber) c.platform.invalidate(numberRow(l, left, c.view.clientWidth));
+}
+
+void repaintBaseRows(const ViewState& view, Platform& platform) {
+  platform.invalidate(numberRow(view.layout, 0, view.clientWidth));
+  platform.invalidate(letterRow(view.layout, 0, view.clientWidth));
+}
+
+}  // namespace vistrel

@@ -1,0 +1,26 @@
+// What an edit or a move of the selection must show: scrolling a base into view, and repainting
+// only the stretch of the base row that changed.
+#pragma once
+
+#include "edit/edit_state.h"
+
+namespace vistrel {
+
+/// Scrolls so that sample `p` lies at least `margin` samples inside the view, centring it when
+/// it does not; repaints the trace area then. True when it scrolled. In fit mode the whole trace
+/// is in view and nothing scrolls.
+bool bringIntoView(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                   Platform& platform, int p, int margin);
+
+/// After an edit or a move of the selection: brings the selected base into view, or else
+/// repaints the letters from base `first` to base `last` (an index outside the bases stands
+/// for that edge of the window) and, when `renumber`, the numbers from there to the right edge.
+void refreshBaseRange(EditContext& c, int first, int last, bool renumber);
+
+/// Repaints the number row and the letter row across the whole width.
+void repaintBaseRows(const ViewState& view, Platform& platform);
+
+/// True when base `i` of `calls` has both a letter and a peak.
+bool hasLetterAndPeak(const BaseCalls& calls, int i);
+
+}  // namespace vistrel
