@@ -3,6 +3,7 @@
 
 #include "app/load_flow.h"
 #include "app/new_window.h"
+#include "app/print_command.h"
 #include "app/save_commands.h"
 #include "edit/clipboard.h"
 #include "edit/edit_model.h"
@@ -125,6 +126,9 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       // A document with a single base-call set has nothing to switch to.
       if (!app.document.isScf) showBaseCallSet(edit, id == kOriginalSequence);
       break;
+    case kPrint:
+      printDocument(app, platform);
+      break;
     case kHelpContents:
       showHelp(platform);
       break;
@@ -132,7 +136,7 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       platform.showAbout();
       break;
     default:
-      break;  // printing has no handler yet
+      break;
   }
 }
 

@@ -8,10 +8,9 @@
 #include "output/output_error.h"
 #include "platform/block.h"
 #include "platform/local_date.h"
+#include "platform/program.h"
 
 namespace vistrel {
-
-inline constexpr const char* kProgramIdentification = "Vistrel 1.45";
 
 /// "CONV=Vistrel 1.45\n": marks a file converted from ABI.
 std::string conversionLine();

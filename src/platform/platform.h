@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -33,15 +34,48 @@ struct FontMetrics {
 class Canvas {
  public:
   virtual ~Canvas() = default;
+  /// The width of the lines drawn from now on (1 at first).
+  virtual void setLineWidth(int width) = 0;
   virtual void fillRect(const Rect& area, Rgb colour) = 0;
+  /// The outline of `area`, centred on its edges, nothing filled.
+  virtual void frameRect(const Rect& area, Rgb colour) = 0;
   virtual void drawLine(Point from, Point to, Rgb colour) = 0;
-  /// Joined one-pixel lines through `count` points.
+  /// Joined lines through `count` points.
   virtual void drawPolyline(const Point* points, std::size_t count, Rgb colour) = 0;
   /// Draws `text` (bytes as the document holds them) with its cell filled in `background`, or
   /// transparent without one.
   virtual void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
                         std::optional<Rgb> background) = 0;
   virtual int textWidth(std::string_view text, const FontSpec& font) = 0;
+};
+
+/// A printer, or a sequence of PDF pages, for one print job.
+class PrintDevice {
+ public:
+  virtual ~PrintDevice() = default;
+  virtual int dpiX() = 0;
+  virtual int dpiY() = 0;
+  /// The printable width and height of a page, in device pixels.
+  virtual int pageWidth() = 0;
+  virtual int pageHeight() = 0;
+  virtual FontMetrics measureFont(const FontSpec& font) = 0;
+  /// Starts the document under `name`; false when the device refuses it.
+  virtual bool startDocument(const std::string& name) = 0;
+  /// Starts a page; its canvas is valid until `endPage`.
+  virtual Canvas& startPage() = 0;
+  virtual void endPage() = 0;
+  /// Completes the document; false when it could not be delivered.
+  virtual bool endDocument() = 0;
+  /// Abandons the document: nothing of it reaches the printer or the file.
+  virtual void abortDocument() = 0;
+};
+
+/// What the print dialog chose: a device, and all pages or a range of them.
+struct PrintChoice {
+  std::unique_ptr<PrintDevice> device;
+  bool allPages = true;
+  int fromPage = 1;
+  int toPage = 1;
 };
 
 enum class MessageIcon { Stop, Exclamation };
@@ -90,6 +124,8 @@ class Platform {
   virtual std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) = 0;
   /// The save-changes prompt with its text; the first button reads "Save As..." when `saveAs`.
   virtual PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) = 0;
+  /// The print dialog, opening with the page range 1 to 1 chosen, pages 1 to 65534 allowed.
+  virtual std::optional<PrintChoice> choosePrinter() = 0;
   /// The Colours dialog over the indices of G, A, T, C and N; the new indices on OK.
   virtual std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) = 0;
   virtual void showAbout() = 0;
@@ -136,6 +172,14 @@ class Platform {
   /// Shows the help contents; false when help cannot be shown.
   virtual bool showHelp() = 0;
   virtual void closeHelp() = 0;
+  // The modal "Print" progress dialog: shown by the first call, its text replaced by each.
+  virtual void showPrintProgress(const std::string& text) = 0;
+  virtual void closePrintProgress() = 0;
+  /// True once the progress dialog's Cancel has been pressed.
+  virtual bool printCancelled() = 0;
+  /// Serves the events waiting (repaints, the progress dialog's Cancel) and returns.
+  virtual void processPendingEvents() = 0;
+
   /// Runs command `id` of the main window later, once the current event is handled.
   virtual void postCommand(int id) = 0;
   /// Asks the main window to close, later, as the window manager would.

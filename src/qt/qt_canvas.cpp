@@ -50,7 +50,14 @@ const QFont& QtCanvas::font(const FontSpec& spec) {
 }
 
 void QtCanvas::usePen(Rgb colour) {
-  painter_.setPen(QPen(toQColor(colour), 0));
+  // Width 0 is Qt's cosmetic one-pixel pen, which keeps the screen's lines exact.
+  painter_.setPen(QPen(toQColor(colour), lineWidth_ > 1 ? lineWidth_ : 0));
+}
+
+void QtCanvas::frameRect(const Rect& area, Rgb colour) {
+  usePen(colour);
+  painter_.setBrush(Qt::NoBrush);
+  painter_.drawRect(QRectF(area.left, area.top, area.width(), area.height()));
 }
 
 void QtCanvas::fillRect(const Rect& area, Rgb colour) {
@@ -77,7 +84,8 @@ void QtCanvas::drawText(Point topLeft, std::string_view text, const FontSpec& sp
                         std::optional<Rgb> background) {
   const QFont& f = font(spec);
   const QString s = textOf(text);
-  QFontMetrics metrics(f);
+  // Measured on the device painted on: a printer's fonts are not the screen's.
+  QFontMetrics metrics(f, painter_.device());
   if (background) {
     painter_.fillRect(QRect(topLeft.x, topLeft.y, metrics.horizontalAdvance(s), metrics.height()),
                       toQColor(*background));
@@ -88,7 +96,7 @@ void QtCanvas::drawText(Point topLeft, std::string_view text, const FontSpec& sp
 }
 
 int QtCanvas::textWidth(std::string_view text, const FontSpec& spec) {
-  return QFontMetrics(font(spec)).horizontalAdvance(textOf(text));
+  return QFontMetrics(font(spec), painter_.device()).horizontalAdvance(textOf(text));
 }
 
 }  // namespace vistrel

@@ -30,7 +30,9 @@ class QtCanvas : public Canvas {
  public:
   explicit QtCanvas(QPainter& painter) : painter_(painter) {}
 
+  void setLineWidth(int width) override { lineWidth_ = width; }
   void fillRect(const Rect& area, Rgb colour) override;
+  void frameRect(const Rect& area, Rgb colour) override;
   void drawLine(Point from, Point to, Rgb colour) override;
   void drawPolyline(const Point* points, std::size_t count, Rgb colour) override;
   void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
@@ -42,6 +44,7 @@ class QtCanvas : public Canvas {
   void usePen(Rgb colour);
 
   QPainter& painter_;
+  int lineWidth_ = 1;
   std::map<std::pair<int, int>, QFont> fonts_;
 };
 

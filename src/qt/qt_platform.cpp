@@ -1,18 +1,26 @@
 // Qt services behind the platform interface.
 #include "qt/qt_platform.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
+#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
+#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QPrintDialog>
+#include <QPrinter>
 #include <QScreen>
+#include <QVBoxLayout>
+#include <functional>
 
 #include "qt/detached_process.h"
 #include "qt/dialogs.h"
 #include "qt/help_text.h"
+#include "qt/print_device.h"
 #include "qt/qt_canvas.h"
 #include "view/layout.h"
 
@@ -30,12 +38,40 @@ QScreen* screenOf(QWidget& window) {
   return screen != nullptr ? screen : QGuiApplication::primaryScreen();
 }
 
+/// The highest page number the print dialog takes.
+constexpr int kLastChoosablePage = 65534;
+
+/// The modal "Print" dialog: a line of text and Cancel. Cancel, Escape and closing the dialog
+/// all report to `onCancel`.
+class PrintProgressDialog : public QDialog {
+ public:
+  PrintProgressDialog(QWidget* owner, std::function<void()> onCancel) : QDialog(owner) {
+    setWindowTitle("Print");
+    setModal(true);
+    auto* layout = new QVBoxLayout(this);
+    text_ = new QLabel(this);
+    text_->setTextFormat(Qt::PlainText);
+    text_->setMinimumWidth(220);
+    layout->addWidget(text_);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(this, &QDialog::rejected, this, std::move(onCancel));
+  }
+
+  void setText(const QString& text) { text_->setText(text); }
+
+ private:
+  QLabel* text_;
+};
+
 }  // namespace
 
 QtPlatform::QtPlatform(MainWindow& window, AppState& app) : window_(window), app_(app) {}
 
 QtPlatform::~QtPlatform() {
   delete help_;
+  delete printProgress_;
   // The dialog talks to this platform; it goes first.
   delete find_;
 }
@@ -95,6 +131,49 @@ void QtPlatform::showFindDialog() {
   find_->show();
   find_->raise();
   find_->activateWindow();
+}
+
+std::optional<PrintChoice> QtPlatform::choosePrinter() {
+  auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+  printer->setPrintRange(QPrinter::PageRange);
+  printer->setFromTo(1, 1);
+  // One copy asked for here; more are the print system's business, not the job's.
+  printer->setCopyCount(1);
+  QPrintDialog dialog(printer.get(), &window_);
+  dialog.setMinMax(1, kLastChoosablePage);
+  dialog.setOption(QAbstractPrintDialog::PrintPageRange, true);
+  dialog.setOption(QAbstractPrintDialog::PrintSelection, false);
+  dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
+  dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
+  if (auto* all = dialog.findChild<QAbstractButton*>("printAll")) all->setText("&All");
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  PrintChoice choice;
+  choice.allPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
+  choice.fromPage = printer->fromPage();
+  choice.toPage = printer->toPage();
+  choice.device = printDeviceFor(std::move(printer));
+  return choice;
+}
+
+void QtPlatform::showPrintProgress(const std::string& text) {
+  if (printProgress_ == nullptr) {
+    printCancelled_ = false;
+    printProgress_ = new PrintProgressDialog(&window_, [this] { printCancelled_ = true; });
+    printProgress_->show();
+  }
+  static_cast<PrintProgressDialog*>(printProgress_.data())->setText(textOf(text));
+}
+
+void QtPlatform::closePrintProgress() {
+  delete printProgress_;
+}
+
+bool QtPlatform::printCancelled() {
+  return printCancelled_;
+}
+
+void QtPlatform::processPendingEvents() {
+  QCoreApplication::processEvents();
 }
 
 void QtPlatform::beep() {

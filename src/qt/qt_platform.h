@@ -1,6 +1,7 @@
 // The platform interface over Qt, for one main window.
 #pragma once
 
+#include <QDialog>
 #include <QPointer>
 #include <QTextBrowser>
 
@@ -22,6 +23,11 @@ class QtPlatform : public Platform {
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override;
+  std::optional<PrintChoice> choosePrinter() override;
+  void showPrintProgress(const std::string& text) override;
+  void closePrintProgress() override;
+  bool printCancelled() override;
+  void processPendingEvents() override;
   void showFindDialog() override;
   void beep() override;
   void invalidate(const Rect& area) override;
@@ -54,6 +60,8 @@ class QtPlatform : public Platform {
   AppState& app_;
   QPointer<QTextBrowser> help_;
   QPointer<FindDialog> find_;
+  QPointer<QDialog> printProgress_;
+  bool printCancelled_ = false;
 };
 
 }  // namespace vistrel

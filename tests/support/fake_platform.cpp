@@ -55,6 +55,16 @@ StartResult FakePlatform::startInstance(const std::vector<std::string>& argument
   return startResult;
 }
 
+bool FakePlatform::printCancelled() {
+  if (cancelAfter < 0) return false;
+  if (cancelAfter > 0) --cancelAfter;
+  return cancelAfter == 0;
+}
+
+void FakePlatform::processPendingEvents() {
+  if (watchedSettings != nullptr) greensWhileServing.push_back(watchedSettings->colourTable[1]);
+}
+
 bool FakePlatform::showHelp() {
   ++helpShown;
   return helpAvailable;

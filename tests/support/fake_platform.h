@@ -5,9 +5,11 @@
 #include <deque>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "platform/platform.h"
+#include "view/settings.h"
 
 namespace vistrel::testing {
 
@@ -46,6 +48,10 @@ class FakePlatform : public Platform {
   int helpClosed = 0;
   int closeRequests = 0;
   int beeps = 0;
+  std::vector<std::string> printProgress;  ///< the progress texts shown, in order
+  int printProgressClosed = 0;
+  std::vector<Rgb> greensWhileServing;     ///< the Green entry whenever events were served
+  const ViewSettings* watchedSettings = nullptr;
   int findDialogsShown = 0;
   std::vector<int> postedCommands;
   int quits = 0;
@@ -63,6 +69,10 @@ class FakePlatform : public Platform {
   std::deque<PromptAnswer> promptAnswers;
   std::deque<std::optional<std::array<int, 5>>> colourAnswers;
   StartResult startResult = StartResult::Started;
+  /// The print dialog's answer (taken once), and at which question about Cancel it is found
+  /// pressed (-1: never); it stays pressed after.
+  std::optional<PrintChoice> printAnswer;
+  int cancelAfter = -1;
   bool helpAvailable = true;
 
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
@@ -71,6 +81,11 @@ class FakePlatform : public Platform {
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override {}
+  std::optional<PrintChoice> choosePrinter() override { return std::exchange(printAnswer, {}); }
+  void showPrintProgress(const std::string& text) override { printProgress.push_back(text); }
+  void closePrintProgress() override { ++printProgressClosed; }
+  bool printCancelled() override;
+  void processPendingEvents() override;
   void showFindDialog() override { ++findDialogsShown; }
   void beep() override { ++beeps; }
   void invalidate(const Rect& area) override { invalidated.push_back(area); }
@@ -113,6 +128,7 @@ struct DrawnText {
 struct DrawnLine {
   std::vector<Point> points;  ///< two for a line, more for a polyline
   Rgb colour;
+  int width = 1;
 };
 
 struct FilledRect {
@@ -125,13 +141,19 @@ class RecordingCanvas : public Canvas {
   std::vector<DrawnText> texts;
   std::vector<DrawnLine> lines;
   std::vector<FilledRect> fills;
+  std::vector<DrawnLine> frames;  ///< each rectangle as its corners, top left and bottom right
+  int lineWidth = 1;
 
+  void setLineWidth(int width) override { lineWidth = width; }
   void fillRect(const Rect& area, Rgb colour) override { fills.push_back({area, colour}); }
+  void frameRect(const Rect& area, Rgb colour) override {
+    frames.push_back({{{area.left, area.top}, {area.right, area.bottom}}, colour, lineWidth});
+  }
   void drawLine(Point from, Point to, Rgb colour) override {
-    lines.push_back({{from, to}, colour});
+    lines.push_back({{from, to}, colour, lineWidth});
   }
   void drawPolyline(const Point* points, std::size_t count, Rgb colour) override {
-    lines.push_back({std::vector<Point>(points, points + count), colour});
+    lines.push_back({std::vector<Point>(points, points + count), colour, lineWidth});
   }
   void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
                 std::optional<Rgb> background) override {

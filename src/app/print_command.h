@@ -1,0 +1,17 @@
+// File > Print: the print dialog, then the job under the modal progress dialog.
+#pragma once
+
+#include "app/app_state.h"
+#include "platform/platform.h"
+
+namespace vistrel {
+
+inline constexpr Rgb kPrintGreen{0, 255, 0};
+
+/// Prints the document on the device and pages the print dialog chooses. Green is the brighter
+/// print green while pages are drawn and the screen's whenever the window may repaint, and at
+/// the end. Messages: "There is no page %u" for a range past the last page, the page-too-small
+/// message, "Could not write file" when the device could not complete the document.
+void printDocument(AppState& app, Platform& platform);
+
+}  // namespace vistrel

@@ -1,0 +1,74 @@
+// The print job: the chromatogram as rows of numbers, letters and traces, several rows to a
+// framed page under a header line, at the print zooms.
+#pragma once
+
+#include <string>
+
+#include "document/chromatogram.h"
+#include "platform/platform.h"
+#include "view/settings.h"
+
+namespace vistrel {
+
+inline constexpr const char* kPrintDocumentName = "Vistrel Chromatogram";
+inline constexpr const char* kPageTooSmallMessage =
+    "The page is too small for the chosen print zoom";
+
+/// The page geometry of a job, in device pixels.
+struct PrintGeometry {
+  int dpiX = 0, dpiY = 0;
+  int pageWidth = 0, pageHeight = 0;
+  int bottom = 0;
+  int u = 0, hu = 0;  ///< line width and small gap, and its half
+  int margin = 0, rowWidth = 0, right = 0;
+  FontSpec baseFont{FontSpec::FixedPitch, 0};
+  FontSpec headerFont{FontSpec::Serif, 0};
+  int ch = 0, cw = 0;  ///< the base font's character height and average width
+  int th = 0;          ///< the header font's character height
+  int headerHeight = 0;
+  int traceHeight = 0;
+  int rowHeight = 0, rowPitch = 0;
+  int scale10 = 0;  ///< tenths of a pixel per sample
+  int labelStep = 10;
+  int yDivisor = 1600;
+  int samplesPerRow = 0;
+  int rowCount = 0, rowsPerPage = 0, pageCount = 0;
+};
+
+/// The geometry for `device` at the print zooms of `settings`. False when not one row fits on
+/// a page or a sample takes no room at all: nothing can be printed then, and nothing divides by
+/// zero.
+bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
+                          std::int32_t maxSampleCount, PrintGeometry& g);
+
+struct PageRange {
+  bool all = true;
+  int from = 1;
+  int to = 1;
+};
+
+/// What the job reports to, and asks of, the one who runs it.
+class PrintObserver {
+ public:
+  virtual ~PrintObserver() = default;
+  /// A page has begun (numbered from 1).
+  virtual void pageStarted(int page) = 0;
+  /// True when the job should stop.
+  virtual bool cancelled() = 0;
+  /// A point at which waiting events may be served.
+  virtual void serveEvents() = 0;
+};
+
+enum class PrintOutcome { Printed, NoSuchPage, PageTooSmall, NotStarted, Cancelled, Failed };
+
+/// Prints the pages of `range` of `document` on `device`. NoSuchPage when the range starts past
+/// the last page (nothing printed); Cancelled when the observer asked to stop (the document is
+/// aborted); Failed when the device could not complete the document.
+PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
+                               PrintDevice& device, PageRange range, PrintObserver& observer);
+
+/// The page range as printed: a from-page above the to-page swaps the two, 0 becomes 1, a
+/// to-page past the last becomes the last. False when the range starts past the last page.
+bool settlePageRange(PageRange& range, int pageCount);
+
+}  // namespace vistrel

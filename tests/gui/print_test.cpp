@@ -1,0 +1,318 @@
+// Printing over Qt, offscreen: the print dialog as it opens and the pages its choice prints, the
+// progress dialog's Cancel, a cancelled print to a PDF file, and the two exports measured
+// against the print geometry and the view's layout.
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMessageBox>
+#include <QPrintDialog>
+#include <QProcess>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStandardPaths>
+#include <QTimer>
+#include <functional>
+
+#include "app/print_command.h"
+#include "document/trace_file.h"
+#include "gui_fixture.h"
+#include "view/print_job.h"
+#include "qt/command_line_export.h"
+#include "qt/print_device.h"
+#include "view/layout.h"
+
+namespace vistrel {
+namespace {
+
+QString run(const QString& program, const QStringList& arguments) {
+  QProcess process;
+  process.start(program, arguments);
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+/// The page count of the PDF's own page tree, as pdfinfo reads it; -1 when it cannot.
+int pdfPages(const QString& path) {
+  for (const QString& line : run("pdfinfo", {path}).split('\n')) {
+    if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
+  }
+  return -1;
+}
+
+QString pdfText(const QString& path, int page) {
+  const QString n = QString::number(page);
+  return run("pdftotext", {"-f", n, "-l", n, path, "-"});
+}
+
+/// How many pixels of `area` are nearer to `colour` than to white: the body of a smoothed letter.
+int pixelsNear(const QImage& image, QColor colour, QRect area) {
+  auto distance = [](QColor a, QColor b) {
+    const int r = a.red() - b.red(), g = a.green() - b.green(), bl = a.blue() - b.blue();
+    return r * r + g * g + bl * bl;
+  };
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      if (distance(pixel, colour) < distance(pixel, Qt::white)) ++count;
+    }
+  }
+  return count;
+}
+
+/// Answers the dialogs of a print as they show, as a user would: the print dialog, after
+/// `fill` has checked and set it; a question whether to replace the file (Yes); and, with
+/// `cancel`, the progress dialog's Cancel.
+class Answerer {
+ public:
+  Answerer(std::function<void(QPrintDialog&)> fill, bool cancel)
+      : fill_(std::move(fill)), cancel_(cancel) {
+    timer_.setInterval(0);
+    QObject::connect(&timer_, &QTimer::timeout, [this] { answer(); });
+    timer_.start();
+  }
+
+  /// The progress dialog's text when Cancel was clicked; empty when it was not.
+  QString cancelledAt() const { return cancelledAt_; }
+
+ private:
+  void answer() {
+    QWidget* modal = QApplication::activeModalWidget();
+    if (auto* dialog = qobject_cast<QPrintDialog*>(modal)) {
+      fill_(*dialog);
+      dialog->accept();
+    } else if (auto* box = qobject_cast<QMessageBox*>(modal)) {
+      box->button(QMessageBox::Yes)->click();
+    } else if (modal != nullptr && modal->windowTitle() == "Print" && cancel_ &&
+               cancelledAt_.isEmpty()) {
+      cancelledAt_ = modal->findChild<QLabel*>()->text();
+      modal->findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Cancel)->click();
+    }
+  }
+
+  std::function<void(QPrintDialog&)> fill_;
+  bool cancel_;
+  QString cancelledAt_;
+  QTimer timer_;
+};
+
+class Print : public Gui {
+ protected:
+  void SetUp() override {
+    Gui::SetUp();
+    ASSERT_TRUE(folder_.isValid());
+  }
+
+  void storeSettings(const std::string& options) {
+    std::ofstream(config_.path().toStdString() + "/vistrel.ini") << "[Options]\n" << options;
+  }
+
+  static bool havePoppler() { return !QStandardPaths::findExecutable("pdfinfo").isEmpty(); }
+
+  QString output(const char* name) const { return folder_.filePath(name); }
+
+  static Chromatogram loadSample() {
+    Chromatogram document;
+    std::string name;
+    EXPECT_FALSE(readTraceFile(sample("sample.ab1"), false, document, name));
+    return document;
+  }
+
+  QTemporaryDir folder_;
+};
+
+TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
+  if (!havePoppler()) GTEST_SKIP() << "pdfinfo is missing";
+  storeSettings("Print X Zoom=2\n");  // several pages of the sample
+  auto s = start({sample("sample.ab1")});
+  const QString pdf = output("range.pdf");
+  bool filled = false;
+  Answerer answerer(
+      [&](QPrintDialog& dialog) {
+        auto* range = dialog.findChild<QAbstractButton*>("printRange");
+        auto* all = dialog.findChild<QAbstractButton*>("printAll");
+        auto* selection = dialog.findChild<QAbstractButton*>("printSelection");
+        auto* from = dialog.findChild<QSpinBox*>("from");
+        auto* to = dialog.findChild<QSpinBox*>("to");
+        auto* file = dialog.findChild<QLineEdit*>("filename");
+        ASSERT_TRUE(range && all && selection && from && to && file);
+        EXPECT_TRUE(range->isChecked());
+        EXPECT_EQ(from->value(), 1);
+        EXPECT_EQ(to->value(), 1);
+        EXPECT_EQ(to->maximum(), 65534);
+        EXPECT_EQ(all->text(), "&All");
+        EXPECT_TRUE(selection->isHidden());
+        from->setValue(2);
+        to->setValue(3);
+        file->setText(pdf);
+        filled = true;
+      },
+      false);
+  printDocument(s->state, *s->platform);
+  ASSERT_TRUE(filled);
+
+  // The whole document's page count, on the device the dialog set up.
+  QPrinter printer(QPrinter::HighResolution);
+  PdfFileDevice device("", printer.pageLayout(), printer.resolution());
+  PrintGeometry g;
+  ASSERT_TRUE(computePrintGeometry(device, s->state.settings, s->state.document.maxSampleCount, g));
+  ASSERT_GE(g.pageCount, 3);
+  EXPECT_EQ(pdfPages(pdf), 2);
+  const QString of = " of " + QString::number(g.pageCount);
+  EXPECT_TRUE(pdfText(pdf, 1).contains("Page 2" + of));
+  EXPECT_TRUE(pdfText(pdf, 2).contains("Page 3" + of));
+  // The screen's green is back.
+  EXPECT_EQ(s->state.settings.colourTable[1], kScreenGreen);
+}
+
+TEST_F(Print, CancelInTheProgressDialogLeavesThePdfFileAsItWas) {
+  storeSettings("Print X Zoom=2\n");
+  auto s = start({sample("sample.ab1")});
+  const QString pdf = output("kept.pdf");
+  std::ofstream(pdf.toStdString()) << "earlier contents";
+  Answerer answerer(
+      [&](QPrintDialog& dialog) {
+        dialog.findChild<QAbstractButton*>("printAll")->click();
+        dialog.findChild<QLineEdit*>("filename")->setText(pdf);
+      },
+      true);
+  printDocument(s->state, *s->platform);
+  // Cancelled while the job ran, and the dialog closed at its end.
+  EXPECT_TRUE(answerer.cancelledAt().startsWith("Printing"))
+      << answerer.cancelledAt().toStdString();
+  EXPECT_EQ(QApplication::activeModalWidget(), nullptr);
+  QFile kept(pdf);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "earlier contents");
+  // No temporary file is left beside it either.
+  EXPECT_EQ(QDir(folder_.path()).entryList(QDir::Files | QDir::Hidden), QStringList{"kept.pdf"});
+}
+
+/// Asks the job to stop once page `stopAt` has begun (never when 0).
+class StopAtPage final : public PrintObserver {
+ public:
+  explicit StopAtPage(int stopAt) : stopAt_(stopAt) {}
+  void pageStarted(int page) override { reached_ = stopAt_ > 0 && page >= stopAt_; }
+  bool cancelled() override { return reached_; }
+  void serveEvents() override {}
+
+ private:
+  int stopAt_;
+  bool reached_ = false;
+};
+
+TEST_F(Print, APrinterGetsNothingOfACancelledJobAndEveryPageOfAFinishedOne) {
+  if (!havePoppler()) GTEST_SKIP() << "pdfinfo is missing";
+  auto s = start({});
+  const Chromatogram document = loadSample();
+  ViewSettings settings;
+  settings.printXZoom = 2;
+  for (int stopAt : {0, 2}) {
+    SCOPED_TRACE(stopAt);
+    // A printer that Qt itself writes into a file: what reaches it shows there.
+    const QString pdf = folder_.filePath(QString("printer%1.pdf").arg(stopAt));
+    auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
+    printer->setOutputFileName(pdf);
+    PrinterDevice device(std::move(printer));
+    PrintGeometry g;
+    ASSERT_TRUE(computePrintGeometry(device, settings, document.maxSampleCount, g));
+    ASSERT_GT(g.pageCount, 2);
+    StopAtPage observer(stopAt);
+    const PrintOutcome outcome = printChromatogram(document, settings, device, {}, observer);
+    if (stopAt > 0) {
+      EXPECT_EQ(outcome, PrintOutcome::Cancelled);
+      EXPECT_FALSE(QFile::exists(pdf));
+    } else {
+      EXPECT_EQ(outcome, PrintOutcome::Printed);
+      EXPECT_EQ(pdfPages(pdf), g.pageCount);
+      const QString last = QString::number(g.pageCount);
+      EXPECT_TRUE(pdfText(pdf, g.pageCount).contains("Page " + last + " of " + last));
+    }
+  }
+}
+
+TEST_F(Print, PdfExportHasThePagesOfThePrintGeometryOrNoneWhenNoRowFits) {
+  if (!havePoppler()) GTEST_SKIP() << "pdfinfo is missing";
+  auto s = start({});
+  const Chromatogram document = loadSample();
+  struct Case {
+    QPageSize::PageSizeId size;
+    int printXZoom, printYZoom;
+  };
+  // A10 is lower than one row under its header.
+  for (const Case& c : {Case{QPageSize::A4, 0, 0}, Case{QPageSize::Letter, 2, 3},
+                        Case{QPageSize::A4, -2, 6}, Case{QPageSize::A10, 0, 0}}) {
+    SCOPED_TRACE(testing::Message() << c.size << " " << c.printXZoom);
+    storeSettings("Print X Zoom=" + std::to_string(c.printXZoom) +
+                  "\nPrint Y Zoom=" + std::to_string(c.printYZoom) + "\n");
+    const QString pdf = folder_.filePath(QString("export%1-%2.pdf").arg(c.size).arg(c.printXZoom));
+    ExportRequest request{ExportRequest::Pdf, pdf.toStdString(), sample("sample.ab1"), c.size};
+    ViewSettings settings;
+    settings.printXZoom = c.printXZoom;
+    settings.printYZoom = c.printYZoom;
+    PdfFileDevice device("", pdfPageLayout(c.size), kPdfResolution);
+    PrintGeometry g;
+    std::ostringstream errors;
+    if (computePrintGeometry(device, settings, document.maxSampleCount, g)) {
+      ASSERT_EQ(runExport(request, errors), 0) << errors.str();
+      EXPECT_EQ(pdfPages(pdf), g.pageCount);
+    } else {
+      EXPECT_EQ(c.size, QPageSize::A10);
+      EXPECT_EQ(runExport(request, errors), 1);
+      EXPECT_NE(errors.str().find(kPageTooSmallMessage), std::string::npos) << errors.str();
+      EXPECT_FALSE(QFile::exists(pdf));
+    }
+  }
+}
+
+TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
+  auto s = start({});
+  const Chromatogram document = loadSample();
+  const BaseCalls& calls = document.shown();
+  ViewLayout layout;
+  createFonts(layout, *s->platform, false);
+  const int cw = layout.baseCharWidth;
+  struct Case {
+    int xZoom, first, last;
+  };
+  for (const Case& c : {Case{0, 1, 1}, Case{2, 95, 130}, Case{-2, 690, 700}, Case{-3, 10, 10}}) {
+    SCOPED_TRACE(testing::Message() << c.xZoom << " " << c.first << "-" << c.last);
+    storeSettings("X Zoom=" + std::to_string(c.xZoom) + "\n");
+    ExportRequest request{ExportRequest::Png,
+                          output("view.png").toStdString(),
+                          sample("sample.ab1"),
+                          QPageSize::A4,
+                          true,
+                          c.first,
+                          c.last};
+    std::ostringstream errors;
+    ASSERT_EQ(runExport(request, errors), 0) << errors.str();
+    const QImage image(QString::fromStdString(request.output));
+    EXPECT_EQ(image.height(), layout.neededClientHeight(200));
+
+    // A stored fit to the window draws at X zoom 1.
+    ViewSettings settings;
+    applyXZoomValue(settings, c.xZoom == -3 ? 0 : c.xZoom);
+    PngFrame frame;
+    ASSERT_TRUE(pngFrame(document, settings, layout, request, frame));
+    EXPECT_EQ(image.width(), frame.width);
+    // The letter in its colour where the base's peak is, and the widest number there could
+    // be, centred on the peak, inside the image; and not much more room than that.
+    const int half = (cw * static_cast<int>(std::to_string(c.last).size()) + 1) / 2;
+    int xs[2];
+    for (int i : {0, 1}) {
+      const int base = i == 0 ? c.first : c.last;
+      const int x = xs[i] = sampleToX(settings, frame.firstSample, calls.peak(base - 1));
+      EXPECT_GE(x - half, 0);
+      EXPECT_LE(x + half, image.width());
+      const QRect cell(x - cw / 2, layout.letterRowTop(), cw, layout.baseFontHeight);
+      EXPECT_GT(pixelsNear(image, toQColor(settings.letterColour(calls.base(base - 1))), cell), 0);
+    }
+    EXPECT_LE(image.width(), xs[1] - xs[0] + 2 * (half + 2 + (1 << settings.xZoomLevel)));
+  }
+}
+
+}  // namespace
+}  // namespace vistrel
