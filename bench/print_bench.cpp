@@ -10,7 +10,6 @@
 #include <QImage>
 #include <QPainter>
 #include <QTemporaryDir>
-#include <cstdio>
 #include <filesystem>
 #include <iostream>
 #include <map>
@@ -20,6 +19,7 @@
 #include "document/trace_file.h"
 #include "qt/command_line_export.h"
 #include "qt/print_device.h"
+#include "ratio_reporter.h"
 #include "view/layout.h"
 #include "view/print_job.h"
 
@@ -145,33 +145,6 @@ void qpainterPolylines(benchmark::State& state) {
   }
 }
 
-/// Prints, after the usual table, each export's time as a multiple of its floor.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) nanoseconds_[run.benchmark_name()] = run.GetAdjustedRealTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void Finalize() override {
-    ConsoleReporter::Finalize();
-    const std::map<std::string, std::string> floors{{"print_job_pdf", "blank_pdf_pages"},
-                                                    {"export_pdf", "blank_pdf_pages"},
-                                                    {"paint_png", "qpainter_polylines"},
-                                                    {"export_png", "qpainter_polylines"}};
-    std::cout << "\nratio to the floor of the same run:\n";
-    for (const auto& [name, floor] : floors) {
-      auto measured = nanoseconds_.find(name);
-      auto base = nanoseconds_.find(floor);
-      if (measured == nanoseconds_.end() || base == nanoseconds_.end()) continue;
-      std::printf("  %-16s / %-20s %8.2fx\n", name.c_str(), floor.c_str(),
-                  measured->second / base->second);
-    }
-  }
-
- private:
-  std::map<std::string, double> nanoseconds_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -214,7 +187,14 @@ int main(int argc, char** argv) {
   benchmark::RegisterBenchmark("qpainter_polylines", qpainterPolylines)
       ->Unit(benchmark::kMillisecond);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter;
+  const std::map<std::string, std::string> floors{{"print_job_pdf", "blank_pdf_pages"},
+                                                  {"export_pdf", "blank_pdf_pages"},
+                                                  {"paint_png", "qpainter_polylines"},
+                                                  {"export_png", "qpainter_polylines"}};
+  RatioReporter reporter("ratio to the floor of the same run", [&](const std::string& name) {
+    const auto floor = floors.find(name);
+    return floor == floors.end() ? std::string() : floor->second;
+  });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;

@@ -32,7 +32,8 @@ std::unique_ptr<Session> fittedSession() {
   recomputeChannelColours(document, session->state.settings);
   session->state.view.clientWidth = kWidth;
   session->state.view.clientHeight = 300;
-  fitToWindow(session->state.document, session->state.settings, session->state.view, *session->platform);
+  fitToWindow(session->state.document, session->state.settings, session->state.view,
+              *session->platform);
   return session;
 }
 
@@ -43,7 +44,8 @@ void paintFittedView(benchmark::State& state) {
     image.fill(Qt::white);
     QPainter painter(&image);
     QtCanvas canvas(painter);
-    paintView(session->state.document, session->state.settings, session->state.view, *session->platform, canvas, {0, 0, kWidth, 300});
+    paintView(session->state.document, session->state.settings, session->state.view,
+              *session->platform, canvas, {0, 0, kWidth, 300});
   }
 }
 
