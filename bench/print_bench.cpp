@@ -15,7 +15,6 @@
 #include <map>
 #include <sstream>
 
-#include "app/print_command.h"
 #include "document/trace_file.h"
 #include "qt/command_line_export.h"
 #include "qt/print_device.h"
@@ -110,10 +109,12 @@ void exportPng(benchmark::State& state) {
 
 /// What --export-png paints, without loading, encoding or writing.
 void paintPng(benchmark::State& state) {
+  HiddenWindow hidden;
   for (auto _ : state) {
     QImage image;
     std::string error;
-    if (!renderPng(fixture->document, fixture->screen, ExportRequest{}, image, error))
+    if (!renderPng(hidden.platform, fixture->document, fixture->screen, ExportRequest{}, image,
+                   error))
       state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(image.bits());
   }
@@ -122,7 +123,8 @@ void paintPng(benchmark::State& state) {
 void qpainterPolylines(benchmark::State& state) {
   QImage image;
   std::string error;
-  renderPng(fixture->document, fixture->screen, ExportRequest{}, image, error);
+  HiddenWindow hidden;
+  renderPng(hidden.platform, fixture->document, fixture->screen, ExportRequest{}, image, error);
   const Chromatogram& d = fixture->document;
   const ViewSettings settings = pngSettings(fixture->screen);
   // The baseline lies 9 rows above the bottom of the view.
@@ -169,8 +171,7 @@ int main(int argc, char** argv) {
     std::cerr << "cannot read " << f.path << " (run scripts/fetch-test-data)\n";
     return 1;
   }
-  f.settings.colourTable[1] = kPrintGreen;
-  recomputeChannelColours(f.document, f.settings);
+  useGreen(f.document, f.settings, kPrintGreen);
   MemoryPdfDevice probe;
   PrintGeometry g;
   computePrintGeometry(probe, f.settings, f.document.maxSampleCount, g);

@@ -1,6 +1,8 @@
 // The Print command around the print job: dialogs, colours, progress and messages.
 #include "app/print_command.h"
 
+#include <algorithm>
+
 #include "output/output_error.h"
 #include "view/print_job.h"
 
@@ -8,26 +10,19 @@ namespace vistrel {
 
 namespace {
 
-constexpr std::size_t kGreen = 1;
-
 /// The job's observer: progress texts, Cancel, and events served with the screen's colours.
 class PrintSession : public PrintObserver {
  public:
   PrintSession(AppState& app, Platform& platform) : app_(app), platform_(platform) {}
-
-  void useColours(Rgb green) {
-    app_.settings.colourTable[kGreen] = green;
-    recomputeChannelColours(app_.document, app_.settings);
-  }
 
   void pageStarted(int page) override {
     platform_.showPrintProgress("Printing page " + std::to_string(page));
   }
   bool cancelled() override { return platform_.printCancelled(); }
   void serveEvents() override {
-    useColours(kScreenGreen);
+    useGreen(app_.document, app_.settings, kScreenGreen);
     platform_.processPendingEvents();
-    useColours(kPrintGreen);
+    useGreen(app_.document, app_.settings, kPrintGreen);
   }
 
  private:
@@ -35,36 +30,36 @@ class PrintSession : public PrintObserver {
   Platform& platform_;
 };
 
-void showStop(Platform& platform, const std::string& text) {
-  platform.showMessage(text, MessageIcon::Stop, MessageOwner::MainWindow);
-}
-
 }  // namespace
 
 void printDocument(AppState& app, Platform& platform) {
   if (!app.document.loaded) return;
   std::optional<PrintChoice> choice = platform.choosePrinter();
   if (!choice || !choice->device) return;
-  PrintGeometry geometry;
-  if (!computePrintGeometry(*choice->device, app.settings, app.document.maxSampleCount, geometry)) {
-    showStop(platform, kPageTooSmallMessage);
-    return;
-  }
-  PageRange range{choice->allPages, choice->fromPage, choice->toPage};
-  PageRange settled = range;
-  if (!settlePageRange(settled, geometry.pageCount)) {
-    showStop(platform, "There is no page " + std::to_string(settled.from));
-    return;
-  }
-
+  const PageRange range{choice->allPages, choice->fromPage, choice->toPage};
   PrintSession session(app, platform);
   platform.showPrintProgress("Printing...");
-  session.useColours(kPrintGreen);
+  useGreen(app.document, app.settings, kPrintGreen);
   const PrintOutcome outcome =
       printChromatogram(app.document, app.settings, *choice->device, range, session);
-  session.useColours(kScreenGreen);
+  useGreen(app.document, app.settings, kScreenGreen);
   platform.closePrintProgress();
-  if (outcome == PrintOutcome::Failed) showStop(platform, kCannotWriteMessage);
+  std::string message;
+  switch (outcome) {
+    case PrintOutcome::PageTooSmall:
+      message = kPageTooSmallMessage;
+      break;
+    case PrintOutcome::NoSuchPage:
+      // The first page asked for, whichever end of the range it was given at.
+      message = "There is no page " + std::to_string(std::min(range.from, range.to));
+      break;
+    case PrintOutcome::Failed:
+      message = kCannotWriteMessage;
+      break;
+    default:
+      return;
+  }
+  platform.showMessage(message, MessageIcon::Stop, MessageOwner::MainWindow);
 }
 
 }  // namespace vistrel

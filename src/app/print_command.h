@@ -6,8 +6,6 @@
 
 namespace vistrel {
 
-inline constexpr Rgb kPrintGreen{0, 255, 0};
-
 /// Prints the document on the device and pages the print dialog chooses. Green is the brighter
 /// print green while pages are drawn and the screen's whenever the window may repaint, and at
 /// the end. Messages: "There is no page %u" for a range past the last page, the page-too-small

@@ -133,7 +133,6 @@ void undo(EditContext& c) {
   BaseCalls& calls = c.document.shown();
   c.view.insertCaret = 0;
   c.view.selectedBase = r.baseIndex;
-  int p = 0;
   switch (r.kind) {
     case kUndoReplace:
       calls.bases.data()[r.baseIndex] = r.oldBase;
@@ -145,15 +144,16 @@ void undo(EditContext& c) {
       c.view.selectedBase = -1;
       removeLetter(calls, r.baseIndex);
       if (r.withPeak) removePeak(calls, r.baseIndex);
-      p = r.oldPeak;
       break;
     case kUndoDelete:
       restoreDeleted(calls, r);
       break;
   }
-  if (r.kind != kUndoInsert && hasLetterAndPeak(calls, r.baseIndex)) p = calls.peak(r.baseIndex);
-  const bool visible = r.kind == kUndoInsert || hasLetterAndPeak(calls, r.baseIndex);
-  if (!visible || !bringIntoView(c.document, c.settings, c.view, c.platform, p, 0)) {
+  // What comes back into view: the caret of an insertion taken back, else the base.
+  const bool inserted = r.kind == kUndoInsert;
+  const bool placed = inserted || hasLetterAndPeak(calls, r.baseIndex);
+  const int p = inserted ? r.oldPeak : placed ? calls.peak(r.baseIndex) : 0;
+  if (!placed || !bringIntoView(c.document, c.settings, c.view, c.platform, p, 0)) {
     repaintBaseRows(c.view, c.platform);
   }
 }

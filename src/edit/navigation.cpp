@@ -8,7 +8,6 @@
 
 #include "edit/view_updates.h"
 #include "view/layout.h"
-#include "view/scrolling.h"
 
 namespace vistrel {
 
@@ -129,10 +128,7 @@ void showMatch(EditContext& c, int i) {
     repaintBaseRows(c.view, c.platform);
     return;
   }
-  int position = p - m;
-  if (position + w >= c.document.maxSampleCount) position = c.document.maxSampleCount - w;
-  moveView(c.view, c.platform, std::max(position, 0));
-  c.platform.invalidate(c.view.traceRect());
+  showFromSample(c.document, c.settings, c.view, c.platform, p - m);
 }
 
 /// The box's text as the search takes it: its first 49 characters.

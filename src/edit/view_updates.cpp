@@ -32,11 +32,16 @@ bool bringIntoView(const Chromatogram& document, const ViewSettings& settings, V
   if (settings.xZoomMode == kFit) return false;
   const int w = visibleSpan(settings, view.clientWidth);
   if (p - margin >= view.scrollPos && p + margin - view.scrollPos <= w) return false;
-  int position = p - w / 2;
+  showFromSample(document, settings, view, platform, p - w / 2);
+  return true;
+}
+
+void showFromSample(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                    Platform& platform, int position) {
+  const int w = visibleSpan(settings, view.clientWidth);
   if (position + w >= document.maxSampleCount) position = document.maxSampleCount - w;
   moveView(view, platform, std::max(position, 0));
   platform.invalidate(view.traceRect());
-  return true;
 }
 
 void refreshBaseRange(EditContext& c, int first, int last, bool renumber) {

@@ -12,6 +12,11 @@ namespace vistrel {
 bool bringIntoView(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
                    Platform& platform, int p, int margin);
 
+/// Moves the view so that it starts at sample `position`, as far as the trace allows, and
+/// repaints the trace area.
+void showFromSample(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
+                    Platform& platform, int position);
+
 /// After an edit or a move of the selection: brings the selected base into view, or else
 /// repaints the letters from base `first` to base `last` (an index outside the bases stands
 /// for that edge of the window) and, when `renumber`, the numbers from there to the right edge.

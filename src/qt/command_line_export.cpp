@@ -12,13 +12,10 @@
 #include <filesystem>
 #include <iostream>
 
-#include "app/print_command.h"
 #include "document/trace_file.h"
 #include "output/output_error.h"
-#include "qt/main_window.h"
 #include "qt/print_device.h"
 #include "qt/qt_canvas.h"
-#include "qt/qt_platform.h"
 #include "view/layout.h"
 #include "view/print_job.h"
 #include "view/trace_view.h"
@@ -32,14 +29,6 @@ constexpr std::string_view kPngOption = "--export-png";
 constexpr std::string_view kPageSizeOption = "--page-size";
 constexpr std::string_view kBasesOption = "--bases";
 constexpr std::string_view kEndOfOptions = "--";
-
-/// The window's own platform, for the settings file, the fonts and the info band's colours;
-/// the window is never shown.
-struct HiddenWindow {
-  AppState state;
-  MainWindow window{state};
-  QtPlatform platform{window, state};
-};
 
 /// The job of the command line: nothing cancels it, and nothing waits for events.
 class UninterruptedJob final : public PrintObserver {
@@ -96,8 +85,7 @@ int writeOutput(const ExportRequest& request, const QByteArray& bytes, std::ostr
 int exportPdf(const ExportRequest& request, Chromatogram& document, ViewSettings settings,
               std::ostream& errors) {
   // The colours of a print job.
-  settings.colourTable[1] = kPrintGreen;
-  recomputeChannelColours(document, settings);
+  useGreen(document, settings, kPrintGreen);
   PdfFileDevice device(request.output, pdfPageLayout(request.pageSize), kPdfResolution);
   UninterruptedJob job;
   switch (printChromatogram(document, settings, device, PageRange{}, job)) {
@@ -113,10 +101,10 @@ int exportPdf(const ExportRequest& request, Chromatogram& document, ViewSettings
 }
 
 int exportPng(const ExportRequest& request, Chromatogram& document, const ViewSettings& stored,
-              std::ostream& errors) {
+              Platform& platform, std::ostream& errors) {
   QImage image;
   std::string error;
-  if (!renderPng(document, stored, request, image, error)) {
+  if (!renderPng(platform, document, stored, request, image, error)) {
     // A range outside the bases is the trace's matter; an image too large, the output's.
     return fail(errors, error == kNoMemoryMessage ? request.output : request.trace, error);
   }
@@ -254,10 +242,8 @@ bool pngFrame(const Chromatogram& document, const ViewSettings& settings, const 
   return true;
 }
 
-bool renderPng(Chromatogram& document, const ViewSettings& stored, const ExportRequest& request,
-               QImage& image, std::string& error) {
-  HiddenWindow hidden;
-  Platform& platform = hidden.platform;
+bool renderPng(Platform& platform, Chromatogram& document, const ViewSettings& stored,
+               const ExportRequest& request, QImage& image, std::string& error) {
   const ViewSettings settings = pngSettings(stored);
   recomputeChannelColours(document, settings);
   ViewState view;
@@ -298,8 +284,9 @@ int runExport(const ExportRequest& request, std::ostream& errors) {
   const LoadError error =
       readTraceFile(request.trace, settings.showOriginalSequence != 0, document, sampleName);
   if (error) return fail(errors, request.trace, loadErrorMessage(error));
-  return request.format == ExportRequest::Pdf ? exportPdf(request, document, settings, errors)
-                                              : exportPng(request, document, settings, errors);
+  return request.format == ExportRequest::Pdf
+             ? exportPdf(request, document, settings, errors)
+             : exportPng(request, document, settings, hidden.platform, errors);
 }
 
 int runExportCommand(int argc, char** argv) {

@@ -11,6 +11,8 @@
 
 #include "document/chromatogram.h"
 #include "platform/platform.h"
+#include "qt/main_window.h"
+#include "qt/qt_platform.h"
 #include "view/settings.h"
 #include "view/view_state.h"
 
@@ -59,11 +61,19 @@ ViewSettings pngSettings(const ViewSettings& stored);
 bool pngFrame(const Chromatogram& document, const ViewSettings& settings, const ViewLayout& layout,
               const ExportRequest& request, PngFrame& frame);
 
-/// Draws the view of `document` as --export-png does, at the zooms of `stored`, into `image`.
-/// False, with the reason in `error`, when the range is not within the document's bases or no
-/// image of that size can be had.
-bool renderPng(Chromatogram& document, const ViewSettings& stored, const ExportRequest& request,
-               QImage& image, std::string& error);
+/// The window's own platform, for the settings file, the fonts and the info band's colours;
+/// the window is never shown.
+struct HiddenWindow {
+  AppState state;
+  MainWindow window{state};
+  QtPlatform platform{window, state};
+};
+
+/// Draws the view of `document` as --export-png does, at the zooms of `stored`, into `image`,
+/// measuring fonts on `platform`. False, with the reason in `error`, when the range is not
+/// within the document's bases or no image of that size can be had.
+bool renderPng(Platform& platform, Chromatogram& document, const ViewSettings& stored,
+               const ExportRequest& request, QImage& image, std::string& error);
 
 /// Runs an export, with a Qt GUI application in place, with the settings from the settings file.
 /// 0 when the output file has been written; otherwise 1, the reason on `errors`, and the output

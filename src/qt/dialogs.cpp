@@ -114,6 +114,25 @@ void runAboutDialog(QWidget* owner) {
   dialog.exec();
 }
 
+PrintProgressDialog::PrintProgressDialog(QWidget* owner, std::function<void()> onCancel)
+    : QDialog(owner) {
+  setWindowTitle("Print");
+  setModal(true);
+  auto* layout = new QVBoxLayout(this);
+  text_ = new QLabel(this);
+  text_->setTextFormat(Qt::PlainText);
+  text_->setMinimumWidth(220);
+  layout->addWidget(text_);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
+  layout->addWidget(buttons);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  connect(this, &QDialog::rejected, this, std::move(onCancel));
+}
+
+void PrintProgressDialog::setText(const QString& text) {
+  text_->setText(text);
+}
+
 QIcon programIcon() {
   QPixmap pixmap(64, 64);
   pixmap.fill(Qt::white);

@@ -1,8 +1,10 @@
-// The program's own dialogs: the save-changes prompt, Colors and About.
+// The program's own dialogs: the save-changes prompt, Colors, About and the print progress.
 #pragma once
 
-#include <QWidget>
+#include <QDialog>
+#include <QLabel>
 #include <array>
+#include <functional>
 #include <optional>
 
 #include "platform/platform.h"
@@ -18,6 +20,17 @@ std::optional<std::array<int, 5>> runColoursDialog(QWidget* owner,
                                                    const std::array<Rgb, 9>& colours);
 
 void runAboutDialog(QWidget* owner);
+
+/// The modal "Print" dialog: a line of text and Cancel. Cancel, Escape and closing the dialog
+/// all report to `onCancel`.
+class PrintProgressDialog : public QDialog {
+ public:
+  PrintProgressDialog(QWidget* owner, std::function<void()> onCancel);
+  void setText(const QString& text);
+
+ private:
+  QLabel* text_;
+};
 
 /// The program's icon: four coloured peaks over a baseline.
 QIcon programIcon();

@@ -198,31 +198,27 @@ bool leftHeld(const QMouseEvent* event) {
 
 }  // namespace
 
-void TraceWidget::mouseMoveEvent(QMouseEvent* event) {
+void TraceWidget::forwardMouse(QMouseEvent* event, void (*leftButton)(EditContext&, Point)) {
   if (platform_ == nullptr) return;
   EditContext c = editContext(app_, *platform_);
-  mouseMove(c, pointOf(event), leftHeld(event));
+  if (leftButton != nullptr && event->button() == Qt::LeftButton) {
+    leftButton(c, pointOf(event));
+  } else {
+    mouseMove(c, pointOf(event), leftHeld(event));
+  }
+}
+
+void TraceWidget::mouseMoveEvent(QMouseEvent* event) {
+  forwardMouse(event, nullptr);
 }
 
 void TraceWidget::mousePressEvent(QMouseEvent* event) {
   setFocus(Qt::MouseFocusReason);
-  if (platform_ == nullptr) return;
-  EditContext c = editContext(app_, *platform_);
-  if (event->button() == Qt::LeftButton) {
-    leftButtonDown(c, pointOf(event));
-  } else {
-    mouseMove(c, pointOf(event), leftHeld(event));
-  }
+  forwardMouse(event, leftButtonDown);
 }
 
 void TraceWidget::mouseReleaseEvent(QMouseEvent* event) {
-  if (platform_ == nullptr) return;
-  EditContext c = editContext(app_, *platform_);
-  if (event->button() == Qt::LeftButton) {
-    leftButtonUp(c, pointOf(event));
-  } else {
-    mouseMove(c, pointOf(event), leftHeld(event));
-  }
+  forwardMouse(event, leftButtonUp);
 }
 
 void TraceWidget::keyPressEvent(QKeyEvent* event) {

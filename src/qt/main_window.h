@@ -77,6 +77,10 @@ class TraceWidget : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  /// Hands a mouse event to the core: a press or release of the left button to `leftButton`
+  /// (when given), anything else as a move.
+  void forwardMouse(QMouseEvent* event, void (*leftButton)(EditContext&, Point));
+
   AppState& app_;
   Platform* platform_ = nullptr;
 };

@@ -31,7 +31,7 @@ void PageCanvas::clipTo(QPaintDevice& device) {
 
 void PageCanvas::fillRect(const Rect& area, Rgb colour) {
   painter_.setClipping(false);
-  canvas_.fillRect(area, colour);
+  QtCanvas::fillRect(area, colour);
   painter_.setClipping(true);
 }
 
@@ -107,56 +107,36 @@ void RecordedPages::breakPage() {
 }
 
 void RecordedPages::setLineWidth(int width) {
-  Command c;
-  c.kind = Command::LineWidth;
-  c.value = width;
-  commands_.push_back(std::move(c));
+  commands_.push_back({.kind = Command::LineWidth, .value = width});
 }
 
 void RecordedPages::fillRect(const Rect& area, Rgb colour) {
-  Command c;
-  c.kind = Command::Fill;
-  c.area = area;
-  c.colour = colour;
-  commands_.push_back(std::move(c));
+  commands_.push_back({.kind = Command::Fill, .area = area, .colour = colour});
 }
 
 void RecordedPages::frameRect(const Rect& area, Rgb colour) {
-  Command c;
-  c.kind = Command::Frame;
-  c.area = area;
-  c.colour = colour;
-  commands_.push_back(std::move(c));
+  commands_.push_back({.kind = Command::Frame, .area = area, .colour = colour});
 }
 
 void RecordedPages::drawLine(Point from, Point to, Rgb colour) {
-  Command c;
-  c.kind = Command::Line;
-  c.area = {from.x, from.y, to.x, to.y};
-  c.colour = colour;
-  commands_.push_back(std::move(c));
+  commands_.push_back(
+      {.kind = Command::Line, .area = {from.x, from.y, to.x, to.y}, .colour = colour});
 }
 
 void RecordedPages::drawPolyline(const Point* points, std::size_t count, Rgb colour) {
-  Command c;
-  c.kind = Command::Polyline;
-  c.first = points_.size();
-  c.count = count;
-  c.colour = colour;
+  commands_.push_back(
+      {.kind = Command::Polyline, .colour = colour, .first = points_.size(), .count = count});
   points_.insert(points_.end(), points, points + count);
-  commands_.push_back(std::move(c));
 }
 
 void RecordedPages::drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
                              std::optional<Rgb> background) {
-  Command c;
-  c.kind = Command::Text;
-  c.area = {topLeft.x, topLeft.y, topLeft.x, topLeft.y};
-  c.text = std::string(text);
-  c.font = font;
-  c.colour = colour;
-  c.background = background;
-  commands_.push_back(std::move(c));
+  commands_.push_back({.kind = Command::Text,
+                       .area = {topLeft.x, topLeft.y, topLeft.x, topLeft.y},
+                       .colour = colour,
+                       .text = std::string(text),
+                       .font = font,
+                       .background = background});
 }
 
 int RecordedPages::textWidth(std::string_view text, const FontSpec& font) {

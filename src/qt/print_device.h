@@ -31,30 +31,16 @@ QPageLayout pdfPageLayout(QPageSize::PageSizeId size);
 /// A page of a print device: a QtCanvas clipped to the printable area, a little inside its
 /// sides. Filled rectangles (the side masks) are drawn unclipped, so that they also cover the
 /// edge of the clip, which a viewer may widen to whole pixels of its own.
-class PageCanvas final : public Canvas {
+class PageCanvas final : public QtCanvas {
  public:
-  explicit PageCanvas(QPainter& painter) : painter_(painter), canvas_(painter) {}
+  explicit PageCanvas(QPainter& painter) : QtCanvas(painter), painter_(painter) {}
   /// Clips what follows to the printable area of `device`.
   void clipTo(QPaintDevice& device);
 
-  void setLineWidth(int width) override { canvas_.setLineWidth(width); }
   void fillRect(const Rect& area, Rgb colour) override;
-  void frameRect(const Rect& area, Rgb colour) override { canvas_.frameRect(area, colour); }
-  void drawLine(Point from, Point to, Rgb colour) override { canvas_.drawLine(from, to, colour); }
-  void drawPolyline(const Point* points, std::size_t count, Rgb colour) override {
-    canvas_.drawPolyline(points, count, colour);
-  }
-  void drawText(Point topLeft, std::string_view text, const FontSpec& font, Rgb colour,
-                std::optional<Rgb> background) override {
-    canvas_.drawText(topLeft, text, font, colour, background);
-  }
-  int textWidth(std::string_view text, const FontSpec& font) override {
-    return canvas_.textWidth(text, font);
-  }
 
  private:
   QPainter& painter_;
-  QtCanvas canvas_;
 };
 
 /// Pages drawn with QPainter on a paged Qt device, in device pixels with (0, 0) at the top-left
@@ -113,14 +99,14 @@ class RecordedPages final : public Canvas {
   struct Command {
     enum Kind { PageBreak, LineWidth, Fill, Frame, Line, Polyline, Text };
     Kind kind = PageBreak;
-    Rect area;  ///< Fill and Frame; a Line from (left, top) to (right, bottom)
-    Rgb colour;
+    Rect area = {};  ///< Fill and Frame; a Line from (left, top) to (right, bottom)
+    Rgb colour = {};
     int value = 0;          ///< LineWidth
     std::size_t first = 0;  ///< Polyline: its points in `points_`
     std::size_t count = 0;
-    std::string text;  ///< Text at (area.left, area.top)
-    FontSpec font;
-    std::optional<Rgb> background;
+    std::string text = {};  ///< Text at (area.left, area.top)
+    FontSpec font = {};
+    std::optional<Rgb> background = {};
   };
 
   QPaintDevice& measuring_;

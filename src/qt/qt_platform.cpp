@@ -4,18 +4,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
 #include <QFontMetrics>
-#include <QLabel>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
-#include <QVBoxLayout>
-#include <functional>
 
 #include "qt/detached_process.h"
 #include "qt/dialogs.h"
@@ -40,30 +36,6 @@ QScreen* screenOf(QWidget& window) {
 
 /// The highest page number the print dialog takes.
 constexpr int kLastChoosablePage = 65534;
-
-/// The modal "Print" dialog: a line of text and Cancel. Cancel, Escape and closing the dialog
-/// all report to `onCancel`.
-class PrintProgressDialog : public QDialog {
- public:
-  PrintProgressDialog(QWidget* owner, std::function<void()> onCancel) : QDialog(owner) {
-    setWindowTitle("Print");
-    setModal(true);
-    auto* layout = new QVBoxLayout(this);
-    text_ = new QLabel(this);
-    text_->setTextFormat(Qt::PlainText);
-    text_->setMinimumWidth(220);
-    layout->addWidget(text_);
-    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Cancel, this);
-    layout->addWidget(buttons);
-    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
-    connect(this, &QDialog::rejected, this, std::move(onCancel));
-  }
-
-  void setText(const QString& text) { text_->setText(text); }
-
- private:
-  QLabel* text_;
-};
 
 }  // namespace
 
@@ -161,7 +133,7 @@ void QtPlatform::showPrintProgress(const std::string& text) {
     printProgress_ = new PrintProgressDialog(&window_, [this] { printCancelled_ = true; });
     printProgress_->show();
   }
-  static_cast<PrintProgressDialog*>(printProgress_.data())->setText(textOf(text));
+  printProgress_->setText(textOf(text));
 }
 
 void QtPlatform::closePrintProgress() {

@@ -1,12 +1,12 @@
 // The platform interface over Qt, for one main window.
 #pragma once
 
-#include <QDialog>
 #include <QPointer>
 #include <QTextBrowser>
 
 #include "app/app_state.h"
 #include "platform/platform.h"
+#include "qt/dialogs.h"
 #include "qt/find_dialog.h"
 #include "qt/main_window.h"
 
@@ -60,7 +60,7 @@ class QtPlatform : public Platform {
   AppState& app_;
   QPointer<QTextBrowser> help_;
   QPointer<FindDialog> find_;
-  QPointer<QDialog> printProgress_;
+  QPointer<PrintProgressDialog> printProgress_;
   bool printCancelled_ = false;
 };
 

@@ -7,13 +7,12 @@
 #include <vector>
 
 #include "platform/program.h"
+#include "view/trace_view.h"
 
 namespace vistrel {
 
 namespace {
 
-constexpr Rgb kBlack{0, 0, 0};
-constexpr Rgb kWhite{255, 255, 255};
 constexpr int kTracePointsPerServe = 16;
 
 std::int64_t ceilingOf(std::int64_t a, std::int64_t b) {
@@ -98,11 +97,11 @@ void Job::drawHeader(int page) {
   int x = g_.margin;
   for (const std::string* text :
        {&identification, &d_.fileInfoText, &d_.sampleNameText, &d_.runEndedText}) {
-    canvas_->drawText({x, 0}, *text, font, kBlack, std::nullopt);
+    canvas_->drawText({x, 0}, *text, font, kBlackColour, std::nullopt);
     x += canvas_->textWidth(*text, font) + g_.dpiX / 5;
   }
   const std::string pages = "Page " + std::to_string(page) + " of " + std::to_string(g_.pageCount);
-  canvas_->drawText({g_.right - canvas_->textWidth(pages, font), 0}, pages, font, kBlack,
+  canvas_->drawText({g_.right - canvas_->textWidth(pages, font), 0}, pages, font, kBlackColour,
                     std::nullopt);
 }
 
@@ -128,7 +127,7 @@ bool Job::drawLetters(int rowStart, int rowTop) {
     if (n % g_.labelStep == 0) {
       const std::string number = std::to_string(n);
       canvas_->drawText({x - g_.cw * static_cast<int>(number.size()) / 2, rowTop}, number,
-                        g_.baseFont, kBlack, std::nullopt);
+                        g_.baseFont, kBlackColour, std::nullopt);
       observer_.serveEvents();
     }
   }
@@ -164,10 +163,11 @@ bool Job::drawTraces(int rowStart, int baseline) {
 void Job::finishPage(int rows) {
   const int top = g_.headerHeight - g_.hu;
   canvas_->setLineWidth(g_.u);
-  canvas_->frameRect({g_.margin - g_.hu, top, g_.right + g_.hu, top + rows * g_.rowPitch}, kBlack);
+  canvas_->frameRect({g_.margin - g_.hu, top, g_.right + g_.hu, top + rows * g_.rowPitch},
+                     kBlackColour);
   for (int j = 1; j < rows; ++j) {
     canvas_->drawLine({g_.margin, top + j * g_.rowPitch}, {g_.right, top + j * g_.rowPitch},
-                      kBlack);
+                      kBlackColour);
   }
   canvas_->fillRect({0, 0, g_.margin - g_.u + 1, g_.bottom}, kWhite);
   canvas_->fillRect({g_.right + g_.u - 1, 0, g_.pageWidth, g_.bottom}, kWhite);

@@ -156,6 +156,11 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   (void)writeWholeFile(path, out.data(), out.size(), code);
 }
 
+void useGreen(Chromatogram& document, ViewSettings& settings, Rgb green) {
+  settings.colourTable[1] = green;
+  recomputeChannelColours(document, settings);
+}
+
 void recomputeChannelColours(Chromatogram& document, const ViewSettings& settings) {
   for (TraceChannel& channel : document.channels) {
     int index = settings.channelColourIndex(channel.letter);

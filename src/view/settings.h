@@ -16,6 +16,8 @@ inline constexpr int kBlack = 8;
 /// The colour index of every base letter other than G, A, T, C and N.
 inline constexpr int kOtherBaseColour = kBlack;
 inline constexpr Rgb kScreenGreen{0, 191, 0};
+/// The brighter green of printed pages.
+inline constexpr Rgb kPrintGreen{0, 255, 0};
 
 /// "Red", "Green", ... "Black": the names of the colour table, in index order.
 extern const std::array<const char*, kColourCount> kColourNames;
@@ -74,5 +76,9 @@ void writeSettings(const ViewSettings& settings, const std::string& path, const 
 /// Each channel whose letter is A, C, G or T takes the colour chosen for that letter; any other
 /// channel keeps its colour.
 void recomputeChannelColours(Chromatogram& document, const ViewSettings& settings);
+
+/// Puts `green` (the screen's or the print green) into the colour table's Green entry and
+/// recomputes the channel colours from it.
+void useGreen(Chromatogram& document, ViewSettings& settings, Rgb green);
 
 }  // namespace vistrel
