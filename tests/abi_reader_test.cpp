@@ -176,6 +176,30 @@ TEST(AbiReader, SamplesAtOddOffsetsAreTurnedToHostOrder) {
   EXPECT_EQ(samplesOf(r.document, 0), t.channels[0]);
 }
 
+TEST(AbiReader, SamplesThatTwoEntriesShareAreTurnedOnce) {
+  AbiTrace t = smallTrace();
+  const std::int32_t first = readImage(abiBuilderFor(t).build()).document.channels[0].sampleOffset;
+  struct Case {
+    std::int32_t shift;  ///< of channel 1's data from channel 0's, in bytes
+    std::vector<std::uint16_t> channel1;
+  };
+  // The same bytes; bytes one sample on; and bytes half a sample on, which no reading fits.
+  const Case cases[] = {{0, t.channels[0]}, {2, {2, 0x1234, 65535, 10}}, {1, {}}};
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.shift);
+    AbiBuilder b = abiBuilderFor(t);
+    entryNamed(b, "DATA", 10).dataOffset = first + k.shift;
+    ReadOutcome r = readImage(b.build());
+    if (k.channel1.empty()) {
+      EXPECT_EQ(r.error.kind, LoadError::Corrupt);
+      continue;
+    }
+    ASSERT_FALSE(r.error) << r.message();
+    EXPECT_EQ(samplesOf(r.document, 0), t.channels[0]);
+    EXPECT_EQ(samplesOf(r.document, 1), k.channel1);
+  }
+}
+
 TEST(AbiReader, RunDate) {
   AbiTrace t = smallTrace();
   t.year = 1998;

@@ -7,6 +7,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <functional>
 #include <map>
 
 #include "app/command_line.h"
@@ -15,6 +16,7 @@
 #include "app/menu_table.h"
 #include "app/new_window.h"
 #include "app/startup.h"
+#include "edit/input.h"
 #include "fake_platform.h"
 #include "output/sequence_export.h"
 #include "reading.h"
@@ -60,6 +62,11 @@ class App : public TempFolderTest {
   bool open(const std::vector<std::string>& paths) {
     platform.openAnswers.push_back(paths);
     return loadTrace(app, platform, true);
+  }
+
+  /// The message of a failed load of `file`.
+  static std::string loadFailure(const std::string& file, const std::string& reason) {
+    return "Could not open " + file + "\n\n" + reason;
   }
 
   std::vector<std::string> messageTexts() const {
@@ -395,7 +402,8 @@ TEST_F(App, FailuresBeforeTheOldDocumentIsReleasedKeepIt) {
   ASSERT_TRUE(open({abiFile("kept.ab1")}));
   app.document.modified = true;
   EXPECT_FALSE(open({path("missing.ab1")}));
-  EXPECT_EQ(messageTexts(), std::vector<std::string>{"File not found"});
+  EXPECT_EQ(messageTexts(),
+            std::vector<std::string>{loadFailure(path("missing.ab1"), "File not found")});
   EXPECT_TRUE(platform.prompts.empty());  // the file is opened before the prompt
 
   platform.promptAnswers = {PromptAnswer::Cancel};
@@ -463,7 +471,7 @@ TEST_F(App, FoldersAndPipesFailAtTheOpenStepBeforeAnyQuestion) {
   for (const std::string& target : {folder_.string(), pipe}) {
     platform.messages.clear();
     EXPECT_FALSE(open({target}));  // returns at once rather than waiting for a writer
-    EXPECT_EQ(messageTexts(), std::vector<std::string>{"Access denied"}) << target;
+    EXPECT_EQ(messageTexts(), std::vector<std::string>{loadFailure(target, "Access denied")});
   }
   EXPECT_TRUE(platform.prompts.empty());
   EXPECT_TRUE(app.document.loaded);
@@ -471,29 +479,59 @@ TEST_F(App, FoldersAndPipesFailAtTheOpenStepBeforeAnyQuestion) {
   app = AppState{};
   platform.messages.clear();
   start({pipe});  // named on the command line: reported, unlike a folder
-  EXPECT_EQ(messageTexts(), std::vector<std::string>{"Access denied"});
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{loadFailure(pipe, "Access denied")});
 }
 
-TEST_F(App, FailuresAfterTheReleaseLeaveNoDocument) {
+TEST_F(App, AFileThatCannotBeReadLeavesTheShownDocumentAsItWas) {
   app.view.clientWidth = 200;
   ASSERT_TRUE(open({abiFile("shown.ab1")}));
   scrollView(app.document, app.settings, app.view, platform, ScrollAction::PageRight);
-  ASSERT_GT(platform.scrollPosition, 0);
-  EXPECT_FALSE(open({put(path("notes.txt"), "just some text, not a trace file at all")}));
-  EXPECT_FALSE(app.document.loaded);
-  // The window as start-up leaves it.
-  EXPECT_EQ(platform.title, "Vistrel");
-  EXPECT_EQ(app.view.scrollPos, 0);
-  EXPECT_EQ(platform.scrollPosition, 0);
-  EXPECT_EQ(platform.scrollMaximum, 0);
-  EXPECT_FALSE(platform.scrollEnabled);
+  const int position = platform.scrollPosition;
+  ASSERT_GT(position, 0);
+  app.document.modified = true;
+  platform.promptAnswers = {PromptAnswer::DontSave};
+  const std::string notes = put(path("notes.txt"), "just some text, not a trace file at all");
+  EXPECT_FALSE(open({notes}));
+  // Nothing of the shown document went, its unsaved changes included.
+  EXPECT_TRUE(app.document.loaded);
+  EXPECT_TRUE(app.document.modified);
+  EXPECT_EQ(app.document.fileTitle, "shown.ab1");
+  EXPECT_EQ(platform.title, "Vistrel - clone 7");
+  EXPECT_EQ(app.view.scrollPos, position);
+  EXPECT_EQ(platform.scrollPosition, position);
+  EXPECT_TRUE(platform.scrollEnabled);
   ASSERT_EQ(platform.messages.size(), 1u);
-  EXPECT_EQ(platform.messages[0].text, "Not an ABI or SCF file,\nor data is corrupt");
+  EXPECT_EQ(platform.messages[0].text,
+            loadFailure(notes, "Not an ABI or SCF file,\nor data is corrupt"));
   EXPECT_EQ(platform.messages[0].owner, MessageOwner::MainWindow);
 
-  EXPECT_FALSE(open({put(path("empty.ab1"), "")}));
-  EXPECT_EQ(platform.messages.back().text, "The file could not be read");
+  platform.promptAnswers = {PromptAnswer::DontSave};
+  const std::string empty = put(path("empty.ab1"), "");
+  EXPECT_FALSE(open({empty}));
+  EXPECT_EQ(platform.messages.back().text, loadFailure(empty, "The file could not be read"));
   EXPECT_EQ(platform.messages.back().owner, MessageOwner::None);
+  EXPECT_EQ(app.document.fileTitle, "shown.ab1");
+}
+
+TEST_F(App, EveryLetterOfALoadedSetHasAPeakSoEditsKeepThePeaksInOrder) {
+  AbiTrace t;
+  for (auto& channel : t.channels) channel.assign(300, 7);
+  t.editedBases = "ACGTA";
+  t.editedPeaks = {100, 110, 120};  // letters without a peak take the last one
+  t.originalBases = "acg";
+  t.originalPeaks = {100, 110, 120, 130, 140};  // peaks without a letter go
+  const Bytes bytes = abiBuilderFor(t).build();
+  ASSERT_TRUE(open({put(path("uneven.ab1"), std::string(bytes.begin(), bytes.end()))}));
+  EXPECT_EQ(peaksOf(app.document.edited), (std::vector<std::int16_t>{100, 110, 120, 120, 120}));
+  EXPECT_EQ(peaksOf(app.document.original), (std::vector<std::int16_t>{100, 110, 120}));
+
+  executeCommand(app, platform, kOriginalSequence);
+  EditContext c = editContext(app, platform);
+  app.view.insertCaret = 135;  // right of the last letter, left of a peak that had none
+  app.edit.insertIndex = 3;
+  typeCharacter(c, 't');
+  EXPECT_EQ(lettersOf(app.document.original), "acgt");
+  EXPECT_EQ(peaksOf(app.document.original), (std::vector<std::int16_t>{100, 110, 120, 135}));
 }
 
 TEST_F(App, AForeignPrefixOf128BytesIsSkipped) {
@@ -539,6 +577,58 @@ TEST_F(App, CloseFollowsTheAnswerOfThePrompt) {
   platform.promptAnswers = {PromptAnswer::Cancel};
   closeRequested(app, platform);
   EXPECT_NE(platform.prompts.back().find("of edited.ab1 has"), std::string::npos);
+}
+
+TEST_F(App, WorkThatNoSaveHoldsIsAskedAboutBeforeAnOpenOrACloseDropsIt) {
+  auto type = [&](int base, char letter) {
+    EditContext c = editContext(app, platform);
+    app.view.selectedBase = base;
+    typeCharacter(c, static_cast<std::uint8_t>(letter));
+  };
+  struct Case {
+    const char* what;
+    bool abi;
+    std::function<void()> work;
+    const char* prompt;  ///< a part of the question asked
+  };
+  const Case cases[] = {
+      {"a copy is no save", false,
+       [&] {
+         type(0, 'n');
+         executeCommand(app, platform, kCopyPlainText);
+       },
+       "has been modified"},
+      {"the set not shown", true,
+       [&] {
+         executeCommand(app, platform, kOriginalSequence);
+         type(0, 'n');
+         executeCommand(app, platform, kEditedSequence);
+       },
+       "The original sequence of a.ab1, which is not shown, has unsaved changes.\n\nSave and "
+       "Export write only the edited sequence shown; to keep the changes to the original "
+       "sequence, choose Cancel and show it first."},
+      {"undone past the save", false,
+       [&] {
+         type(0, 'n');
+         executeCommand(app, platform, kSave);
+         ASSERT_FALSE(app.document.modified);
+         executeCommand(app, platform, kUndo);
+       },
+       "has been modified"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    app = AppState{};
+    platform.prompts.clear();
+    ASSERT_TRUE(open({k.abi ? abiFile("a.ab1") : scfFile("a.scf")}));
+    k.work();
+    platform.promptAnswers = {PromptAnswer::Cancel, PromptAnswer::Cancel, PromptAnswer::Cancel};
+    EXPECT_FALSE(closeRequested(app, platform));
+    EXPECT_FALSE(loadFiles(app, platform, {scfFile("dropped.scf")}));
+    EXPECT_FALSE(open({scfFile("opened.scf")}));
+    ASSERT_EQ(platform.prompts.size(), 3u);
+    EXPECT_NE(platform.prompts[0].find(k.prompt), std::string::npos) << platform.prompts[0];
+  }
 }
 
 TEST_F(App, DestructionWritesTheSettingsAndEndsTheLoop) {

@@ -5,6 +5,9 @@
 
 #include <gtest/gtest.h>
 
+#include "edit/reverse_complement.h"
+#include "view/layout.h"
+#include "view/trace_view.h"
 #include "view_fixture.h"
 
 namespace vistrel::testing {
@@ -105,6 +108,63 @@ TEST_F(EditModel, InsertionTakesTheCaretsSampleAndIndexAndUndoBringsTheCaretBack
   }
 }
 
+TEST_F(EditModel, AnInsertionOrDeletionRepaintsEveryNumberItMoves) {
+  // Base 1000, a four-digit number, moves left when a base is typed in front of it and right
+  // when the base before it goes; its old and its new place must both be repainted.
+  show(regularDocument(20000));
+  const ViewLayout& l = app.view.layout;
+  auto numbers = [&] {
+    RecordingCanvas canvas;
+    paintView(app.document, app.settings, app.view, platform, canvas, app.view.clientArea());
+    std::vector<DrawnText> out;
+    for (const DrawnText& t : canvas.textsIn(l.baseFont)) {
+      if (t.at.y == l.numberRowTop()) out.push_back(t);
+    }
+    return out;
+  };
+  auto repainted = [&](const DrawnText& t) {
+    // What of the number lies inside the window.
+    const int right = t.at.x + l.baseCharWidth * static_cast<int>(t.text.size());
+    const Rect cell{std::max(t.at.x, 0), t.at.y, std::min(right, app.view.clientWidth),
+                    t.at.y + l.baseFontHeight};
+    return std::any_of(platform.invalidated.begin(), platform.invalidated.end(), [&](Rect r) {
+      return r.left <= cell.left && r.top <= cell.top && r.right >= cell.right &&
+             r.bottom >= cell.bottom;
+    });
+  };
+  for (int zoom = -2; zoom <= 2; ++zoom) {
+    for (bool insertion : {true, false}) {
+      SCOPED_TRACE(::testing::Message() << "zoom " << zoom << (insertion ? " insert" : " delete"));
+      show(regularDocument(20000));
+      applyXZoomValue(app.settings, zoom);
+      app.view.scrollPos = 9995 - visibleSpan(app.settings, app.view.clientWidth) / 2;
+      const std::vector<DrawnText> before = numbers();
+      platform.invalidated.clear();
+      if (insertion) {
+        insert(9991, 999, 'a');
+      } else {
+        remove(998, false);
+      }
+      const std::vector<DrawnText> after = numbers();
+      auto changed = [](const std::vector<DrawnText>& a, const std::vector<DrawnText>& b) {
+        std::vector<DrawnText> out;
+        for (const DrawnText& t : a) {
+          if (std::none_of(b.begin(), b.end(),
+                           [&](const DrawnText& u) { return u.at == t.at && u.text == t.text; })) {
+            out.push_back(t);
+          }
+        }
+        return out;
+      };
+      const std::vector<DrawnText> gone = changed(before, after), come = changed(after, before);
+      EXPECT_FALSE(come.empty());
+      for (const std::vector<DrawnText>* texts : {&gone, &come}) {
+        for (const DrawnText& t : *texts) EXPECT_TRUE(repainted(t)) << t.text << " at " << t.at.x;
+      }
+    }
+  }
+}
+
 TEST_F(EditModel, UndoTakesBackEachKindNewestFirstAndBringsItIntoView) {
   const std::string before = letters();
   const std::vector<std::int16_t> peaksBefore = peaksOf(shown());
@@ -145,6 +205,53 @@ TEST_F(EditModel, TheRingKeepsTheLastHundredEditsAndModifiedClearsOnlyIfNothingW
   EXPECT_EQ(letters().substr(0, 4), "nCGT");
   EXPECT_EQ(letters().substr(100, 2), "AC");
   EXPECT_TRUE(app.document.modified);
+}
+
+TEST_F(EditModel, TheDocumentIsUnmodifiedExactlyWhereTheHistoryStoodAtTheLastSave) {
+  // e: an edit, u: Undo, s: a save, r: a reverse complement, which changes no base call; then
+  // the mark after each step.
+  struct Case {
+    std::string steps, marks;
+  };
+  const Case cases[] = {
+      {"esu", "101"},        // the save's letter taken back
+      {"eseuu", "10101"},    // edits after the save undone back past it
+      {"eeusu", "11101"},    // the save holds the first edit: taking it back is a change
+      {"esrueu", "100010"},  // undoing the reverse complement keeps the save point
+      {"ereuuu", "111110"},  // back at the load
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.steps);
+    show(regularDocument(2000));
+    app.edit = EditState{};
+    std::string marks;
+    int next = 0;
+    for (char step : k.steps) {
+      EditContext c = edit();
+      if (step == 'e') replace(next++, 'n');
+      if (step == 'u') undoOnce();
+      if (step == 's') {
+        app.document.modified = false;  // as the save does
+        markSaved(app.edit);
+      }
+      if (step == 'r') reverseComplement(c);
+      marks += app.document.modified ? '1' : '0';
+    }
+    EXPECT_EQ(marks, k.marks);
+  }
+
+  // A save point the ring has wrapped past is still where the history can return.
+  show(regularDocument(2000));
+  app.edit = EditState{};
+  replace(0, 'n');
+  app.document.modified = false;
+  markSaved(app.edit);
+  for (int i = 1; i <= 100; ++i) replace(i, 'n');
+  for (int i = 0; i < 99; ++i) undoOnce();
+  EXPECT_TRUE(app.document.modified);
+  undoOnce();
+  EXPECT_FALSE(app.document.modified);
+  EXPECT_EQ(letters().substr(0, 2), "nC");
 }
 
 TEST_F(EditModel, EachSetKeepsItsOwnLengthAndUnsavedFlag) {

@@ -71,7 +71,7 @@ TEST_F(Input, AClickSelectsTheNearestLetterWithTiesToTheRightOrPlacesTheCaret) {
       {0, 0, 107, 1, 0, 0},      // nearer the right one
       {0, 0, 103, 0, 0, 0},      // nearer the left one
       {0, 0, 106, 1, 0, 0},      // half a character from the right one: it wins the tie
-      {0, 0, 104, -1, 104, 1},   // half a character from the left one is not enough
+      {0, 0, 104, 0, 0, 0},      // the last column of the left one's letter
       {0, 0, 96, 0, 0, 0},       // left of the first peak, within reach
       {0, 0, 95, -1, 95, 0},     // left of the first peak, out of reach
       {0, 0, 250, -1, 250, 3},   // right of the last peak
@@ -92,6 +92,39 @@ TEST_F(Input, AClickSelectsTheNearestLetterWithTiesToTheRightOrPlacesTheCaret) {
     EXPECT_EQ(app.view.insertCaret, k.caret);
     if (k.caret != 0) {
       EXPECT_EQ(app.edit.insertIndex, k.index);
+    }
+  }
+}
+
+TEST_F(Input, EveryColumnOfADrawnLetterSelectsItAtEveryZoomAndNoOtherDoes) {
+  // The letters' cells as painting draws them; at x4 half a small character is less than a
+  // sample, which once let a click on a letter's left half place the caret.
+  for (bool large : {false, true}) {
+    createFonts(app.view.layout, platform, large);
+    const int width = layout().baseCharWidth;
+    for (int zoom = -2; zoom <= 2; ++zoom) {
+      SCOPED_TRACE(::testing::Message() << "zoom " << zoom << (large ? " large" : " small"));
+      show(documentWith("ACG", {100, 160, 260}), 1200);
+      applyXZoomValue(app.settings, zoom);
+      RecordingCanvas canvas;
+      paintView(app.document, app.settings, app.view, platform, canvas, app.view.clientArea());
+      std::vector<int> cells;
+      for (const DrawnText& t : canvas.textsIn(layout().baseFont)) {
+        if (t.at.y == layout().letterRowTop()) cells.push_back(t.at.x);
+      }
+      ASSERT_EQ(cells.size(), 3u);
+      for (int base = 0; base < 3; ++base) {
+        const int left = cells[static_cast<std::size_t>(base)];
+        for (int x = left; x < left + width; ++x) {
+          click(x, letterY());
+          EXPECT_EQ(app.view.selectedBase, base) << "x " << x;
+        }
+        for (int x : {left - 1, left + width}) {
+          click(x, letterY());
+          EXPECT_EQ(app.view.selectedBase, -1) << "x " << x;
+          EXPECT_NE(app.view.insertCaret, 0) << "x " << x;
+        }
+      }
     }
   }
 }

@@ -56,7 +56,8 @@ TEST_F(ReverseComplement, BasesAreReversedAndComplementedAndPeaksMirrored) {
 }
 
 TEST_F(ReverseComplement, TwiceRestoresEverythingAndUndoTakesItBack) {
-  show("ACGTNR-a", {3, 10, 21, 30, 44, 50, 61, 97});
+  // U and u come back as typed, though their complement A complements to T.
+  show("ACGTUNR-au", {3, 10, 21, 30, 37, 44, 50, 61, 80, 97});
   const std::string letters = lettersOf(document.shown());
   const std::vector<std::int16_t> peaks = peaksOf(document.shown());
   const std::vector<std::uint16_t> a = samplesOf(document, 0);
@@ -75,7 +76,7 @@ TEST_F(ReverseComplement, TwiceRestoresEverythingAndUndoTakesItBack) {
   EXPECT_EQ(edit.undoCount, 0);
 }
 
-TEST_F(ReverseComplement, AbiSetsTurnEachOverItsOwnCountsAndShortChannelsOverTheirLength) {
+TEST_F(ReverseComplement, AbiSetsTurnOverTheirOwnCountsAndShortChannelsStayUnderTheirPeaks) {
   AbiTrace trace;
   trace.channels = {std::vector<std::uint16_t>{1, 2, 3, 4, 5, 6}, {1, 2, 3}, {7, 8}, {9}};
   trace.editedBases = "ACG";
@@ -90,8 +91,11 @@ TEST_F(ReverseComplement, AbiSetsTurnEachOverItsOwnCountsAndShortChannelsOverThe
   EXPECT_EQ(peaksOf(document.edited), (std::vector<std::int16_t>{3, 5}));
   EXPECT_EQ(lettersOf(document.original), "AA");
   EXPECT_EQ(peaksOf(document.original), (std::vector<std::int16_t>{0, 1, 4}));
-  EXPECT_EQ(samplesOf(document, 1), (std::vector<std::uint16_t>{3, 2, 1}));
-  EXPECT_EQ(samplesOf(document, 3), (std::vector<std::uint16_t>{9}));
+  // Every channel turns about the same axis as the peaks: the shorter ones, padded with zeros
+  // to the longest, keep each sample under the peak it was under.
+  EXPECT_EQ(samplesOf(document, 0), (std::vector<std::uint16_t>{6, 5, 4, 3, 2, 1}));
+  EXPECT_EQ(samplesOf(document, 1), (std::vector<std::uint16_t>{0, 0, 0, 3, 2, 1}));
+  EXPECT_EQ(samplesOf(document, 3), (std::vector<std::uint16_t>{0, 0, 0, 0, 0, 9}));
   EXPECT_EQ(std::string({document.channels[0].letter, document.channels[1].letter,
                          document.channels[2].letter, document.channels[3].letter}),
             "CTAG");

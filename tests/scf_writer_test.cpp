@@ -162,16 +162,16 @@ TEST(ScfWriter, BasesAreWrittenAsParallelArrays) {
   for (std::size_t at = bases + 63; at < bases + 84; ++at) ASSERT_EQ(image.data()[at], 0);
 }
 
-TEST(ScfWriter, BasesWithoutAPeakAreWrittenAtZero) {
+TEST(ScfWriter, BasesWithoutAPeakTakeTheLastPeakSoPositionsNeverGoDown) {
   AbiTrace t = unevenTrace();
   t.editedPeaks = {5, 6};
   Chromatogram d = abiDocument(t);
   Block image;
   ASSERT_TRUE(buildScfImage(d, kDec8, image));
   const std::size_t bases = be32At(image, 24);
-  EXPECT_EQ(be32At(image, bases + 4), 6u);
-  EXPECT_EQ(be32At(image, bases + 8), 0u);
-  EXPECT_EQ(be32At(image, bases + 24), 0u);
+  std::vector<std::uint32_t> written;
+  for (std::size_t i = 0; i < 7; ++i) written.push_back(be32At(image, bases + 4 * i));
+  EXPECT_EQ(written, (std::vector<std::uint32_t>{5, 6, 6, 6, 6, 6, 6}));
 }
 
 TEST(ScfWriter, TheShownSetIsWritten) {
@@ -344,6 +344,24 @@ TEST_F(ScfSave, AFailedSaveChangesNothing) {
   EXPECT_EQ(entries(), 1u);
   EXPECT_FALSE(d.isScf);
   EXPECT_TRUE(d.modified);
+
+  // Whichever allocation fails, the save either completes, its document converted, or reports
+  // the failure having written nothing.
+  for (std::size_t allowed = 0; allowed < 4; ++allowed) {
+    SCOPED_TRACE(allowed);
+    Chromatogram fresh = abiDocument(unevenTrace());
+    {
+      ScopedAllocationLimit limit(SIZE_MAX, allowed);
+      error = saveScf(fresh, path("keep.scf"), true, kJuly9);
+    }
+    if (error) {
+      EXPECT_EQ(outputErrorMessage(error), "Insufficient memory");
+      EXPECT_EQ(contents(path("keep.scf")), "the only copy");
+      EXPECT_FALSE(fresh.isScf);
+    } else {
+      EXPECT_EQ(comments(fresh), std::string("CONV=Vistrel 1.45\n\0", 19));
+    }
+  }
 }
 
 TEST(ScfWriter, CreateFailureMessagesDependOnTheCommand) {

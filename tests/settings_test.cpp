@@ -41,12 +41,15 @@ TEST_F(Settings, MissingFileGivesEveryDefault) {
 }
 
 TEST_F(Settings, ValuesOutsideTheirLimitsAreClampedOnReading) {
-  ViewSettings s =
-      readWith("Print Y Zoom=-1\nPrint X Zoom=9\nY Zoom=12\nLarge fonts=5\nExport Format=4\n");
+  ViewSettings s = readWith(
+      "Print Y Zoom=-1\nPrint X Zoom=9\nY Zoom=12\nLarge fonts=5\nExport Format=4\n"
+      "Original Sequence=2\n");
   EXPECT_EQ(s.printYZoom, 6);  // taken as unsigned
   EXPECT_EQ(s.printXZoom, 2);
   EXPECT_EQ(s.yZoom, 6);
   EXPECT_EQ(s.largeFonts, 1);
+  // The original set is shown, and the menu must know it: choosing it again changes nothing.
+  EXPECT_EQ(s.showOriginalSequence, 1);
   EXPECT_EQ(s.exportFormat, 1);
   EXPECT_EQ(readWith("Print X Zoom=-9\n").printXZoom, -2);
 }

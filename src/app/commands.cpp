@@ -38,7 +38,7 @@ void showHelp(Platform& platform) {
 
 void executeCommand(AppState& app, Platform& platform, int id) {
   if (id >= kPrintXZoomFirst && id <= kPrintXZoomLast) {
-    app.settings.printXZoom = id - 109;
+    app.settings.printXZoom = printXZoomOfCommand(id);
     return;
   }
   if (id >= kPrintYZoomFirst && id <= kPrintYZoomLast) {
@@ -46,7 +46,7 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     return;
   }
   if (id >= kXZoomFirst && id <= kXZoomLast) {
-    setXZoom(app.document, app.settings, app.view, platform, id - 306);
+    setXZoom(app.document, app.settings, app.view, platform, xZoomValueOfCommand(id));
     return;
   }
   if (id >= kYZoomFirst && id <= kYZoomLast) {
@@ -148,13 +148,14 @@ MenuItemState menuItemState(const AppState& app, int id) {
   const ViewSettings& s = app.settings;
   const bool loaded = app.document.loaded;
   const bool browsing = loaded && s.xZoomMode != kFit;
-  if (id >= kPrintXZoomFirst && id <= kPrintXZoomLast) return {true, s.printXZoom == id - 109};
+  if (id >= kPrintXZoomFirst && id <= kPrintXZoomLast)
+    return {true, s.printXZoom == printXZoomOfCommand(id)};
   if (id >= kPrintYZoomFirst && id <= kPrintYZoomLast) {
     return {true, s.printYZoom == id - kPrintYZoomFirst};
   }
   if (id >= kYZoomFirst && id <= kYZoomLast) return {true, s.yZoom == id - kYZoomFirst};
   if (id >= kXZoomFirst && id <= kXZoomLast) {
-    const int value = id - 306;
+    const int value = xZoomValueOfCommand(id);
     const bool checked = value >= 0 ? s.xZoomMode == kMagnify && s.xZoomLevel == value
                                     : s.xZoomMode == kReduce && s.xZoomLevel == -value;
     return {true, checked};

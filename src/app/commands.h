@@ -3,47 +3,10 @@
 #pragma once
 
 #include "app/app_state.h"
+#include "platform/command_ids.h"
 #include "platform/platform.h"
 
 namespace vistrel {
-
-enum Command {
-  kOpen = 101,
-  kSave = 102,
-  kSaveAs = 103,
-  kExport = 104,
-  kExportRawData = 105,
-  kPrintXZoomFirst = 107,  // 107..111: 0.25 .. 4
-  kPrintXZoomLast = 111,
-  kPrintYZoomFirst = 112,  // 112..118: 1 .. 64
-  kPrintYZoomLast = 118,
-  kPrint = 119,
-  kNewWindow = 120,
-  kExit = 121,
-  kUndo = 201,
-  kCopyPlainText = 202,
-  kCopyFasta = 204,
-  kReverseComplement = 205,
-  kNextN = 206,
-  kNextRedundant = 207,
-  kFind = 208,
-  kFindNext = 209,
-  kYScaleSmall = 301,
-  kYScaleLarge = 302,
-  kFitToWindow = 303,
-  kXZoomFirst = 304,  // 304..308: 0.25 .. 4
-  kXZoomLast = 308,
-  kFontSmall = 309,
-  kFontLarge = 310,
-  kColours = 311,
-  kYZoomFirst = 312,  // 312..318: 1 .. 64
-  kYZoomLast = 318,
-  kContinuousEdit = 320,
-  kOriginalSequence = 321,
-  kEditedSequence = 322,
-  kHelpContents = 401,
-  kAbout = 402,
-};
 
 /// Runs the command `id`; ids without a handler do nothing.
 void executeCommand(AppState& app, Platform& platform, int id);

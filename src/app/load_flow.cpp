@@ -1,5 +1,5 @@
-// The loading flow. Until the old document is discarded every failure leaves it intact; after
-// that a failure leaves no document and the window as start-up leaves it.
+// The loading flow. The new document is read aside and takes the old one's place only when it is
+// complete, so a failure leaves the window as it was, unsaved changes included.
 #include "app/load_flow.h"
 
 #include "app/new_window.h"
@@ -12,80 +12,77 @@ namespace vistrel {
 
 namespace {
 
-void showLoadError(Platform& platform, const LoadError& error) {
-  platform.showMessage(loadErrorMessage(error), MessageIcon::Stop,
+/// A failed load's message, naming the file: a drop or a multiple selection may name several.
+void showLoadError(Platform& platform, const std::string& path, const LoadError& error) {
+  platform.showMessage("Could not open " + path + "\n\n" + loadErrorMessage(error),
+                       MessageIcon::Stop,
                        isOwnerlessMessage(error) ? MessageOwner::None : MessageOwner::MainWindow);
 }
 
 bool openOrReport(InputFile& file, const std::string& path, Platform& platform) {
   if (file.open(path)) return true;
-  showLoadError(platform, {LoadError::OpenFailed, file.openErrorCode()});
+  showLoadError(platform, path, {LoadError::OpenFailed, file.openErrorCode()});
   return false;
 }
 
-/// Releases the document; the channel colours stay, as a channel of an unknown letter keeps
-/// its colour into the next document.
-void discard(Chromatogram& document) {
-  std::array<Rgb, 4> colours;
-  for (int c = 0; c < 4; ++c) colours[c] = document.channels[c].colour;
-  document = Chromatogram{};
-  for (int c = 0; c < 4; ++c) document.channels[c].colour = colours[c];
-}
-
-/// A load that ends without a document leaves the window as start-up does.
-bool failWithoutDocument(AppState& app, Platform& platform, const LoadError& error) {
-  showLoadError(platform, error);
-  platform.setWindowTitle(windowTitleFor({}));
-  clearScrolling(app.view, platform);
-  return false;
-}
-
-void resetMarks(AppState& app) {
-  app.view.selectedBase = -1;
-  app.view.insertCaret = 0;
-  app.view.positionTickX = -1;
-  app.edit = EditState{};
-}
-
-bool loadPath(AppState& app, Platform& platform, const std::string& path) {
-  InputFile file;
-  if (!openOrReport(file, path, platform)) return false;
-  if (app.document.loaded && app.document.modified) {
-    if (!settleUnsavedChanges(app, platform)) return false;
-    // A save may have replaced the file at this path: read what is there now.
-    if (!openOrReport(file, path, platform)) return false;
-  }
-  if (app.document.loaded) {
-    discard(app.document);
-    platform.invalidate(app.view.clientArea());
-  }
-
+/// Reads the open file into a document of its own. The shown document is not touched, so a
+/// failure leaves it as it was.
+LoadError readDocument(InputFile& file, bool showOriginal, Chromatogram& read,
+                       std::string& sampleName) {
   Block image;
   switch (file.readAll(image)) {
     case FileReadStatus::Ok:
       break;
     case FileReadStatus::NoMemory:
-      return failWithoutDocument(app, platform, {LoadError::NoMemory});
+      return {LoadError::NoMemory};
     default:
-      return failWithoutDocument(app, platform, {LoadError::Unreadable});
+      return {LoadError::Unreadable};
   }
   file.close();
+  LoadError error = readTraceImage(std::move(image), showOriginal, read, sampleName);
+  if (error) return error;
+  // Every letter gets a peak of its own, so that edits, clicks and a reverse complement keep
+  // the two arrays in step.
+  if (!matchPeaksToBases(read.edited) || !matchPeaksToBases(read.original)) {
+    return {LoadError::NoMemory};
+  }
+  return {};
+}
 
-  platform.setCursor(CursorShape::Wait);
-  Chromatogram read;
-  std::string sampleName;
-  LoadError error =
-      readTraceImage(std::move(image), app.settings.showOriginalSequence != 0, read, sampleName);
-  if (error) return failWithoutDocument(app, platform, error);
-  platform.setWindowTitle(windowTitleFor(sampleName));
-
+/// Puts `read` in place of the shown document. The channel colours carry over, as a channel of
+/// an unknown letter keeps its colour into the next document.
+void publish(AppState& app, Platform& platform, Chromatogram read, const std::string& path) {
   for (int c = 0; c < 4; ++c) read.channels[c].colour = app.document.channels[c].colour;
   app.document = std::move(read);
   recomputeChannelColours(app.document, app.settings);
   nameDocumentAfter(app.document, path);
-  resetMarks(app);
+  app.view.selectedBase = -1;
+  app.view.insertCaret = 0;
+  app.view.positionTickX = -1;
+  app.edit = EditState{};
   resetScrolling(app.document, app.settings, app.view, platform);
   platform.invalidate(app.view.clientArea());
+}
+
+bool loadPath(AppState& app, Platform& platform, const std::string& path) {
+  InputFile file;
+  if (!openOrReport(file, path, platform)) return false;
+  if (hasUnsavedChanges(app)) {
+    if (!settleUnsavedChanges(app, platform)) return false;
+    // A save may have replaced the file at this path: read what is there now.
+    if (!openOrReport(file, path, platform)) return false;
+  }
+  platform.setCursor(CursorShape::Wait);
+  Chromatogram read;
+  std::string sampleName;
+  const LoadError error =
+      readDocument(file, app.settings.showOriginalSequence != 0, read, sampleName);
+  if (error) {
+    showLoadError(platform, path, error);
+    return false;
+  }
+  platform.setWindowTitle(windowTitleFor(sampleName));
+  publish(app, platform, std::move(read), path);
   return true;
 }
 

@@ -20,23 +20,25 @@ enum Group {
 };
 
 MenuEntry item(const char* text, int command, std::vector<const char*> shortcuts = {}) {
-  return {MenuEntry::Item, text, command, std::move(shortcuts), false, kNoGroup, {}};
+  return {MenuEntry::Item, text,     command, std::move(shortcuts),
+          false,           kNoGroup, {},      kUnnamedSubmenu};
 }
 
 MenuEntry checkItem(const char* text, int command) {
-  return {MenuEntry::Item, text, command, {}, true, kNoGroup, {}};
+  return {MenuEntry::Item, text, command, {}, true, kNoGroup, {}, kUnnamedSubmenu};
 }
 
 MenuEntry radioItem(const char* text, int command, Group group) {
-  return {MenuEntry::Item, text, command, {}, true, group, {}};
+  return {MenuEntry::Item, text, command, {}, true, group, {}, kUnnamedSubmenu};
 }
 
 MenuEntry separator() {
-  return {MenuEntry::Separator, "", 0, {}, false, kNoGroup, {}};
+  return {MenuEntry::Separator, "", 0, {}, false, kNoGroup, {}, kUnnamedSubmenu};
 }
 
-MenuEntry submenu(const char* text, std::vector<MenuEntry> entries) {
-  return {MenuEntry::Submenu, text, 0, {}, false, kNoGroup, std::move(entries)};
+MenuEntry submenu(const char* text, std::vector<MenuEntry> entries,
+                  SubmenuName name = kUnnamedSubmenu) {
+  return {MenuEntry::Submenu, text, 0, {}, false, kNoGroup, std::move(entries), name};
 }
 
 std::vector<MenuEntry> xZoomItems(int first, Group group) {
@@ -80,8 +82,10 @@ std::vector<MenuEntry> buildMenuBar() {
                item("&Print...", kPrint, {"Ctrl+P"}), separator(), item("&New Window", kNewWindow),
                separator(), item("E&xit", kExit)}),
       submenu("&Edit", {item("&Undo", kUndo, {"Ctrl+Z", "Ctrl+U"}),
-                        submenu("&Copy Sequence", {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
-                                                   item("FASTA Format", kCopyFasta, {"Ctrl+B"})}),
+                        submenu("&Copy Sequence",
+                                {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
+                                 item("FASTA Format", kCopyFasta, {"Ctrl+B"})},
+                                kCopySequenceSubmenu),
                         separator(), checkItem("&Reverse Complement", kReverseComplement),
                         separator(), item("&Next N", kNextN, {"Ctrl+N"}),
                         item("N&ext Redundant", kNextRedundant, {"Ctrl+R"}),

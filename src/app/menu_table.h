@@ -5,6 +5,9 @@
 
 namespace vistrel {
 
+/// Submenus whose state the window sets as a whole.
+enum SubmenuName { kUnnamedSubmenu, kCopySequenceSubmenu };
+
 struct MenuEntry {
   enum Kind { Item, Separator, Submenu };
   Kind kind = Item;
@@ -17,6 +20,7 @@ struct MenuEntry {
   bool checkable = false;
   int group = 0;
   std::vector<MenuEntry> entries;  ///< of a submenu
+  SubmenuName name = kUnnamedSubmenu;
 };
 
 /// "&File", "&Edit", "&Options" and "&Help" with their entries, in menu-bar order.

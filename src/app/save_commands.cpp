@@ -1,6 +1,7 @@
 // Save, Save As, Export, Export Raw Data and the save-changes prompt.
 #include "app/save_commands.h"
 
+#include "edit/edit_model.h"
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
 #include "output/sequence_export.h"
@@ -30,6 +31,7 @@ bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
   if (!report(platform, error, saveAs ? kCannotCreateMessage : "The file could not be opened")) {
     return false;
   }
+  markSaved(app.edit);
   if (saveAs) platform.invalidate(app.view.infoBand());
   return true;
 }
@@ -51,14 +53,36 @@ bool exportRawDataCommand(AppState& app, Platform& platform) {
   return report(platform, exportRawData(app.document, choice->path), kCannotCreateMessage);
 }
 
-std::string saveChangesText(const Chromatogram& document) {
-  return "The sequence of " + document.fileTitle +
-         " has been modified. Do you want to save or export it?";
+std::string saveChangesText(const Chromatogram& document, bool otherSetModified) {
+  std::string text;
+  if (document.modified) {
+    text = "The sequence of " + document.fileTitle +
+           " has been modified. Do you want to save or export it?";
+  }
+  if (!otherSetModified) return text;
+  // Saving and exporting write the set shown: say so, and how to keep the other one.
+  const std::string shown = document.originalShown ? "original" : "edited";
+  const std::string hidden = document.originalShown ? "edited" : "original";
+  if (document.modified) {
+    text += "\n\nThe " + hidden + " sequence, which is not shown, has unsaved changes too.";
+  } else {
+    text = "The " + hidden + " sequence of " + document.fileTitle +
+           ", which is not shown, has unsaved changes.";
+  }
+  text += "\n\nSave and Export write only the " + shown + " sequence shown";
+  if (document.isScf) return text + ".";
+  return text + "; to keep the changes to the " + hidden +
+         " sequence, choose Cancel and show it first.";
+}
+
+bool hasUnsavedChanges(const AppState& app) {
+  return app.document.loaded && (app.document.modified || app.edit.otherSetModified != 0);
 }
 
 bool settleUnsavedChanges(AppState& app, Platform& platform) {
-  if (!app.document.loaded || !app.document.modified) return true;
-  switch (platform.askToSaveChanges(saveChangesText(app.document), !app.document.isScf)) {
+  if (!hasUnsavedChanges(app)) return true;
+  const std::string text = saveChangesText(app.document, app.edit.otherSetModified != 0);
+  switch (platform.askToSaveChanges(text, !app.document.isScf)) {
     case PromptAnswer::Save:
       return saveDocument(app, platform, !app.document.isScf);
     case PromptAnswer::Export:

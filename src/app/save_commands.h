@@ -16,11 +16,15 @@ bool exportSequenceCommand(AppState& app, Platform& platform);
 
 bool exportRawDataCommand(AppState& app, Platform& platform);
 
-/// The text of the save-changes prompt.
-std::string saveChangesText(const Chromatogram& document);
+/// The text of the save-changes prompt: the shown set's changes, and those of the set not shown
+/// (`otherSetModified`) with what a save writes.
+std::string saveChangesText(const Chromatogram& document, bool otherSetModified);
 
-/// Before unsaved changes would be lost: asks whether to save, export, discard or cancel, and
-/// does what was chosen. True when the caller may go on.
+/// Whether either base-call set has changes that no save holds.
+bool hasUnsavedChanges(const AppState& app);
+
+/// Before unsaved changes of either set would be lost: asks whether to save, export, discard or
+/// cancel, and does what was chosen. True when the caller may go on.
 bool settleUnsavedChanges(AppState& app, Platform& platform);
 
 }  // namespace vistrel

@@ -280,6 +280,31 @@ bool copyBaseCalls(const Entry& letters, const Entry& positions, BaseCalls& call
   return true;
 }
 
+/// Turns the channels' samples to host order in place, each byte once: two entries may describe
+/// the same bytes. Entries that overlap out of step (an odd number of bytes apart) cannot both
+/// be read, and make the file corrupt.
+bool samplesToHostOrder(Chromatogram& read) {
+  struct Range {
+    std::int64_t begin, end;
+  };
+  std::array<Range, 4> ranges;
+  for (int c = 0; c < 4; ++c) {
+    const std::int64_t begin = read.sampleData(c) - read.traceBlock.data();
+    ranges[c] = {begin, begin + 2 * std::int64_t{read.channels[c].sampleCount}};
+  }
+  std::sort(ranges.begin(), ranges.end(), [](Range a, Range b) { return a.begin < b.begin; });
+  std::int64_t done = 0;  // every byte before this one is in host order
+  for (const Range& r : ranges) {
+    if (r.begin < done && (done - r.begin) % 2 != 0) return false;
+    const std::int64_t from = std::max(r.begin, done);
+    if (from < r.end) {
+      bigEndianToHost16(read.traceBlock.data() + from, static_cast<std::size_t>(r.end - from) / 2);
+      done = r.end;
+    }
+  }
+  return true;
+}
+
 }  // namespace
 
 LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequence,
@@ -340,9 +365,7 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
   read.codeSet = 4;
   read.headerSkip = headerSkip;
   read.traceBlock = std::move(image);
-  for (int c = 0; c < 4; ++c) {
-    bigEndianToHost16(read.sampleData(c), static_cast<std::size_t>(read.channels[c].sampleCount));
-  }
+  if (!samplesToHostOrder(read)) return corrupt;
   read.originalShown = showOriginalSequence;
 
   document = std::move(read);

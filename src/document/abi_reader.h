@@ -4,9 +4,9 @@
 #include <cstdint>
 #include <string>
 
-#include "platform/block.h"
 #include "document/chromatogram.h"
 #include "document/load_error.h"
+#include "platform/block.h"
 
 namespace vistrel {
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <array>
+#include <cassert>
 #include <cstdint>
 #include <string>
 
@@ -28,9 +29,30 @@ struct BaseCalls {
   std::int32_t baseCount = 0;
   std::int32_t peakCount = 0;
 
-  std::uint8_t base(std::int32_t i) const { return bases.data()[i]; }
-  std::int16_t peak(std::int32_t i) const { return static_cast<std::int16_t>(peaks.u16(i)); }
-  void setPeak(std::int32_t i, std::int16_t p) { peaks.setU16(i, static_cast<std::uint16_t>(p)); }
+  // The blocks keep spare room past the counts, where the sanitizers cannot see a stray
+  // access: debug builds check every one against its count.
+  std::uint8_t base(std::int32_t i) const {
+    assert(i >= 0 && i < baseCount);
+    return bases.data()[i];
+  }
+  void setBase(std::int32_t i, std::uint8_t letter) {
+    assert(i >= 0 && i < baseCount);
+    bases.data()[i] = letter;
+  }
+  std::int16_t peak(std::int32_t i) const {
+    assert(i >= 0 && i < peakCount);
+    return static_cast<std::int16_t>(peaks.u16(static_cast<std::size_t>(i)));
+  }
+  void setPeak(std::int32_t i, std::int16_t p) {
+    assert(i >= 0 && i < peakCount);
+    peaks.setU16(static_cast<std::size_t>(i), static_cast<std::uint16_t>(p));
+  }
+  /// The peak of base i, or for a letter past the last peak the last peak there is (0 when
+  /// there is none), so that positions taken in base order never go down.
+  std::int16_t peakOrLast(std::int32_t i) const {
+    if (i < peakCount) return peak(i);
+    return peakCount > 0 ? peak(peakCount - 1) : std::int16_t{0};
+  }
 };
 
 struct Chromatogram {

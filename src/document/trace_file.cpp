@@ -93,6 +93,18 @@ LoadError readTraceFile(const std::string& path, bool showOriginalSequence, Chro
   return error;
 }
 
+bool matchPeaksToBases(BaseCalls& calls) {
+  if (calls.peakCount == calls.baseCount) return true;
+  Block peaks;
+  if (!peaks.allocate(2 * static_cast<std::size_t>(calls.baseCount))) return false;
+  for (std::int32_t i = 0; i < calls.baseCount; ++i) {
+    peaks.setU16(static_cast<std::size_t>(i), static_cast<std::uint16_t>(calls.peakOrLast(i)));
+  }
+  calls.peaks = std::move(peaks);
+  calls.peakCount = calls.baseCount;
+  return true;
+}
+
 void nameDocumentAfter(Chromatogram& document, const std::string& path) {
   document.filePath = path;
   document.fileTitle = fileTitleOf(path);

@@ -23,6 +23,10 @@ LoadError readTraceImage(Block image, bool showOriginalSequence, Chromatogram& d
 LoadError readTraceFile(const std::string& path, bool showOriginalSequence, Chromatogram& document,
                         std::string& sampleName);
 
+/// Gives `calls` exactly one peak per letter: a letter past the last peak takes the last one,
+/// and peaks past the last letter go. False, and the set unchanged, when no block can be had.
+bool matchPeaksToBases(BaseCalls& calls);
+
 /// Sets `filePath`, `fileTitle` and `fileInfoText` from `path`.
 void nameDocumentAfter(Chromatogram& document, const std::string& path);
 

@@ -36,14 +36,13 @@ bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text
   return true;
 }
 
-void copySequence(Chromatogram& document, Platform& platform, bool fasta) {
+void copySequence(const Chromatogram& document, Platform& platform, bool fasta) {
   Block text;
   if (!sequenceClipboardText(document, fasta, text)) {
-    platform.showMessage(kNoMemoryToCopyMessage, MessageIcon::Stop, MessageOwner::MainWindow);
+    platform.showMessage(kNoMemoryForOperationMessage, MessageIcon::Stop, MessageOwner::MainWindow);
     return;
   }
   platform.setClipboardText({reinterpret_cast<const char*>(text.data()), text.size()});
-  document.modified = false;
 }
 
 }  // namespace vistrel

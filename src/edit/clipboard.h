@@ -5,15 +5,14 @@
 
 namespace vistrel {
 
-inline constexpr const char* kNoMemoryToCopyMessage = "Insufficient memory\nfor this operation";
-
 /// The clipboard text, built in `text`: for FASTA a header line naming the file (`fileTitle`
 /// cut before its last '.'), then the letters as stored in lines of 60, CR LF between lines and
 /// none after the last. False when no block for it can be had.
 bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text);
 
-/// Puts the text on the clipboard and clears `modified`; when no memory can be had, shows the
-/// message and changes nothing.
-void copySequence(Chromatogram& document, Platform& platform, bool fasta);
+/// Puts the text on the clipboard; when no memory can be had, shows the message and changes
+/// nothing. The unsaved-changes mark stays: a copy is no save, and the clipboard's text goes
+/// with the program on systems where the program serves it.
+void copySequence(const Chromatogram& document, Platform& platform, bool fasta);
 
 }  // namespace vistrel

@@ -4,6 +4,7 @@
 #include "edit/edit_model.h"
 
 #include <cstring>
+#include <utility>
 
 #include "edit/reverse_complement.h"
 #include "edit/view_updates.h"
@@ -42,14 +43,19 @@ void removePeak(BaseCalls& calls, int i) {
   calls.peakCount -= 1;
 }
 
-/// Room for one more letter and one more peak: a block grows only when it is exactly full.
+/// Room for one more letter and one more whole peak: a block grows only when it is full.
 bool makeRoom(BaseCalls& calls, Platform& platform) {
   const auto letters = static_cast<std::size_t>(calls.baseCount);
   const auto peakBytes = 2 * static_cast<std::size_t>(calls.peakCount);
-  return (calls.bases.size() > letters ||
+  return (calls.bases.size() >= letters + 1 ||
           growBlock(calls.bases, calls.bases.size() + kGrowthStep, platform)) &&
-         (calls.peaks.size() > peakBytes ||
+         (calls.peaks.size() >= peakBytes + 2 ||
           growBlock(calls.peaks, calls.peaks.size() + kGrowthStep, platform));
+}
+
+/// The unsaved-changes mark follows the history: set unless it stands at the save point.
+void followHistory(EditContext& c) {
+  c.document.modified = c.edit.historyState != c.edit.savedState;
 }
 
 /// Puts a deleted base back; the room its deletion left is still there.
@@ -60,12 +66,15 @@ void restoreDeleted(BaseCalls& calls, const UndoRecord& r) {
 
 }  // namespace
 
-void pushUndo(EditState& edit, const UndoRecord& record) {
+void pushUndo(EditState& edit, UndoRecord record) {
   if (edit.undoNext == kUndoSteps) {
     edit.undoNext = 0;
     edit.undoWrapped = 1;
   }
-  edit.undoRing[static_cast<std::size_t>(edit.undoNext)] = record;
+  record.previousState = edit.historyState;
+  // Turning the strand around changes no base call: it leaves the saved state where it is.
+  if (record.kind != kUndoReverseComplement) edit.historyState = ++edit.lastState;
+  edit.undoRing[static_cast<std::size_t>(edit.undoNext)] = std::move(record);
   edit.undoNext += 1;
   if (edit.undoCount < kUndoSteps) edit.undoCount += 1;
 }
@@ -80,9 +89,9 @@ void replaceBase(EditContext& c, std::uint8_t letter) {
   BaseCalls& calls = c.document.shown();
   const int s = c.view.selectedBase;
   if (s < 0 || s >= calls.baseCount) return;
-  pushUndo(c.edit, {kUndoReplace, s, calls.base(s), 0, true});
-  calls.bases.data()[s] = letter;
-  c.document.modified = true;
+  pushUndo(c.edit, {.kind = kUndoReplace, .baseIndex = s, .oldBase = calls.base(s)});
+  calls.setBase(s, letter);
+  followHistory(c);
   if (c.settings.continuousEdit != 0 && s < calls.baseCount - 1) c.view.selectedBase = s + 1;
   refreshBaseRange(c, c.view.selectedBase - 1, c.view.selectedBase, false);
 }
@@ -99,9 +108,9 @@ void insertBase(EditContext& c, std::uint8_t letter) {
   insertLetter(calls, i, letter);
   if (withPeak) insertPeak(calls, i, caret);
   c.view.selectedBase = i;
-  pushUndo(c.edit, {kUndoInsert, i, 0, caret, withPeak});
+  pushUndo(c.edit, {.kind = kUndoInsert, .baseIndex = i, .oldPeak = caret, .withPeak = withPeak});
   c.view.insertCaret = 0;
-  c.document.modified = true;
+  followHistory(c);
   refreshBaseRange(c, i, i, true);
 }
 
@@ -110,12 +119,15 @@ void deleteBase(EditContext& c, bool backward) {
   const int s = c.view.selectedBase;
   if (s < 0 || s >= calls.baseCount) return;
   const bool withPeak = s < calls.peakCount;
-  pushUndo(c.edit,
-           {kUndoDelete, s, calls.base(s), withPeak ? calls.peak(s) : std::int16_t{0}, withPeak});
+  pushUndo(c.edit, {.kind = kUndoDelete,
+                    .baseIndex = s,
+                    .oldBase = calls.base(s),
+                    .oldPeak = withPeak ? calls.peak(s) : std::int16_t{0},
+                    .withPeak = withPeak});
   removeLetter(calls, s);
   if (withPeak) removePeak(calls, s);
   c.view.selectedBase = backward ? s - 1 : (s < calls.baseCount ? s : -1);
-  c.document.modified = true;
+  followHistory(c);
   refreshBaseRange(c, s - 1, s, true);
 }
 
@@ -123,11 +135,12 @@ void undo(EditContext& c) {
   if (c.edit.undoCount == 0) return;
   c.edit.undoNext -= 1;
   c.edit.undoCount -= 1;
-  if (c.edit.undoCount == 0 && c.edit.undoWrapped == 0) c.document.modified = false;
   if (c.edit.undoNext < 0) c.edit.undoNext = kUndoSteps - 1;
   const UndoRecord& r = c.edit.undoRing[static_cast<std::size_t>(c.edit.undoNext)];
+  c.edit.historyState = r.previousState;
+  followHistory(c);
   if (r.kind == kUndoReverseComplement) {
-    reverseComplementAll(c);
+    undoReverseComplement(c, r);
     return;
   }
   BaseCalls& calls = c.document.shown();
@@ -135,7 +148,7 @@ void undo(EditContext& c) {
   c.view.selectedBase = r.baseIndex;
   switch (r.kind) {
     case kUndoReplace:
-      calls.bases.data()[r.baseIndex] = r.oldBase;
+      calls.setBase(r.baseIndex, r.oldBase);
       break;
     case kUndoInsert:
       // The caret comes back where the base was typed.
@@ -162,8 +175,12 @@ void toggleContinuousEdit(ViewSettings& settings) {
   settings.continuousEdit = settings.continuousEdit != 0 ? 0 : 1;
 }
 
+void markSaved(EditState& edit) {
+  edit.savedState = edit.historyState;
+}
+
 void showBaseCallSet(EditContext& c, bool original) {
-  if ((c.settings.showOriginalSequence == 1) == original) return;
+  if ((c.settings.showOriginalSequence != 0) == original) return;
   c.settings.showOriginalSequence = original ? 1 : 0;
   c.view.selectedBase = -1;
   c.view.insertCaret = 0;
@@ -172,6 +189,8 @@ void showBaseCallSet(EditContext& c, bool original) {
   const bool leaving = c.document.modified;
   c.document.modified = c.edit.otherSetModified != 0;
   c.edit.otherSetModified = leaving ? 1 : 0;
+  // The set coming back has no history: its unsaved changes can no longer be taken back.
+  c.edit.savedState = c.document.modified ? kUnreachableState : c.edit.historyState;
   c.document.originalShown = original;
   c.platform.invalidate(c.view.traceRect());
 }

@@ -9,8 +9,12 @@ namespace vistrel {
 inline constexpr const char* kNoMemoryToGrowMessage =
     "Insufficient memory to\nincrease the sequence length";
 
-/// Appends a record to the undo ring, overwriting the oldest of 100.
-void pushUndo(EditState& edit, const UndoRecord& record);
+/// Appends a record to the undo ring, overwriting the oldest of 100, and moves the history on.
+void pushUndo(EditState& edit, UndoRecord record);
+
+/// The shown set has just been saved: from here on it is unmodified exactly when the history
+/// stands where it stands now.
+void markSaved(EditState& edit);
 
 /// Enlarges `block` to `newSize` bytes, keeping its contents. On failure it shows the message
 /// and leaves the block as it was.
@@ -27,7 +31,8 @@ void insertBase(EditContext& c, std::uint8_t letter);
 /// that follows.
 void deleteBase(EditContext& c, bool backward);
 
-/// Takes back the newest record of the ring.
+/// Takes back the newest record of the ring. The document is unmodified afterwards exactly when
+/// the history is back where it stood at the last save or load.
 void undo(EditContext& c);
 
 void toggleContinuousEdit(ViewSettings& settings);

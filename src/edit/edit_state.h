@@ -5,29 +5,56 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/chromatogram.h"
+#include "platform/command_ids.h"
 #include "platform/platform.h"
 #include "view/settings.h"
 #include "view/view_state.h"
 
 namespace vistrel {
 
-enum UndoKind { kUndoReplace = 1, kUndoInsert = 2, kUndoDelete = 3, kUndoReverseComplement = 205 };
+/// What a record takes back: a replaced, inserted or deleted base, or a reverse complement (the
+/// record carries that command's id).
+enum UndoKind {
+  kUndoReplace = 1,
+  kUndoInsert = 2,
+  kUndoDelete = 3,
+  kUndoReverseComplement = kReverseComplement
+};
+
+struct KeptLetter {
+  bool original = false;  ///< of the original set, else of the edited one
+  std::int32_t index = 0;
+  std::uint8_t letter = 0;
+};
 
 /// One step that Undo can take back.
 struct UndoRecord {
   int kind = 0;
-  std::int32_t baseIndex = 0;  ///< the base replaced, inserted or deleted (0 for 205)
+  std::int32_t baseIndex = 0;  ///< the base replaced, inserted or deleted
   std::uint8_t oldBase = 0;    ///< the letter replaced or deleted
   /// The peak of a deleted base, or the caret's sample where a base was inserted.
   std::int16_t oldPeak = 0;
   /// Whether the inserted or deleted base had a peak: a set whose peak count differs from its
   /// base count has letters without one.
   bool withPeak = true;
+  /// Where the edit history stood before this step; Undo returns it there.
+  std::int64_t previousState = 0;
+  /// Reverse complement: the letters that complementing twice does not give back (U becomes A,
+  /// which becomes T), each with its set and its index.
+  std::vector<KeptLetter> keptLetters{};
 };
 
 inline constexpr int kUndoSteps = 100;
+
+inline constexpr const char* kNoMemoryForOperationMessage =
+    "Insufficient memory\nfor this operation";
+
+/// A save point that no undo can reach: the shown set had unsaved changes before its history
+/// began.
+inline constexpr std::int64_t kUnreachableState = -1;
 
 struct EditState {
   std::int32_t insertIndex = 0;
@@ -37,6 +64,12 @@ struct EditState {
   std::int32_t undoNext = 0;
   std::int32_t undoCount = 0;
   std::int32_t undoWrapped = 0;
+  /// Where the edit history stands: every edit moves it to a number of its own and Undo moves
+  /// it back; a reverse complement leaves it. The shown set has unsaved changes exactly when it
+  /// stands elsewhere than at the last save or load.
+  std::int64_t historyState = 0;
+  std::int64_t lastState = 0;  ///< the newest number given
+  std::int64_t savedState = 0;
 };
 
 /// The Find dialog's pattern and where the next comparison starts.

@@ -21,24 +21,23 @@ Rect tickArea(const ViewLayout& l, int t) {
   return {t - 1, top, t + 2, top + 4};
 }
 
-/// Half a character of the base font, in samples at the current X zoom (not fit mode).
-int halfCharacter(const ViewSettings& s, int charWidth) {
-  return s.xZoomMode == kMagnify ? charWidth >> (s.xZoomLevel + 1)
-                                 : charWidth << std::max(s.xZoomLevel - 1, 0);
-}
-
-/// Selects the base whose letter covers sample `s`, or places the caret at `s`. The base at or
-/// right of `s` wins a tie; the one on the left must be strictly nearer than half a character.
-void hitTest(EditContext& c, int s) {
+/// Selects the base whose letter is drawn at pixel column `x` (sample `s`), or places the caret
+/// at `s`. A letter's cell is as wide as a character and centred on its peak; where cells
+/// overlap, the letter drawn last, the one further right, is the one seen and hit.
+void hitTest(EditContext& c, int x, int s) {
   const BaseCalls& calls = c.document.shown();
   const int count = std::min(calls.baseCount, calls.peakCount);
-  const int half = halfCharacter(c.settings, c.view.layout.baseCharWidth);
+  const int width = c.view.layout.baseCharWidth;
+  auto cellLeft = [&](int i) {
+    return sampleToX(c.settings, c.view.scrollPos, calls.peak(i)) - width / 2;
+  };
   int i = 0;
   while (i < count && calls.peak(i) < s) ++i;
-  if (i < count && calls.peak(i) - s <= half) {
-    c.view.selectedBase = i;
-  } else if (i > 0 && s - calls.peak(i - 1) < half) {
-    c.view.selectedBase = i - 1;
+  // The cells run left to right with the peaks: the last one to start at or left of x.
+  int hit = i - 1;
+  while (hit + 1 < count && cellLeft(hit + 1) <= x) ++hit;
+  if (hit >= 0 && x < cellLeft(hit) + width) {
+    c.view.selectedBase = hit;
   } else {
     // A click at sample 0 leaves no caret: 0 stands for none.
     c.view.insertCaret = s;
@@ -56,7 +55,7 @@ void click(EditContext& c, Point at) {
   // document that is not fitted to the window.
   if (cursorAt(c.document, c.settings, c.view, at.y) != CursorShape::IBeam) return;
   const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
-  if (s >= 0 && s < c.document.maxSampleCount) hitTest(c, s);
+  if (s >= 0 && s < c.document.maxSampleCount) hitTest(c, at.x, s);
 }
 
 /// Moves the selection by `step` bases, wrapping at either end, and repaints both cells.

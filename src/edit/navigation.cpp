@@ -189,7 +189,7 @@ void pressFind(FindState& find, FindButtons& buttons, std::string_view text, Pla
   buttons.find = false;
   buttons.findAgain = true;
   copyPattern(find, text);
-  platform.postCommand(kFindNextCommand);
+  platform.postCommand(kFindNext);
 }
 
 void pressFindAgain(FindState& find, FindButtons& buttons, std::string_view text,
@@ -198,7 +198,7 @@ void pressFindAgain(FindState& find, FindButtons& buttons, std::string_view text
   find.start += 1;
   buttons.find = true;
   copyPattern(find, text);
-  platform.postCommand(kFindNextCommand);
+  platform.postCommand(kFindNext);
 }
 
 void closeFindDialog(FindState& find) {

@@ -14,9 +14,6 @@ namespace vistrel {
 /// The most characters the Find dialog's box takes.
 inline constexpr int kFindTextLimit = 49;
 
-/// `findNextCommand`: the main window's command that the Find dialog's buttons post.
-inline constexpr int kFindNextCommand = 209;
-
 inline constexpr const char* kSequenceNotFoundMessage = "Sequence not found";
 
 /// For each sequence letter A to Z, the pattern letters that match it: bit k stands for the

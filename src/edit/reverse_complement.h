@@ -15,10 +15,11 @@ void reverseComplementSet(BaseCalls& calls, std::int32_t maxSampleCount);
 
 /// The command: every base-call set of the document, the traces, their letters and colours;
 /// clears selection and caret, flips `reverseComplemented`, repaints, and records itself for
-/// Undo. `modified` is unchanged.
+/// Undo. `modified` is unchanged. Channels shorter than the longest are first padded to its
+/// length; when no memory can be had for that, the message shows and nothing changes.
 void reverseComplement(EditContext& c);
 
-/// The same without a record, as Undo performs it.
-void reverseComplementAll(EditContext& c);
+/// Undo of `record`: the command again, and the letters it could not give back put back.
+void undoReverseComplement(EditContext& c, const UndoRecord& record);
 
 }  // namespace vistrel

@@ -5,6 +5,7 @@
 
 #include "view/layout.h"
 #include "view/scrolling.h"
+#include "view/trace_view.h"
 
 namespace vistrel {
 
@@ -53,10 +54,15 @@ void refreshBaseRange(EditContext& c, int first, int last, bool renumber) {
     return;
   }
   auto x = [&](int i) { return sampleToX(c.settings, c.view.scrollPos, calls.peak(i)); };
-  const int left = hasLetterAndPeak(calls, first) ? x(first) - l.baseCharWidth : 0;
+  const bool firstShown = hasLetterAndPeak(calls, first);
+  const int left = firstShown ? x(first) - l.baseCharWidth : 0;
   const int right = hasLetterAndPeak(calls, last) ? x(last) + l.baseCharWidth : c.view.clientWidth;
   c.platform.invalidate(letterRow(l, left, right));
-  if (renumber) c.platform.invalidate(numberRow(l, left, c.view.clientWidth));
+  if (!renumber) return;
+  // The numbers from `first` on change, each centred on its peak and wider than a letter; one
+  // base more counts the digits a deletion took away.
+  const int numbersLeft = firstShown ? x(first) - baseTextReach(l, calls.baseCount + 1) : 0;
+  c.platform.invalidate(numberRow(l, numbersLeft, c.view.clientWidth));
 }
 
 void repaintBaseRows(const ViewState& view, Platform& platform) {

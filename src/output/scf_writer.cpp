@@ -65,8 +65,8 @@ void writeHeader(std::uint8_t* header, std::int64_t samples, std::int64_t bases,
 std::uint8_t* writeBases(std::uint8_t* out, const BaseCalls& calls) {
   const std::int32_t bases = calls.baseCount;
   for (std::int32_t i = 0; i < bases; ++i) {
-    // A base without a peak (an ABI set whose counts differ) is written at position 0.
-    std::int32_t peak = i < calls.peakCount ? calls.peak(i) : 0;
+    // Readers expect ascending positions, also from a set with fewer peaks than letters.
+    std::int32_t peak = calls.peakOrLast(i);
     storeBe32(out, static_cast<std::uint32_t>(peak));
     out += 4;
   }
@@ -183,22 +183,28 @@ OutputError saveScf(Chromatogram& document, const std::string& target, bool save
   if (!tidyComments(document) || !buildScfImage(document, date, image)) {
     return {OutputError::NoMemory};
   }
+  // A document converted from ABI keeps the conversion line for its later saves (without the
+  // terminating zero, which they strip). Made before anything is written, so that running out
+  // of memory fails the save rather than leaving the document unlike its file.
+  const bool converting = saveAs && !document.isScf;
+  const std::string line = conversionLine();
+  Block convertedComments;
+  if (converting && !convertedComments.assign(line.c_str(), line.size() + 1)) {
+    return {OutputError::NoMemory};
+  }
   if (!file.write(image.data(), image.size()) || !file.commit()) return {OutputError::WriteFailed};
 
   if (saveAs) {
     // The title keeps naming the file as loaded; the info line names the new file.
     document.filePath = target;
     document.fileInfoText = "File: " + fileTitleOf(target);
-    if (!document.isScf) {
-      // Later saves carry the conversion line over; its terminating zero is stripped then.
-      std::string line = conversionLine();
-      if (document.comments.assign(line.c_str(), line.size() + 1)) {
-        document.commentsSize = static_cast<std::int32_t>(line.size() + 1);
-      }
-      document.convertedFromAbi = true;
-    }
-    document.isScf = true;
   }
+  if (converting) {
+    document.comments = std::move(convertedComments);
+    document.commentsSize = static_cast<std::int32_t>(line.size() + 1);
+    document.convertedFromAbi = true;
+  }
+  document.isScf = document.isScf || saveAs;
   document.modified = false;
   return {};
 }

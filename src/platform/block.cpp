@@ -9,7 +9,8 @@ namespace vistrel {
 
 namespace {
 std::size_t allocationLimit = std::numeric_limits<std::size_t>::max();
-}
+std::size_t allocationsLeft = std::numeric_limits<std::size_t>::max();
+}  // namespace
 
 Block::~Block() {
   std::free(bytes_);
@@ -37,9 +38,10 @@ bool Block::resize(std::size_t newSize) {
     release();
     return true;
   }
-  if (newSize > allocationLimit) return false;
+  if (newSize > allocationLimit || allocationsLeft == 0) return false;
   void* grown = std::realloc(bytes_, newSize);
   if (grown == nullptr) return false;
+  if (allocationsLeft != std::numeric_limits<std::size_t>::max()) --allocationsLeft;
   bytes_ = static_cast<std::uint8_t*>(grown);
   size_ = newSize;
   return true;
@@ -57,12 +59,15 @@ void Block::release() {
   size_ = 0;
 }
 
-ScopedAllocationLimit::ScopedAllocationLimit(std::size_t maxBytes) : previous_(allocationLimit) {
+ScopedAllocationLimit::ScopedAllocationLimit(std::size_t maxBytes, std::size_t allocations)
+    : previousBytes_(allocationLimit), previousCount_(allocationsLeft) {
   allocationLimit = maxBytes;
+  allocationsLeft = allocations;
 }
 
 ScopedAllocationLimit::~ScopedAllocationLimit() {
-  allocationLimit = previous_;
+  allocationLimit = previousBytes_;
+  allocationsLeft = previousCount_;
 }
 
 }  // namespace vistrel

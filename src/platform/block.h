@@ -3,6 +3,7 @@
 // allocation is an ordinary result, never an exception.
 #pragma once
 
+#include <cassert>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -35,11 +36,15 @@ class Block {
 
   /// Reads and writes a host-order 16-bit value at element index `i` (byte 2i).
   std::uint16_t u16(std::size_t i) const {
+    assert(2 * i + 2 <= size_);
     std::uint16_t v;
     std::memcpy(&v, bytes_ + 2 * i, 2);
     return v;
   }
-  void setU16(std::size_t i, std::uint16_t v) { std::memcpy(bytes_ + 2 * i, &v, 2); }
+  void setU16(std::size_t i, std::uint16_t v) {
+    assert(2 * i + 2 <= size_);
+    std::memcpy(bytes_ + 2 * i, &v, 2);
+  }
 
  private:
   std::uint8_t* bytes_ = nullptr;
@@ -47,16 +52,18 @@ class Block {
 };
 
 /// Test seam: while an instance lives, every allocation or growth to more than `maxBytes`
-/// fails as if the system were out of memory.
+/// fails as if the system were out of memory, and so does every one after the first
+/// `allocations`.
 class ScopedAllocationLimit {
  public:
-  explicit ScopedAllocationLimit(std::size_t maxBytes);
+  explicit ScopedAllocationLimit(std::size_t maxBytes, std::size_t allocations = SIZE_MAX);
   ~ScopedAllocationLimit();
   ScopedAllocationLimit(const ScopedAllocationLimit&) = delete;
   ScopedAllocationLimit& operator=(const ScopedAllocationLimit&) = delete;
 
  private:
-  std::size_t previous_;
+  std::size_t previousBytes_;
+  std::size_t previousCount_;
 };
 
 }  // namespace vistrel

@@ -97,9 +97,7 @@ void MainWindow::buildMenus() {
             menu->addSeparator();
           } else if (entry.kind == MenuEntry::Submenu) {
             QMenu* sub = menu->addMenu(entry.text);
-            if (entry.entries.size() == 2 && entry.entries[0].command == kCopyPlainText) {
-              copyMenu_ = sub;
-            }
+            if (entry.name == kCopySequenceSubmenu) copyMenu_ = sub;
             fill(sub, entry.entries);
           } else {
             QAction* action = menu->addAction(entry.text);

@@ -215,10 +215,4 @@ void resetScrolling(const Chromatogram& document, ViewSettings& settings, ViewSt
   moveView(view, platform, 0);
 }
 
-void clearScrolling(ViewState& view, Platform& platform) {
-  platform.setScrollRange(0, false);
-  moveView(view, platform, 0);
-  platform.enableScrollBar(false);
-}
-
 }  // namespace vistrel

@@ -62,7 +62,4 @@ void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& 
 void resetScrolling(const Chromatogram& document, ViewSettings& settings, ViewState& view,
                     Platform& platform);
 
-/// With no document: the view stands at 0 and the scroll bar is disabled, as at start-up.
-void clearScrolling(ViewState& view, Platform& platform);
-
 }  // namespace vistrel

@@ -121,7 +121,7 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.yZoom = yZoom < 0 ? 0 : std::min(yZoom, 6);
   s.largeFonts = ini.readInt(kOptions, "Large fonts", 0) != 0 ? 1 : 0;
   s.continuousEdit = ini.readInt(kOptions, "Continuous edit", 0);
-  s.showOriginalSequence = ini.readInt(kOptions, "Original Sequence", 0);
+  s.showOriginalSequence = ini.readInt(kOptions, "Original Sequence", 0) != 0 ? 1 : 0;
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);
   s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);

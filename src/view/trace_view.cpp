@@ -92,11 +92,9 @@ void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& 
   }
 }
 
-/// How many samples from its peak the text of a base can reach: half of its number, the widest
-/// text centred on a peak, and a character more for the rounding of both halves.
+/// The reach of `baseTextReach` in samples at the current X zoom.
 int baseRowReach(const ViewSettings& s, const ViewLayout& l, int baseCount) {
-  const int digits = static_cast<int>(std::to_string(std::max(baseCount, 1)).size());
-  const int pixels = (digits * l.baseCharWidth) / 2 + l.baseCharWidth;
+  const int pixels = baseTextReach(l, baseCount);
   return s.xZoomMode == kMagnify ? (pixels >> s.xZoomLevel) + 1 : pixels << s.xZoomLevel;
 }
 
@@ -150,6 +148,11 @@ void paintTick(const ViewState& view, Canvas& canvas) {
 }
 
 }  // namespace
+
+int baseTextReach(const ViewLayout& layout, int baseCount) {
+  const int digits = static_cast<int>(std::to_string(std::max(baseCount, 1)).size());
+  return (digits * layout.baseCharWidth) / 2 + layout.baseCharWidth;
+}
 
 CursorShape cursorAt(const Chromatogram& document, const ViewSettings& settings,
                      const ViewState& view, int y) {

@@ -24,6 +24,11 @@ inline constexpr Rgb kCaretGrey{64, 64, 64};
 void paintView(const Chromatogram& document, const ViewSettings& settings, const ViewState& view,
                Platform& platform, Canvas& canvas, const Rect& area);
 
+/// How many pixels from its peak the text of a base can reach, with `baseCount` bases: half of
+/// its number, the widest text centred on a peak, and a character more for the rounding of both
+/// halves.
+int baseTextReach(const ViewLayout& layout, int baseCount);
+
 /// The mouse cursor over client row `y`: the text I-beam over the letter row of a document
 /// that is not fitted to the window, else the arrow.
 CursorShape cursorAt(const Chromatogram& document, const ViewSettings& settings,

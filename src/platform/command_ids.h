@@ -1,0 +1,58 @@
+// The main window's command ids: the menu items, the accelerators and the commands the core
+// posts to itself all use these numbers, and nothing else names them.
+#pragma once
+
+namespace vistrel {
+
+enum Command {
+  kOpen = 101,
+  kSave = 102,
+  kSaveAs = 103,
+  kExport = 104,
+  kExportRawData = 105,
+  kPrintXZoomFirst = 107,  // 107..111: 0.25 .. 4
+  kPrintXZoomLast = 111,
+  kPrintYZoomFirst = 112,  // 112..118: 1 .. 64
+  kPrintYZoomLast = 118,
+  kPrint = 119,
+  kNewWindow = 120,
+  kExit = 121,
+  kUndo = 201,
+  kCopyPlainText = 202,
+  kCopyFasta = 204,
+  kReverseComplement = 205,
+  kNextN = 206,
+  kNextRedundant = 207,
+  kFind = 208,
+  kFindNext = 209,  ///< posted by the Find dialog's buttons
+  kYScaleSmall = 301,
+  kYScaleLarge = 302,
+  kFitToWindow = 303,
+  kXZoomFirst = 304,  // 304..308: 0.25 .. 4
+  kXZoomLast = 308,
+  kFontSmall = 309,
+  kFontLarge = 310,
+  kColours = 311,
+  kYZoomFirst = 312,  // 312..318: 1 .. 64
+  kYZoomLast = 318,
+  kContinuousEdit = 320,
+  kOriginalSequence = 321,
+  kEditedSequence = 322,
+  kHelpContents = 401,
+  kAbout = 402,
+};
+
+/// The X zooms run from 0.25 (the value -2) to 4 (the value 2), in both zoom menus.
+inline constexpr int kLowestXZoomValue = -2;
+
+/// The "X Zoom" value (-2..2) of an item of the view's X Zoom menu.
+constexpr int xZoomValueOfCommand(int id) {
+  return id - kXZoomFirst + kLowestXZoomValue;
+}
+
+/// The print X zoom (-2..2) of an item of Print Options > X Zoom.
+constexpr int printXZoomOfCommand(int id) {
+  return id - kPrintXZoomFirst + kLowestXZoomValue;
+}
+
+}  // namespace vistrel
