@@ -2,6 +2,7 @@
 // file is and never leave a half-written replacement.
 #include "platform/files.h"
 
+#include <fcntl.h>
 #include <grp.h>
 #include <gtest/gtest.h>
 #include <pwd.h>
@@ -11,12 +12,17 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
+#include <cstring>
 #include <filesystem>
+#include <fstream>
 #include <functional>
+#include <thread>
 #include <vector>
 
 #include "temp_folder.h"
@@ -63,6 +69,45 @@ int save(const std::string& path, const std::string& text) {
 }
 constexpr int kSaved = 0;
 constexpr int kAccessDenied = static_cast<int>(FileWriteStatus::CreateFailed) * 100 + 5;
+
+constexpr const char* kAccessAcl = "system.posix_acl_access";
+constexpr const char* kNoAttribute = "(none)";
+constexpr const char* kLabel = "security.vistrel-test";
+
+/// A POSIX ACL as the kernel stores it in an attribute: version 2, then one little-endian
+/// {tag, permissions, id} per entry. The owner and 'user 1234' read and write, the owning group
+/// and, in a default ACL, others read.
+std::string aclGrantingUser1234(bool othersRead) {
+  struct Entry {
+    std::uint16_t tag, permissions;
+    std::uint32_t id;
+  };
+  constexpr std::uint32_t kNoId = 0xFFFFFFFF;
+  const Entry entries[] = {{0x01, 6, kNoId},  // the owner
+                           {0x02, 6, 1234},   // user 1234
+                           {0x04, 4, kNoId},  // the owning group
+                           {0x10, 6, kNoId},  // the mask
+                           {0x20, othersRead ? std::uint16_t{4} : std::uint16_t{0}, kNoId}};
+  std::string bytes{'\x02', '\0', '\0', '\0'};
+  for (const Entry& e : entries) {
+    for (std::uint32_t v : {e.tag | std::uint32_t{e.permissions} << 16, e.id}) {
+      for (int shift = 0; shift < 32; shift += 8) bytes += static_cast<char>(v >> shift);
+    }
+  }
+  return bytes;
+}
+
+std::string attribute(const std::string& file, const char* name) {
+  char value[256];
+  ssize_t n = ::getxattr(file.c_str(), name, value, sizeof value);
+  return n < 0 ? kNoAttribute : std::string(value, static_cast<std::size_t>(n));
+}
+
+mode_t modeOf(const std::string& file) {
+  struct stat st {};
+  ::stat(file.c_str(), &st);
+  return st.st_mode & 07777;
+}
 
 TEST_F(Files, ErrnoMapsToTheFileOpenTable) {
   EXPECT_EQ(fileOpenErrorCode(ENOENT, path("absent")), 2);
@@ -135,9 +180,8 @@ TEST_F(Files, CommitReplacesTheTargetKeepingModeOwnerAndGroup) {
   ::stat(path("t").c_str(), &before);
   ReplacingFileWriter writer;
   ASSERT_TRUE(writer.create(path("t")));
-  ASSERT_TRUE(writer.write("new contents", 12));
   EXPECT_EQ(contents(path("t")), "old");  // nothing changes before the commit
-  ASSERT_TRUE(writer.commit());
+  ASSERT_TRUE(writer.commit("new contents", 12));
   EXPECT_EQ(contents(path("t")), "new contents");
   struct stat after {};
   ::stat(path("t").c_str(), &after);
@@ -152,11 +196,10 @@ TEST_F(Files, AnAbandonedWriteLeavesTargetAndFolderAsTheyWere) {
   {
     ReplacingFileWriter writer;
     ASSERT_TRUE(writer.create(path("t")));
-    ASSERT_TRUE(writer.write("partial", 7));
   }
   EXPECT_EQ(contents(path("t")), "the only copy");
   EXPECT_EQ(entries(), 1u);
-  // Written in place (a second name), the target is emptied only by the first write.
+  // Written in place (a second name), the target is touched only by the commit.
   fs::create_hard_link(path("t"), path("other name"));
   {
     ReplacingFileWriter writer;
@@ -226,15 +269,18 @@ TEST_F(Files, WritesInPlaceWhereNoReplacementCouldBeTheSameFile) {
     const char* name;
     mode_t folderMode;
     bool secondName;
-    bool othersFile;  // root's file, writable by the ordinary user doing the save
+    bool othersFile;         // root's file, writable by the ordinary user doing the save
+    bool securityAttribute;  // one that only root may give, so no replacement could have it
   };
-  const Case cases[] = {{"hard-linked", 0777, true, false},
-                        {"read-only-folder", 0555, false, false},
-                        {"others-file", 0777, false, true}};
+  const Case cases[] = {{"hard-linked", 0777, true, false, false},
+                        {"read-only-folder", 0555, false, false, false},
+                        {"others-file", 0777, false, true, false},
+                        {"security-attribute", 0777, false, false, true}};
   const passwd* nobody = ::getpwnam("nobody");
   for (const Case& c : cases) {
     SCOPED_TRACE(c.name);
-    if (c.othersFile && ::geteuid() != 0) continue;  // only root can make a file of another owner
+    // Only root can make a file of another owner or give it a security attribute.
+    if ((c.othersFile || c.securityAttribute) && ::geteuid() != 0) continue;
     const std::string folder = path(c.name), target = folder + "/t";
     fs::create_directory(folder);
     put(target, "old");
@@ -244,6 +290,7 @@ TEST_F(Files, WritesInPlaceWhereNoReplacementCouldBeTheSameFile) {
       ASSERT_EQ(::chown(target.c_str(), nobody->pw_uid, nobody->pw_gid), 0);
     }
     if (c.secondName) fs::create_hard_link(target, folder + "/u");
+    if (c.securityAttribute && ::setxattr(target.c_str(), kLabel, "x", 1, 0) != 0) continue;
     ::chmod(folder.c_str(), c.folderMode);
     struct stat before {};
     ::stat(target.c_str(), &before);
@@ -259,34 +306,126 @@ TEST_F(Files, WritesInPlaceWhereNoReplacementCouldBeTheSameFile) {
     if (c.secondName) {
       EXPECT_EQ(contents(folder + "/u"), "new");
     }
+    if (c.securityAttribute) {
+      EXPECT_EQ(attribute(target, kLabel), "x");
+    }
     auto names = fs::directory_iterator(folder);
     EXPECT_EQ(std::distance(names, fs::directory_iterator()), c.secondName ? 2 : 1);
   }
 }
 
-TEST_F(Files, AFullDiskLeavesTheTargetUntouched) {
-  // A 64 KiB file system of our own, mounted where no one else sees it.
-  const std::string disk = path("disk");
+TEST_F(Files, AFullDiskLeavesTheTargetAsItWas) {
+  // Each case on a 120 KiB file system of its own, mounted where no one else sees it, with room
+  // for neither the new content beside the old nor the new content alone.
+  struct Case {
+    const char* name;
+    bool secondName;
+    bool readOnlyFolder;  // the ordinary user saves, so that the folder takes no new files
+  };
+  const Case cases[] = {
+      {"replaced", false, false}, {"hard-linked", true, false}, {"read-only-folder", false, true}};
+  const std::string disk = path("disk"), folder = disk + "/f", target = folder + "/t";
+  const std::string old(10 * 1024, 'o');
   fs::create_directory(disk);
   enum { kFine, kSaveDidNotFail, kTargetChanged, kLeftBehind };
-  int result = inChild([&]() -> int {
-    if (::unshare(CLONE_NEWNS) != 0 ||
-        ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
-        ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=64k") != 0) {
-      return kCannotSetUp;
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    int result = inChild([&]() -> int {
+      if (::unshare(CLONE_NEWNS) != 0 ||
+          ::mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) != 0 ||
+          ::mount("tmpfs", disk.c_str(), "tmpfs", 0, "size=120k") != 0) {
+        return kCannotSetUp;
+      }
+      fs::create_directory(folder);
+      put(target, old);
+      put(disk + "/filler", std::string(64 * 1024, 'f'));
+      if (c.secondName) fs::create_hard_link(target, folder + "/u");
+      ::chmod(target.c_str(), 0666);
+      if (c.readOnlyFolder) ::chmod(folder.c_str(), 0555);
+      const std::string big(89 * 1024, 'x');
+      int saved =
+          c.readOnlyFolder ? asOrdinaryUser([&] { return save(target, big); }) : save(target, big);
+      if (saved == kCannotSetUp) return kCannotSetUp;
+      if (saved / 100 != static_cast<int>(FileWriteStatus::WriteFailed)) return kSaveDidNotFail;
+      if (contents(target) != old) return kTargetChanged;
+      auto names = fs::directory_iterator(folder);
+      return std::distance(names, fs::directory_iterator()) == (c.secondName ? 2 : 1) ? kFine
+                                                                                      : kLeftBehind;
+    });
+    if (result == kCannotSetUp) GTEST_SKIP() << "cannot mount a file system or act as 'nobody'";
+    EXPECT_EQ(result, kFine) << "1: the save did not fail, 2: target changed, 3: file left behind";
+  }
+}
+
+TEST_F(Files, ASaveKeepsExtendedAttributesAndAcls) {
+  put(path("t"), "old");
+  const std::string acl = aclGrantingUser1234(false);
+  if (::setxattr(path("t").c_str(), kAccessAcl, acl.data(), acl.size(), 0) != 0 ||
+      ::setxattr(path("t").c_str(), "user.origin", "lab 7", 5, 0) != 0) {
+    GTEST_SKIP() << "the file system keeps no ACL or user attribute: " << std::strerror(errno);
+  }
+  const mode_t mode = modeOf(path("t"));
+  ASSERT_EQ(save(path("t"), "new"), kSaved);
+  EXPECT_EQ(contents(path("t")), "new");
+  EXPECT_EQ(attribute(path("t"), kAccessAcl), acl);
+  EXPECT_EQ(attribute(path("t"), "user.origin"), "lab 7");
+  EXPECT_EQ(modeOf(path("t")), mode);
+  EXPECT_EQ(entries(), 1u);
+}
+
+TEST_F(Files, NewFilesGetWhatAPlainCreateGivesAndOldFilesKeepWhatTheyHad) {
+  // With a default ACL the kernel ignores the umask and derives the mode from the ACL.
+  fs::create_directory(path("plain"));
+  fs::create_directory(path("acl"));
+  put(path("acl/old"), "old");  // made before the folder had its default ACL
+  ::chmod(path("acl/old").c_str(), 0644);
+  const std::string acl = aclGrantingUser1234(true);
+  if (::setxattr(path("acl").c_str(), "system.posix_acl_default", acl.data(), acl.size(), 0) != 0) {
+    GTEST_SKIP() << "the file system keeps no default ACL: " << std::strerror(errno);
+  }
+  const mode_t previousMask = ::umask(027);
+  for (const std::string& folder : {path("plain"), path("acl")}) {
+    SCOPED_TRACE(folder);
+    ::close(::open((folder + "/created").c_str(), O_CREAT | O_WRONLY | O_CLOEXEC, 0666));
+    EXPECT_EQ(save(folder + "/saved", "new"), kSaved);
+    EXPECT_EQ(modeOf(folder + "/saved"), modeOf(folder + "/created"));
+    EXPECT_EQ(attribute(folder + "/saved", kAccessAcl), attribute(folder + "/created", kAccessAcl));
+  }
+  ::umask(previousMask);
+  ASSERT_EQ(save(path("acl/old"), "new"), kSaved);
+  EXPECT_EQ(attribute(path("acl/old"), kAccessAcl), kNoAttribute);
+  EXPECT_EQ(modeOf(path("acl/old")), 0644u);
+}
+
+/// The umask as the kernel holds it, read without changing it.
+mode_t currentUmask() {
+  std::ifstream status("/proc/self/status");
+  std::string line;
+  while (std::getline(status, line)) {
+    if (line.starts_with("Umask:")) {
+      return static_cast<mode_t>(std::stoul(line.substr(6), nullptr, 8));
     }
-    put(disk + "/t", "the only copy");
-    put(disk + "/filler", std::string(48 * 1024, 'f'));
-    if (save(disk + "/t", std::string(32 * 1024, 'x')) / 100 !=
-        static_cast<int>(FileWriteStatus::WriteFailed)) {
-      return kSaveDidNotFail;
+  }
+  return 07777;
+}
+
+TEST_F(Files, SavingNeverChangesTheUmaskOtherThreadsCreateFilesWith) {
+  const mode_t mask = currentUmask();
+  ASSERT_NE(mask, 07777u) << "no umask in /proc/self/status";
+  constexpr int kSaves = 2000;
+  std::atomic<bool> done{false};
+  int created = 0;
+  std::thread saver([&] {
+    for (ReplacingFileWriter writer; created < kSaves && writer.create(path("new")); ++created) {
+      // A new file: only its temporary file is made, and removed by the next create.
     }
-    if (contents(disk + "/t") != "the only copy") return kTargetChanged;
-    auto names = fs::directory_iterator(disk);
-    return std::distance(names, fs::directory_iterator()) == 2 ? kFine : kLeftBehind;
+    done = true;
   });
-  if (result == kCannotSetUp) GTEST_SKIP() << "mounting a file system is not permitted here";
-  EXPECT_EQ(result, kFine) << "1: the save did not fail, 2: target changed, 3: file left behind";
+  int seen = 0, changed = 0;
+  for (; !done; ++seen) changed += currentUmask() != mask;
+  saver.join();
+  EXPECT_EQ(created, kSaves);
+  EXPECT_EQ(changed, 0) << "of " << seen << " looks";
 }
 
 }  // namespace

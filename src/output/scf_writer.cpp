@@ -192,7 +192,7 @@ OutputError saveScf(Chromatogram& document, const std::string& target, bool save
   if (converting && !convertedComments.assign(line.c_str(), line.size() + 1)) {
     return {OutputError::NoMemory};
   }
-  if (!file.write(image.data(), image.size()) || !file.commit()) return {OutputError::WriteFailed};
+  if (!file.commit(image.data(), image.size())) return {OutputError::WriteFailed};
 
   if (saveAs) {
     // The title keeps naming the file as loaded; the info line names the new file.

@@ -1,14 +1,21 @@
 // POSIX file access for the core: whole-file reads of regular files only, and saves that keep
-// the saved file what it was (its links, owner, group and mode) and never leave half a copy.
+// the saved file what it was (its links, owner, group, mode, ACL and extended attributes) and
+// never leave half a copy.
 #include "platform/files.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <climits>
+#include <cstdint>
 #include <cstdlib>
+#include <cstring>
+#include <ctime>
+#include <limits>
+#include <utility>
 
 namespace vistrel {
 
@@ -67,28 +74,125 @@ int openRegularFile(const std::string& path, int flags, int& fd) {
   return 0;
 }
 
-mode_t defaultFileMode() {
-  mode_t mask = ::umask(0);
-  ::umask(mask);
-  return 0666 & ~mask;
+// How often a fresh random name is tried when the last one was taken.
+constexpr int kNameAttempts = 100;
+
+/// Ten letters or digits, random enough that another writer's name is almost never met.
+std::string randomName() {
+  std::uint64_t bits = 0;
+  if (::getentropy(&bits, sizeof bits) != 0) {
+    // Uniqueness, not secrecy, is what matters; a clash only costs another try. The address of
+    // a local tells threads apart.
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    bits = static_cast<std::uint64_t>(now.tv_nsec) ^ static_cast<std::uint64_t>(now.tv_sec) << 30 ^
+           static_cast<std::uint64_t>(::getpid()) << 20 ^ reinterpret_cast<std::uintptr_t>(&now);
+  }
+  static constexpr char kSymbols[] =
+      "0123456789ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+  std::string name(10, '0');
+  for (char& symbol : name) {
+    symbol = kSymbols[bits % (sizeof kSymbols - 1)];
+    bits /= sizeof kSymbols - 1;
+  }
+  return name;
 }
 
-/// Makes a new file stand in for `target` (nullptr: a file that does not exist yet). A
-/// replacement with another owner, group or mode would quietly change who may use the file, so
-/// the result is checked rather than predicted: a user may only give groups of their own, and
-/// the kernel may drop the set-ID bits without an error.
-bool giveIdentity(int fd, const struct stat* target) {
-  if (target == nullptr) return ::fchmod(fd, defaultFileMode()) == 0;
-  struct stat st {};
-  if (::fstat(fd, &st) != 0) return false;
-  if ((st.st_uid != target->st_uid || st.st_gid != target->st_gid) &&
-      ::fchown(fd, target->st_uid, target->st_gid) != 0) {
+/// Creates a new empty file under a random name in `folder` exactly as any new file is created,
+/// so the kernel gives it the mode the umask or the folder's default ACL decides. Reading the
+/// umask would mean setting it, for every thread of the program at once. Returns 0 or an errno
+/// value.
+int createTempFile(const std::string& folder, int& fd, std::string& path) {
+  for (int attempt = 0; attempt < kNameAttempts; ++attempt) {
+    std::string candidate = folder + "/.vistrel-" + randomName();
+    int created =
+        ::open(candidate.c_str(), O_CREAT | O_EXCL | O_WRONLY | O_CLOEXEC | O_NOCTTY, 0666);
+    if (created >= 0) {
+      fd = created;
+      path = std::move(candidate);
+      return 0;
+    }
+    if (errno != EEXIST) return errno;
+  }
+  return EEXIST;
+}
+
+/// The names of the extended attributes of `fd`, each ending in a zero byte; none where the file
+/// system keeps none.
+bool listAttributes(int fd, Block& names) {
+  names.release();
+  ssize_t size = ::flistxattr(fd, nullptr, 0);
+  if (size < 0) return errno == ENOTSUP;
+  if (size == 0) return true;
+  if (!names.allocate(static_cast<std::size_t>(size))) return false;
+  // An attribute added in between makes the list too long for the block: ERANGE, a failure.
+  size = ::flistxattr(fd, reinterpret_cast<char*>(names.data()), names.size());
+  return size >= 0 && names.resize(static_cast<std::size_t>(size));
+}
+
+template <typename Visit>
+bool everyName(const Block& names, Visit visit) {
+  const char* name = reinterpret_cast<const char*>(names.data());
+  const char* end = name + names.size();
+  for (; name < end; name += std::strlen(name) + 1) {
+    if (!visit(name)) return false;
+  }
+  return true;
+}
+
+bool listed(const Block& names, const char* wanted) {
+  return !everyName(names, [&](const char* name) { return std::strcmp(name, wanted) != 0; });
+}
+
+/// Gives `to` the value `from` has for the attribute `name`, unless it has that value already,
+/// as a new file's security label usually does, which only a privileged user may set.
+bool copyAttribute(int from, int to, const char* name, Block& value, Block& present) {
+  ssize_t size = ::fgetxattr(from, name, value.data(), value.size());
+  if (size < 0) return false;
+  ssize_t presentSize = ::fgetxattr(to, name, present.data(), present.size());
+  auto length = static_cast<std::size_t>(size);
+  bool same = presentSize == size && std::memcmp(value.data(), present.data(), length) == 0;
+  return same || ::fsetxattr(to, name, value.data(), length, 0) == 0;
+}
+
+/// Gives `to` exactly the extended attributes of `from`, its POSIX ACL among them, and removes
+/// any it got that `from` lacks, such as the ACL a new file takes from its folder's default ACL.
+/// False when any cannot be given: an ordinary user may not set security attributes, say.
+bool copyAttributes(int from, int to) {
+  Block names, extra;
+  if (!listAttributes(from, names) || !listAttributes(to, extra)) return false;
+  Block value, present;
+  if (!names.empty() && (!value.allocate(XATTR_SIZE_MAX) || !present.allocate(XATTR_SIZE_MAX))) {
     return false;
   }
-  // After the owner, since changing the owner clears the set-ID bits.
-  mode_t mode = target->st_mode & 07777;
-  return ::fchmod(fd, mode) == 0 && ::fstat(fd, &st) == 0 && st.st_uid == target->st_uid &&
-         st.st_gid == target->st_gid && (st.st_mode & 07777) == mode;
+  return everyName(
+             names,
+             [&](const char* name) { return copyAttribute(from, to, name, value, present); }) &&
+         everyName(extra, [&](const char* name) {
+           return listed(names, name) || ::fremovexattr(to, name) == 0;
+         });
+}
+
+/// Makes the replacement `fd` stand in for the target open as `targetFd`. A replacement with
+/// another owner, group, mode, ACL or attribute would quietly change who may use the file or
+/// what it is, so the result is checked rather than predicted: a user may only give groups of
+/// their own, and the kernel may drop the set-ID bits without an error.
+bool giveIdentity(int fd, int targetFd) {
+  struct stat target {};
+  struct stat st {};
+  if (::fstat(targetFd, &target) != 0 || ::fstat(fd, &st) != 0) return false;
+  if ((st.st_uid != target.st_uid || st.st_gid != target.st_gid) &&
+      ::fchown(fd, target.st_uid, target.st_gid) != 0) {
+    return false;
+  }
+  // After the owner, since changing it drops file capabilities. Before the mode: setting an ACL
+  // sets the mode's permission bits, and chmod sets the ACL mask from the group bits, which in
+  // the target's mode are its mask.
+  if (!copyAttributes(targetFd, fd)) return false;
+  // Last, since changing the owner clears the set-ID bits.
+  mode_t mode = target.st_mode & 07777;
+  return ::fchmod(fd, mode) == 0 && ::fstat(fd, &st) == 0 && st.st_uid == target.st_uid &&
+         st.st_gid == target.st_gid && (st.st_mode & 07777) == mode;
 }
 
 /// A rename survives a crash only once its folder is on disk too. A folder we may not read
@@ -102,15 +206,37 @@ bool syncFolder(const std::string& folder) {
   return ok;
 }
 
-bool writeAll(int fd, const std::uint8_t* data, std::size_t size) {
+/// Writes all of `data` from the start of the file, over whatever is there.
+bool writeFromStart(int fd, const std::uint8_t* data, std::size_t size) {
+  off_t offset = 0;
   while (size > 0) {
-    ssize_t n = ::write(fd, data, size);
+    ssize_t n = ::pwrite(fd, data, size, offset);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     data += n;
+    offset += n;
     size -= static_cast<std::size_t>(n);
   }
   return true;
+}
+
+/// Makes sure the file has the blocks for `size` bytes before any of its old bytes is
+/// overwritten, so that a full disk fails the save with the old content whole.
+bool reserveSpace(int fd, std::size_t size) {
+  struct stat before {};
+  if (::fstat(fd, &before) != 0) return false;
+  if (size == 0) return true;
+  if (size <= static_cast<std::size_t>(std::numeric_limits<off_t>::max()) &&
+      ::posix_fallocate(fd, 0, static_cast<off_t>(size)) == 0) {
+    return true;
+  }
+  // A reservation that failed half-way may have lengthened the file: cut it back. Should that
+  // fail too, the old bytes are still whole.
+  struct stat after {};
+  if (::fstat(fd, &after) == 0 && after.st_size > before.st_size) {
+    [[maybe_unused]] int cut = ::ftruncate(fd, before.st_size);
+  }
+  return false;
 }
 
 }  // namespace
@@ -212,94 +338,76 @@ ReplacingFileWriter::~ReplacingFileWriter() {
 
 bool ReplacingFileWriter::create(const std::string& targetPath) {
   discard();
-  truncatePending_ = false;
-  writeFailed_ = false;
+  openErrorCode_ = 0;
   // Opening the target is the test that it may be written; a target not there yet is no fault.
   int error = resolveLinks(targetPath, targetPath_);
-  if (error == 0) error = openRegularFile(targetPath_, O_WRONLY, fd_);
+  if (error == 0) error = openRegularFile(targetPath_, O_WRONLY, targetFd_);
   if (error == ENOENT) error = 0;
-  if (error == 0) error = startWriting();
+  if (error == 0) error = startReplacement();
   if (error == 0) return true;
   discard();
   openErrorCode_ = fileOpenErrorCode(error, targetPath_);
   return false;
 }
 
-/// Chooses where the data goes: a temporary file that will replace the target, or, where no
-/// replacement could be the same file, the target itself (`fd_`, open when the target exists).
-/// Returns 0 or an errno value.
-int ReplacingFileWriter::startWriting() {
+/// Prepares a temporary file to replace the target, unless no replacement could be the same
+/// file; the target is then written in place. Returns 0 or an errno value.
+int ReplacingFileWriter::startReplacement() {
   struct stat target {};
-  if (fd_ >= 0 && ::fstat(fd_, &target) != 0) return errno;
-  const struct stat* existing = fd_ >= 0 ? &target : nullptr;
+  if (targetFd_ >= 0 && ::fstat(targetFd_, &target) != 0) return errno;
   // Replacing one name of several would leave the others with the old content.
-  if (existing != nullptr && target.st_nlink > 1) return writeInPlace();
-  std::string pattern = parentFolder(targetPath_) + "/.vistrel-XXXXXX";
-  int temp = ::mkostemp(pattern.data(), O_CLOEXEC);
-  if (temp < 0) {
-    int error = errno;
+  if (targetFd_ >= 0 && target.st_nlink > 1) return 0;
+  int error = createTempFile(parentFolder(targetPath_), tempFd_, tempPath_);
+  if (error != 0) {
     // A folder that takes no new files may still hold a file we may write.
-    bool inPlace = existing != nullptr && (error == EACCES || error == EPERM);
-    return inPlace ? writeInPlace() : error;
+    bool inPlace = targetFd_ >= 0 && (error == EACCES || error == EPERM);
+    return inPlace ? 0 : error;
   }
-  if (!giveIdentity(temp, existing)) {
-    int error = errno;
-    ::close(temp);
-    ::unlink(pattern.c_str());
-    // Only the file itself can keep an owner or group that we may not give.
-    return existing != nullptr ? writeInPlace() : error;
-  }
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = temp;
-  tempPath_ = pattern;
+  // Only the file itself can keep an owner, group or attribute that we may not give. Given now
+  // to choose the way early; given again once the data is written.
+  if (targetFd_ >= 0 && !giveIdentity(tempFd_, targetFd_)) removeTempFile();
   return 0;
 }
 
-/// The target's own descriptor is kept; it is emptied only at the first write, so that a save
-/// abandoned before writing leaves it as it was.
-int ReplacingFileWriter::writeInPlace() {
-  truncatePending_ = true;
-  return 0;
-}
-
-bool ReplacingFileWriter::truncateIfPending() {
-  if (!truncatePending_) return true;
-  truncatePending_ = false;
-  return ::ftruncate(fd_, 0) == 0;
-}
-
-bool ReplacingFileWriter::write(const void* data, std::size_t size) {
-  if (fd_ < 0 || writeFailed_) return false;
-  writeFailed_ =
-      !truncateIfPending() || !writeAll(fd_, static_cast<const std::uint8_t*>(data), size);
-  return !writeFailed_;
-}
-
-bool ReplacingFileWriter::commit() {
-  if (fd_ < 0) return false;
-  bool ok = !writeFailed_ && truncateIfPending() && ::fsync(fd_) == 0;
-  ok = ::close(fd_) == 0 && ok;
-  fd_ = -1;
-  if (tempPath_.empty()) return ok;  // written in place
-  if (ok) return replaceTarget();
+bool ReplacingFileWriter::commit(const void* data, std::size_t size) {
+  const auto* bytes = static_cast<const std::uint8_t*>(data);
+  bool ok = tempFd_ >= 0 ? replaceTarget(bytes, size) : writeInPlace(bytes, size);
   discard();
-  return false;
+  return ok;
 }
 
-bool ReplacingFileWriter::replaceTarget() {
-  if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) {
-    discard();
-    return false;
+bool ReplacingFileWriter::replaceTarget(const std::uint8_t* data, std::size_t size) {
+  if (!writeFromStart(tempFd_, data, size)) return false;
+  // Writing may have dropped set-ID bits or file capabilities.
+  if (targetFd_ >= 0 && !giveIdentity(tempFd_, targetFd_)) {
+    removeTempFile();
+    return writeInPlace(data, size);
   }
+  bool flushed = ::fsync(tempFd_) == 0;
+  if (::close(std::exchange(tempFd_, -1)) != 0 || !flushed) return false;
+  if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return false;
   tempPath_.clear();
   return syncFolder(parentFolder(targetPath_));
 }
 
-void ReplacingFileWriter::discard() {
-  if (fd_ >= 0) ::close(fd_);
-  fd_ = -1;
+/// Overwrites the target from its start and then cuts it to the new size; never emptied first,
+/// which would free the space just reserved.
+bool ReplacingFileWriter::writeInPlace(const std::uint8_t* data, std::size_t size) {
+  return targetFd_ >= 0 && reserveSpace(targetFd_, size) && writeFromStart(targetFd_, data, size) &&
+         ::ftruncate(targetFd_, static_cast<off_t>(size)) == 0 && ::fsync(targetFd_) == 0;
+}
+
+void ReplacingFileWriter::removeTempFile() {
+  if (tempFd_ >= 0) ::close(tempFd_);
+  tempFd_ = -1;
   if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
   tempPath_.clear();
+}
+
+void ReplacingFileWriter::discard() {
+  removeTempFile();
+  if (targetFd_ >= 0) ::close(targetFd_);
+  targetFd_ = -1;
 }
 
 FileWriteStatus writeWholeFile(const std::string& path, const void* data, std::size_t size,
@@ -309,7 +417,7 @@ FileWriteStatus writeWholeFile(const std::string& path, const void* data, std::s
     openErrorCode = writer.openErrorCode();
     return FileWriteStatus::CreateFailed;
   }
-  if (!writer.write(data, size) || !writer.commit()) return FileWriteStatus::WriteFailed;
+  if (!writer.commit(data, size)) return FileWriteStatus::WriteFailed;
   return FileWriteStatus::Ok;
 }
 

@@ -53,13 +53,17 @@ FileReadResult readWholeFile(const std::string& path, Block& image);
 enum class FileWriteStatus { Ok, CreateFailed, WriteFailed };
 
 /// Writes a file so that a save keeps what the file is. The data normally goes to a temporary
-/// file in the target's folder, given the target's mode, owner and group, and renamed over the
-/// target at commit: until then, and after any failure, the target is untouched, and an
-/// uncommitted temporary file is removed when the writer is destroyed. Where no replacement could
-/// be the same file (the target has other hard links, its owner or group cannot be given to a new
-/// file, or its folder takes no new files) the target itself is truncated at the first write and
-/// written in place; a failure then leaves it partly written. Symbolic links, dangling ones too,
-/// are followed and stay links. Only regular files are written.
+/// file in the target's folder, created as any new file is (the umask or the folder's default
+/// ACL gives a new file its mode) and, when the target exists, given its owner, group, mode and
+/// every extended attribute, its ACL among them; it is renamed over the target at commit. Until
+/// then, and after any failure, the target is untouched, and the temporary file is removed. Where
+/// no replacement could be the same file (the target has other hard links, its owner, group or
+/// an attribute cannot be given to a new file, or its folder takes no new files) the target
+/// itself is written in place at commit: the space for the new content is reserved first, so a
+/// full disk leaves it as it was, then it is overwritten from the start and cut to the new size.
+/// Only a failure after the reservation (an I/O error, or a file system that copies on write)
+/// then leaves it partly written. Symbolic links, dangling ones too, are followed and stay links.
+/// Only regular files are written.
 class ReplacingFileWriter {
  public:
   ReplacingFileWriter() = default;
@@ -70,25 +74,23 @@ class ReplacingFileWriter {
   /// Checks that the target may be written and prepares where the data goes; nothing is written
   /// yet. On failure `openErrorCode()` tells why (5 for a target that is not a regular file).
   bool create(const std::string& targetPath);
-  bool write(const void* data, std::size_t size);
-  /// Flushes the data to disk and, on the temporary-file route, renames it over the target and
-  /// flushes the folder. False when any step (or an earlier write) failed; on that route the
-  /// target is then untouched, unless only the flush of the folder failed.
-  bool commit();
+  /// Makes `size` bytes from `data` the target's whole content and flushes it to disk. False when
+  /// any step failed; the target is then as it was, unless only the flush of its folder failed
+  /// or writing in place failed after the space was reserved. One commit per create.
+  bool commit(const void* data, std::size_t size);
   int openErrorCode() const { return openErrorCode_; }
 
  private:
-  int startWriting();
-  int writeInPlace();
-  bool truncateIfPending();
-  bool replaceTarget();
+  int startReplacement();
+  bool replaceTarget(const std::uint8_t* data, std::size_t size);
+  bool writeInPlace(const std::uint8_t* data, std::size_t size);
+  void removeTempFile();
   void discard();
 
   std::string targetPath_;  ///< the file finally named, links followed
   std::string tempPath_;    ///< empty when writing in place
-  int fd_ = -1;
-  bool truncatePending_ = false;
-  bool writeFailed_ = false;
+  int targetFd_ = -1;       ///< the existing target, open for writing
+  int tempFd_ = -1;         ///< the replacement; -1 when writing in place
   int openErrorCode_ = 0;
 };
 
