@@ -3,6 +3,8 @@
 
 #include <gtest/gtest.h>
 
+#include "document/chromatogram.h"
+
 namespace vistrel {
 namespace {
 
@@ -31,6 +33,19 @@ TEST(Block, MoveTransfersOwnership) {
   EXPECT_EQ(a.size(), 0u);
   EXPECT_EQ(a.data(), nullptr);
   EXPECT_EQ(b.size(), 2u);
+}
+
+TEST(BaseCallsDeathTest, DebugBuildsStopAnAccessPastTheCountsThatTheSpareRoomHides) {
+  // Three letters and peaks in blocks with room for more, as after an insertion and deletions.
+  BaseCalls calls;
+  ASSERT_TRUE(calls.bases.assign("ACGTTTTTTTTTTTTT", 16));
+  ASSERT_TRUE(calls.peaks.assign("\0\1\0\2\0\3\0\4\0\5\0\6", 12));
+  calls.baseCount = calls.peakCount = 3;
+  EXPECT_EQ(calls.base(2), 'G');
+  EXPECT_DEBUG_DEATH(calls.base(3), "");
+  EXPECT_DEBUG_DEATH(calls.setBase(5, 'A'), "");
+  EXPECT_DEBUG_DEATH(calls.peak(3), "");
+  EXPECT_DEBUG_DEATH(calls.setPeak(3, 7), "");
 }
 
 }  // namespace
