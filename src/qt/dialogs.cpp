@@ -26,6 +26,8 @@ PromptAnswer runSaveChangesPrompt(QWidget* owner, const QString& text, bool save
   auto* layout = new QVBoxLayout(&dialog);
   auto* question = new QLabel(text);
   question->setTextFormat(Qt::PlainText);  // a file name is no markup
+  // The one-line question keeps its line; the longer one about both sets wraps.
+  question->setWordWrap(text.contains('\n'));
   layout->addWidget(question);
   // The buttons in this order on every desktop, unlike a button box, which sorts them by role.
   const std::pair<const char*, PromptAnswer> buttons[] = {
