@@ -302,6 +302,12 @@ TEST_F(EditModel, AFullBlockGrowsBySixteenBytesOnTheNextInsertionOnly) {
   insert(2, 0, 'A');
   EXPECT_EQ(shown().bases.size(), 232u);
   EXPECT_EQ(shown().baseCount, 216);
+
+  // A byte to spare is no room for a peak.
+  show(regularDocument(2000));
+  ASSERT_TRUE(shown().peaks.resize(401));
+  insert(2, 0, 'A');
+  EXPECT_EQ(shown().peaks.size(), 417u);
 }
 
 TEST_F(EditModel, WhenABlockCannotGrowTheLetterIsDroppedAfterTheMessage) {
