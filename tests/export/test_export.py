@@ -105,7 +105,7 @@ class Png(ExportCase):
     def test_the_whole_trace_is_as_wide_as_the_x_zoom_makes_it(self):
         samples = dump(self.sample)["maxSampleCount"]
         heights = set()
-#A stored Fit To Window(-3) draws at X zoom 1.
+        # A stored Fit To Window (-3) draws at X zoom 1.
         for zoom, width in ((0, samples), (1, 2 * samples), (2, 4 * samples),
                             (-1, math.ceil(samples / 2)), (-2, math.ceil(samples / 4)),
                             (-3, samples)):
@@ -117,7 +117,7 @@ class Png(ExportCase):
                 self.assertEqual(size[0], width)
                 heights.add(size[1])
         self.assertEqual(len(heights), 1)
-#The small Y scale is 100 pixels lower.
+        # The small Y scale is 100 pixels lower.
         self.settings(Y_scale=4)
         self.export("--export-png", png, self.sample)
         self.assertEqual(png_size(png)[1], heights.pop() - 100)
@@ -156,7 +156,7 @@ class Failures(ExportCase):
             (["--export-png", png, "--page-size", "A4", self.sample], 2,
              "--page-size goes with --export-pdf"),
             (["--export-png", png], 2, "no trace file given"),
-#A path is a trace file, never the Y - scale switch of the window.
+            # A path is a trace file, never the Y-scale switch of the window.
             (["--export-pdf", pdf, "/s"], 1, "/s: File not found"),
         ]
         for args, code, message in cases:
@@ -165,7 +165,7 @@ class Failures(ExportCase):
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertIn("vistrel: ", result.stderr)
                 self.assertIn(message, result.stderr)
-#Nothing written, replaced or left half - made.
+                # Nothing written, replaced or left half-made.
                 self.assertEqual(sorted(os.listdir(self.out)), sorted([*before, "folder"]))
                 self.assertEqual(os.listdir(folder), [])
                 for name, data in before.items():
