@@ -17,6 +17,7 @@
 
 #include "document/trace_file.h"
 #include "qt/command_line_export.h"
+#include "qt/desktop.h"
 #include "qt/print_device.h"
 #include "ratio_reporter.h"
 #include "view/layout.h"
@@ -109,12 +110,11 @@ void exportPng(benchmark::State& state) {
 
 /// What --export-png paints, without loading, encoding or writing.
 void paintPng(benchmark::State& state) {
-  HiddenWindow hidden;
+  DesktopLook screen;
   for (auto _ : state) {
     QImage image;
     std::string error;
-    if (!renderPng(hidden.platform, fixture->document, fixture->screen, ExportRequest{}, image,
-                   error))
+    if (renderPng(screen, fixture->document, fixture->screen, {}, image, error) != PngFailure::None)
       state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(image.bits());
   }
@@ -123,8 +123,8 @@ void paintPng(benchmark::State& state) {
 void qpainterPolylines(benchmark::State& state) {
   QImage image;
   std::string error;
-  HiddenWindow hidden;
-  renderPng(hidden.platform, fixture->document, fixture->screen, ExportRequest{}, image, error);
+  DesktopLook screen;
+  renderPng(screen, fixture->document, fixture->screen, {}, image, error);
   const Chromatogram& d = fixture->document;
   const ViewSettings settings = pngSettings(fixture->screen);
   // The baseline lies 9 rows above the bottom of the view.

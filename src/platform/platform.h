@@ -112,10 +112,19 @@ enum class CursorShape { Arrow, IBeam, Wait };
 /// Result of starting another instance of this program.
 enum class StartResult { Started, NotFound, NoMemory, Failed };
 
-class Platform {
+/// What painting the view needs of the screen: its fonts' sizes and the menu bar's colours.
+class ScreenLook {
  public:
-  virtual ~Platform() = default;
+  virtual ~ScreenLook() = default;
+  /// Measures `font` as the screen shows it.
+  virtual FontMetrics measureFont(const FontSpec& font) = 0;
+  /// The colours of the menu bar, used behind the info band.
+  virtual Rgb menuColour() = 0;
+  virtual Rgb menuTextColour() = 0;
+};
 
+class Platform : public ScreenLook {
+ public:
   virtual void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) = 0;
 
   // Dialogs. Each returns nothing when the user cancels.
@@ -155,13 +164,6 @@ class Platform {
   virtual void setScrollRange(int maximum, bool redraw) = 0;
   virtual void setScrollPosition(int position, bool redraw) = 0;
   virtual void enableScrollBar(bool enabled) = 0;
-
-  // Fonts, measured on the screen.
-  virtual FontMetrics measureFont(const FontSpec& font) = 0;
-
-  /// The colours of the menu bar, used behind the info band.
-  virtual Rgb menuColour() = 0;
-  virtual Rgb menuTextColour() = 0;
 
   // Services.
   virtual void setClipboardText(std::string_view text) = 0;

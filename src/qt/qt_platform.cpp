@@ -4,15 +4,14 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
 
+#include "qt/desktop.h"
 #include "qt/detached_process.h"
 #include "qt/dialogs.h"
 #include "qt/help_text.h"
@@ -23,11 +22,6 @@
 namespace vistrel {
 
 namespace {
-
-Rgb fromQColor(const QColor& c) {
-  return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-          static_cast<std::uint8_t>(c.blue())};
-}
 
 QScreen* screenOf(QWidget& window) {
   QScreen* screen = window.screen();
@@ -221,8 +215,7 @@ void QtPlatform::enableScrollBar(bool enabled) {
 }
 
 FontMetrics QtPlatform::measureFont(const FontSpec& font) {
-  QFontMetrics metrics(fontFor(font));
-  return {metrics.height(), metrics.averageCharWidth()};
+  return DesktopLook().measureFont(font);
 }
 
 Rgb QtPlatform::menuColour() {
@@ -238,9 +231,7 @@ void QtPlatform::setClipboardText(std::string_view text) {
 }
 
 std::string QtPlatform::settingsPath() {
-  QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (folder.isEmpty()) folder = QDir::homePath() + "/.config";
-  return QFile::encodeName(folder + "/vistrel.ini").toStdString();
+  return settingsFilePath();
 }
 
 StartResult QtPlatform::startInstance(const std::vector<std::string>& arguments) {

@@ -22,7 +22,7 @@ inline constexpr Rgb kCaretGrey{64, 64, 64};
 
 /// Draws everything of the view that intersects `area`; nothing outside it needs to change.
 void paintView(const Chromatogram& document, const ViewSettings& settings, const ViewState& view,
-               Platform& platform, Canvas& canvas, const Rect& area);
+               ScreenLook& screen, Canvas& canvas, const Rect& area);
 
 /// The mouse cursor over client row `y`: the text I-beam over the letter row of a document
 /// that is not fitted to the window, else the arrow.

@@ -18,10 +18,10 @@
 #include "app/print_command.h"
 #include "document/trace_file.h"
 #include "gui_fixture.h"
-#include "view/print_job.h"
 #include "qt/command_line_export.h"
 #include "qt/print_device.h"
 #include "view/layout.h"
+#include "view/print_job.h"
 
 namespace vistrel {
 namespace {
@@ -238,33 +238,36 @@ TEST_F(Print, PdfExportHasThePagesOfThePrintGeometryOrNoneWhenNoRowFits) {
   auto s = start({});
   const Chromatogram document = loadSample();
   struct Case {
-    QPageSize::PageSizeId size;
+    PageSize size;
+    QPageSize::PageSizeId paper;
     int printXZoom, printYZoom;
   };
-  // A10 is lower than one row under its header.
-  for (const Case& c : {Case{QPageSize::A4, 0, 0}, Case{QPageSize::Letter, 2, 3},
-                        Case{QPageSize::A4, -2, 6}, Case{QPageSize::A10, 0, 0}}) {
-    SCOPED_TRACE(testing::Message() << c.size << " " << c.printXZoom);
+  for (const Case& c :
+       {Case{PageSize::A4, QPageSize::A4, 0, 0}, Case{PageSize::Letter, QPageSize::Letter, 2, 3},
+        Case{PageSize::A4, QPageSize::A4, -2, 6}}) {
+    SCOPED_TRACE(testing::Message() << c.paper << " " << c.printXZoom);
     storeSettings("Print X Zoom=" + std::to_string(c.printXZoom) +
                   "\nPrint Y Zoom=" + std::to_string(c.printYZoom) + "\n");
-    const QString pdf = folder_.filePath(QString("export%1-%2.pdf").arg(c.size).arg(c.printXZoom));
-    ExportRequest request{ExportRequest::Pdf, pdf.toStdString(), sample("sample.ab1"), c.size};
+    const QString pdf = folder_.filePath(QString("export%1-%2.pdf").arg(c.paper).arg(c.printXZoom));
+    const ExportRequest request{
+        .output = pdf.toStdString(), .trace = sample("sample.ab1"), .pageSize = c.size};
     ViewSettings settings;
     settings.printXZoom = c.printXZoom;
     settings.printYZoom = c.printYZoom;
-    PdfFileDevice device("", pdfPageLayout(c.size), kPdfResolution);
+    PdfFileDevice device("", pdfPageLayout(c.paper), kPdfResolution);
     PrintGeometry g;
+    ASSERT_TRUE(computePrintGeometry(device, settings, document.maxSampleCount, g));
     std::ostringstream errors;
-    if (computePrintGeometry(device, settings, document.maxSampleCount, g)) {
-      ASSERT_EQ(runExport(request, errors), 0) << errors.str();
-      EXPECT_EQ(pdfPages(pdf), g.pageCount);
-    } else {
-      EXPECT_EQ(c.size, QPageSize::A10);
-      EXPECT_EQ(runExport(request, errors), 1);
-      EXPECT_NE(errors.str().find(kPageTooSmallMessage), std::string::npos) << errors.str();
-      EXPECT_FALSE(QFile::exists(pdf));
-    }
+    ASSERT_EQ(runExport(request, errors), 0) << errors.str();
+    EXPECT_EQ(pdfPages(pdf), g.pageCount);
   }
+  // A10 is lower than one row under its header.
+  const QString pdf = output("a10.pdf");
+  PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A10), kPdfResolution);
+  StopAtPage observer(0);
+  EXPECT_EQ(printChromatogram(document, ViewSettings{}, device, {}, observer),
+            PrintOutcome::PageTooSmall);
+  EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
@@ -280,13 +283,10 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
   for (const Case& c : {Case{0, 1, 1}, Case{2, 95, 130}, Case{-2, 690, 700}, Case{-3, 10, 10}}) {
     SCOPED_TRACE(testing::Message() << c.xZoom << " " << c.first << "-" << c.last);
     storeSettings("X Zoom=" + std::to_string(c.xZoom) + "\n");
-    ExportRequest request{ExportRequest::Png,
-                          output("view.png").toStdString(),
-                          sample("sample.ab1"),
-                          QPageSize::A4,
-                          true,
-                          c.first,
-                          c.last};
+    const ExportRequest request{.format = ExportRequest::Png,
+                                .output = output("view.png").toStdString(),
+                                .trace = sample("sample.ab1"),
+                                .bases = BaseRange{c.first, c.last}};
     std::ostringstream errors;
     ASSERT_EQ(runExport(request, errors), 0) << errors.str();
     const QImage image(QString::fromStdString(request.output));
@@ -296,7 +296,7 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
     ViewSettings settings;
     applyXZoomValue(settings, c.xZoom == -3 ? 0 : c.xZoom);
     PngFrame frame;
-    ASSERT_TRUE(pngFrame(document, settings, layout, request, frame));
+    ASSERT_TRUE(pngFrame(document, settings, layout, request.bases, frame));
     EXPECT_EQ(image.width(), frame.width);
     // The letter in its colour where the base's peak is, and the widest number there could
     // be, centred on the peak, inside the image; and not much more room than that.
