@@ -8,21 +8,17 @@
 
 namespace vistrel {
 
-namespace {
-
-bool exists(const std::string& path) {
+bool pathExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
 }
 
-}  // namespace
-
 bool isSwitch(const std::string& argument) {
-  return !argument.empty() && argument[0] == '/' && !exists(argument);
+  return !argument.empty() && argument[0] == '/' && !pathExists(argument);
 }
 
 std::optional<Placement> placementSwitch(const std::string& argument) {
-  if (argument.size() <= 2 || exists(argument)) return std::nullopt;
+  if (argument.size() <= 2 || pathExists(argument)) return std::nullopt;
   return Placement{argument[1] == 'a', leadingInt(argument.substr(2))};
 }
 

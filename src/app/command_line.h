@@ -11,6 +11,10 @@
 
 namespace vistrel {
 
+/// True when something is at `path`. A name that no file can have (too long, or behind a folder
+/// that cannot be searched) names nothing.
+bool pathExists(const std::string& path);
+
 /// A switch begins with '/'. On POSIX an argument that names an existing file or folder is a
 /// path, never a switch, so that absolute paths work.
 bool isSwitch(const std::string& argument);

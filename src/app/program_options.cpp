@@ -5,8 +5,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
-#include <filesystem>
 #include <string_view>
+
+#include "app/command_line.h"
 
 namespace vistrel {
 
@@ -98,7 +99,7 @@ std::optional<ExportRequest> parseExportArguments(const std::vector<std::string>
         return std::nullopt;
       }
     } else if (!optionsEnded && argument.size() > 2 && argument.starts_with("--") &&
-               !std::filesystem::exists(argument)) {
+               !pathExists(argument)) {
       error = "unknown option " + argument;
       return std::nullopt;
     } else if (traceGiven) {

@@ -156,6 +156,8 @@ class Failures(ExportCase):
             (["--export-png", png, "--page-size", "A4", self.sample], 2,
              "--page-size goes with --export-pdf"),
             (["--export-png", png], 2, "no trace file given"),
+            # A name longer than a file system takes is no file, and no reason to stop.
+            (["--export-png", png, "--" + "x" * 300, self.sample], 2, "unknown option --xxx"),
             # A path is a trace file, never the Y-scale switch of the window.
             (["--export-pdf", pdf, "/s"], 1, "/s: File not found"),
         ]
