@@ -12,10 +12,12 @@ std::vector<std::string> line(std::initializer_list<const char*> arguments) {
   return all;
 }
 
-TEST(ProgramOptions, ExportsAreAskedForBeforeTheEndOfOptions) {
-  EXPECT_TRUE(isExportCommand(line({"t.ab1", "--export-png", "o.png"})));
-  EXPECT_FALSE(isExportCommand(line({"--", "--export-png", "o.png"})));
-  EXPECT_FALSE(isExportCommand(line({"/s", "t.ab1"})));
+TEST(ProgramOptions, HelpComesFirstThenTheVersionThenAnExport) {
+  EXPECT_EQ(programMode(line({"/s", "t.ab1"})), ProgramMode::Window);
+  EXPECT_EQ(programMode(line({"t.ab1", "--export-png", "o.png"})), ProgramMode::Export);
+  EXPECT_EQ(programMode(line({"--", "--export-png", "o.png"})), ProgramMode::Window);
+  EXPECT_EQ(programMode(line({"--export-png", "o.png", "--version"})), ProgramMode::Version);
+  EXPECT_EQ(programMode(line({"--version", "--help"})), ProgramMode::Help);
 }
 
 TEST(ProgramOptions, ReadsTheOutputThePaperTheBasesAndTheTrace) {

@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/load_flow.h"
+#include "platform/files.h"
 #include "view/ini_file.h"
 
 namespace vistrel {
@@ -36,14 +37,20 @@ void applySwitches(AppState& app, Platform& platform) {
   if (!switchSeen) setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);
 }
 
-void openCommandLineFile(AppState& app, Platform& platform) {
+std::string openCommandLineFile(AppState& app, Platform& platform) {
   const std::vector<std::string>& args = app.startup.arguments;
-  if (args.size() < 2 || isSwitch(args[1])) return;
+  if (args.size() < 2 || isSwitch(args[1])) return {};
   std::error_code error;
   const auto status = std::filesystem::status(args[1], error);
-  if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return;
+  if (!std::filesystem::exists(status)) {
+    // In the words of the file-open error table where it has them.
+    const char* reason = fileOpenErrorText(fileOpenErrorCode(error.value(), args[1]));
+    return args[1] + ": " + (reason != nullptr ? reason : error.message());
+  }
+  if (error || std::filesystem::is_directory(status)) return {};
   app.document.filePath = args[1];
   loadTrace(app, platform, false);
+  return {};
 }
 
 }  // namespace vistrel

@@ -28,7 +28,9 @@ std::optional<Placement> placementSwitch(const std::string& argument);
 /// which gives the window the height its layout needs.
 void applySwitches(AppState& app, Platform& platform);
 
-/// Loads the file the first argument names, when it exists and is no folder.
-void openCommandLineFile(AppState& app, Platform& platform);
+/// Loads the file the first argument names, when it exists and is no folder. When nothing can be
+/// found at that name, returns the name and why, for the program's error stream (the window
+/// opens all the same); otherwise an empty text.
+std::string openCommandLineFile(AppState& app, Platform& platform);
 
 }  // namespace vistrel

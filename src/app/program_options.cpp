@@ -41,12 +41,18 @@ bool readBaseRange(std::string_view text, BaseRange& range) {
 
 }  // namespace
 
-bool isExportCommand(const std::vector<std::string>& arguments) {
-  for (std::size_t i = 1; i < arguments.size(); ++i) {
-    if (arguments[i] == kEndOfOptions) return false;
-    if (arguments[i] == kPdfOption || arguments[i] == kPngOption) return true;
+ProgramMode programMode(const std::vector<std::string>& arguments) {
+  ProgramMode mode = ProgramMode::Window;
+  for (std::size_t i = 1; i < arguments.size() && arguments[i] != kEndOfOptions; ++i) {
+    const std::string& argument = arguments[i];
+    if (argument == "--help") return ProgramMode::Help;
+    if (argument == "--version") {
+      mode = ProgramMode::Version;
+    } else if (mode == ProgramMode::Window && (argument == kPdfOption || argument == kPngOption)) {
+      mode = ProgramMode::Export;
+    }
   }
-  return false;
+  return mode;
 }
 
 std::optional<ExportRequest> parseExportArguments(const std::vector<std::string>& arguments,

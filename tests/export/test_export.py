@@ -1,6 +1,6 @@
 """vistrel --export-pdf and --export-png as a user runs them, without a display: the PDF's page
 tree and header text, the PNG's size under the stored zooms, and the failures with their messages,
-exit codes and no output left behind.
+exit codes and no output left behind; and --help and --version, which need no display either.
 
 usage: test_export.py VISTREL VISTREL_TRACE SAMPLE_FOLDER TEST_DATA_FOLDER
 """
@@ -121,6 +121,16 @@ class Png(ExportCase):
         self.settings(Y_scale=4)
         self.export("--export-png", png, self.sample)
         self.assertEqual(png_size(png)[1], heights.pop() - 100)
+
+
+class Information(ExportCase):
+    def test_help_and_version_go_to_stdout(self):
+        for option, text in (("--help", "usage: vistrel [FILE]"), ("--version", "Vistrel 1.45")):
+            with self.subTest(option=option):
+                result = self.run_vistrel(option)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn(text, result.stdout)
+                self.assertEqual(result.stderr, "")
 
 
 class Failures(ExportCase):
