@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QBuffer>
 #include <QImage>
+#include <QImageWriter>
 #include <QPainter>
 #include <algorithm>
 #include <filesystem>
@@ -85,13 +86,12 @@ int exportPng(const ExportRequest& request, Chromatogram& document, const ViewSe
       break;
     case PngFailure::BasesOutside:
       return fail(errors, request.trace, error);
+    case PngFailure::TooWide:
     case PngFailure::NoMemory:
       return fail(errors, request.output, error);
   }
   QByteArray bytes;
-  QBuffer buffer(&bytes);
-  buffer.open(QIODevice::WriteOnly);
-  if (!image.save(&buffer, "PNG")) return fail(errors, request.output, kNoMemoryMessage);
+  if (!encodePng(image, bytes, error)) return fail(errors, request.output, error);
   return writeOutput(request, bytes, errors);
 }
 
@@ -112,10 +112,17 @@ PngFailure renderPng(ScreenLook& screen, Chromatogram& document, const ViewSetti
             (count == 1 ? " base" : " bases");
     return PngFailure::BasesOutside;
   }
+  if (frame.width > kWidestPng) {
+    error = "The image would be " + std::to_string(frame.width) +
+            " pixels wide, and a PNG image can be at most " + std::to_string(kWidestPng) +
+            ": export fewer bases with --bases FIRST-LAST, or choose a lower X zoom (Options > "
+            "X Zoom)";
+    return PngFailure::TooWide;
+  }
   view.scrollPos = frame.firstSample;
-  view.clientWidth = frame.width;
+  view.clientWidth = static_cast<int>(frame.width);
   view.clientHeight = frame.height;
-  image = QImage(frame.width, frame.height, QImage::Format_RGB32);
+  image = QImage(view.clientWidth, frame.height, QImage::Format_RGB32);
   if (image.isNull()) {
     error = kNoMemoryMessage;
     return PngFailure::NoMemory;
@@ -125,6 +132,15 @@ PngFailure renderPng(ScreenLook& screen, Chromatogram& document, const ViewSetti
   QtCanvas canvas(painter);
   paintView(document, settings, view, screen, canvas, view.clientArea());
   return PngFailure::None;
+}
+
+bool encodePng(const QImage& image, QByteArray& bytes, std::string& error) {
+  QBuffer buffer(&bytes);
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "PNG");
+  if (writer.write(image)) return true;
+  error = "The PNG image could not be made: " + writer.errorString().toStdString();
+  return false;
 }
 
 int runExport(const ExportRequest& request, std::ostream& errors) {

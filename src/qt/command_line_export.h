@@ -15,14 +15,22 @@
 
 namespace vistrel {
 
-/// Why no PNG image could be had: the range is not within the document's bases, or the image
-/// would be larger than can be made.
-enum class PngFailure { None, BasesOutside, NoMemory };
+/// The widest image the PNG encoder (libpng) writes.
+inline constexpr std::int64_t kWidestPng = 1000000;
+
+/// Why no PNG image could be had: the range is not within the document's bases, the image would
+/// be wider than a PNG image can be, or there is no memory for it.
+enum class PngFailure { None, BasesOutside, TooWide, NoMemory };
 
 /// Draws the view of `document` as --export-png does, at the zooms of `stored`, into `image`,
-/// measuring fonts on `screen`. On failure its kind, and the reason in `error`.
+/// measuring fonts on `screen`. On failure its kind, and the reason in `error`; an image too
+/// wide is refused before any of it is made.
 PngFailure renderPng(ScreenLook& screen, Chromatogram& document, const ViewSettings& stored,
                      const std::optional<BaseRange>& bases, QImage& image, std::string& error);
+
+/// Encodes `image` as PNG into `bytes`. False, with the encoder's reason in `error`, when it
+/// cannot.
+bool encodePng(const QImage& image, QByteArray& bytes, std::string& error);
 
 /// Runs an export, with a Qt GUI application in place, with the settings from the settings file.
 /// 0 when the output file has been written; otherwise 1, the reason on `errors`, and the output

@@ -40,10 +40,8 @@ bool pngFrame(const Chromatogram& document, const ViewSettings& settings, const 
     end = high + samples + 1;
   }
   const std::int64_t span = std::max<std::int64_t>(end - first, 1);
-  const std::int64_t width =
-      magnify ? span << level : (span + (std::int64_t{1} << level) - 1) >> level;
   frame.firstSample = static_cast<std::int32_t>(first);
-  frame.width = static_cast<int>(std::min<std::int64_t>(width, INT32_MAX));
+  frame.width = magnify ? span << level : (span + (std::int64_t{1} << level) - 1) >> level;
   frame.height = layout.neededClientHeight(settings.traceHeight());
   return true;
 }

@@ -20,7 +20,7 @@ struct BaseRange {
 /// Where the image of a document starts and how large it is.
 struct PngFrame {
   std::int32_t firstSample = 0;  ///< the sample at the left edge
-  int width = 0;
+  std::int64_t width = 0;
   int height = 0;
 };
 

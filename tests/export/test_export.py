@@ -63,6 +63,15 @@ def png_size(path):
     return struct.unpack(">II", head[16:24])
 
 
+def flat_scf(path, samples):
+    """Writes an SCF 3.00 file of `samples` zero samples in each channel and no bases."""
+    end = 128 + 8 * samples
+    header = struct.pack(">4s8I4s4I", b".scf", samples, 128, 0, 0, 0, end, 0, end, b"3.00", 2, 0,
+                         0, 0)
+    with open(path, "wb") as f:
+        f.write(header.ljust(128, b"\0") + bytes(8 * samples))
+
+
 def pdf_pages(path):
     info = subprocess.run(["pdfinfo", path], capture_output=True, text=True, check=True).stdout
     pages = int(re.search(r"^Pages:\s+(\d+)", info, re.M).group(1))
@@ -121,6 +130,18 @@ class Png(ExportCase):
         self.settings(Y_scale=4)
         self.export("--export-png", png, self.sample)
         self.assertEqual(png_size(png)[1], heights.pop() - 100)
+
+    def test_an_image_wider_than_png_allows_is_refused_before_it_is_made(self):
+        trace = os.path.join(self.tmp, "long.scf")
+        flat_scf(trace, 300000)
+        self.settings(X_Zoom=2)
+        png = os.path.join(self.out, "long.png")
+        result = self.run_vistrel("--export-png", png, trace)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        for text in (png + ": The image would be 1200000 pixels wide", "at most 1000000",
+                     "--bases FIRST-LAST", "a lower X zoom"):
+            self.assertIn(text, result.stderr)
+        self.assertFalse(os.path.exists(png))
 
 
 class Information(ExportCase):

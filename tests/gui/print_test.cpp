@@ -1,9 +1,11 @@
 // Printing over Qt, offscreen: the print dialog as it opens and the pages its choice prints, the
-// progress dialog's Cancel, a cancelled print to a PDF file, and the two exports measured
-// against the print geometry and the view's layout.
+// progress dialog's Cancel, a cancelled print to a PDF file, the two exports measured against
+// the print geometry and the view's layout, and a PNG the encoder refuses.
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -312,6 +314,19 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
     }
     EXPECT_LE(image.width(), xs[1] - xs[0] + 2 * (half + 2 + (1 << settings.xZoomLevel)));
   }
+}
+
+TEST_F(Print, APngTheEncoderRefusesIsToldWithTheEncodersReason) {
+  QImage wide(kWidestPng + 1, 1, QImage::Format_RGB32);
+  wide.fill(Qt::white);
+  QByteArray bytes;
+  std::string error;
+  EXPECT_FALSE(encodePng(wide, bytes, error));
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "PNG");
+  ASSERT_FALSE(writer.write(wide));
+  EXPECT_EQ(error, "The PNG image could not be made: " + writer.errorString().toStdString());
 }
 
 }  // namespace
