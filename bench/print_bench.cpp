@@ -56,8 +56,8 @@ class NoObserver final : public PrintObserver {
 
 struct Fixture {
   Chromatogram document;
-  ViewSettings settings;  ///< with the print green
-  ViewSettings screen;    ///< as the window shows it
+  ViewSettings settings;
+  PrintPalette palette;
   std::string path;
   int pages = 0;
 };
@@ -69,8 +69,8 @@ void printJobPdf(benchmark::State& state) {
   NoObserver observer;
   for (auto _ : state) {
     MemoryPdfDevice device;
-    if (printChromatogram(fixture->document, fixture->settings, device, {}, observer) !=
-        PrintOutcome::Printed)
+    if (printChromatogram(fixture->document, fixture->settings, fixture->palette, device, {},
+                          observer) != PrintOutcome::Printed)
       state.SkipWithError("not printed");
     benchmark::DoNotOptimize(device.size());
   }
@@ -114,7 +114,8 @@ void paintPng(benchmark::State& state) {
   for (auto _ : state) {
     QImage image;
     std::string error;
-    if (renderPng(screen, fixture->document, fixture->screen, {}, image, error) != PngFailure::None)
+    if (renderPng(screen, fixture->document, fixture->settings, {}, image, error) !=
+        PngFailure::None)
       state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(image.bits());
   }
@@ -124,9 +125,9 @@ void qpainterPolylines(benchmark::State& state) {
   QImage image;
   std::string error;
   DesktopLook screen;
-  renderPng(screen, fixture->document, fixture->screen, {}, image, error);
+  renderPng(screen, fixture->document, fixture->settings, {}, image, error);
   const Chromatogram& d = fixture->document;
-  const ViewSettings settings = pngSettings(fixture->screen);
+  const ViewSettings settings = pngSettings(fixture->settings);
   // The baseline lies 9 rows above the bottom of the view.
   const int baseline = image.height() - 9;
   std::vector<std::vector<QPoint>> lines(4);
@@ -171,7 +172,7 @@ int main(int argc, char** argv) {
     std::cerr << "cannot read " << f.path << " (run scripts/fetch-test-data)\n";
     return 1;
   }
-  useGreen(f.document, f.settings, kPrintGreen);
+  f.palette = printPalette(f.document, f.settings);
   MemoryPdfDevice probe;
   PrintGeometry g;
   computePrintGeometry(probe, f.settings, f.document.maxSampleCount, g);

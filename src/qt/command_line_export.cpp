@@ -56,15 +56,14 @@ int writeOutput(const ExportRequest& request, const QByteArray& bytes, std::ostr
   return error ? fail(errors, request.output, outputErrorMessage(error)) : 0;
 }
 
-int exportPdf(const ExportRequest& request, Chromatogram& document, ViewSettings settings,
-              std::ostream& errors) {
-  // The colours of a print job.
-  useGreen(document, settings, kPrintGreen);
+int exportPdf(const ExportRequest& request, const Chromatogram& document,
+              const ViewSettings& settings, std::ostream& errors) {
   const QPageSize::PageSizeId paper =
       request.pageSize == PageSize::Letter ? QPageSize::Letter : QPageSize::A4;
   PdfFileDevice device(request.output, pdfPageLayout(paper), kPdfResolution);
   UninterruptedJob job;
-  switch (printChromatogram(document, settings, device, PageRange{}, job)) {
+  switch (printChromatogram(document, settings, printPalette(document, settings), device,
+                            PageRange{}, job)) {
     case PrintOutcome::Printed:
       return 0;
     case PrintOutcome::PageTooSmall:

@@ -27,9 +27,14 @@ int scale10For(int dpiX, int printXZoom) {
 /// The pages of one job on one device.
 class Job {
  public:
-  Job(const Chromatogram& document, const ViewSettings& settings, PrintDevice& device,
-      const PrintGeometry& g, PrintObserver& observer)
-      : d_(document), s_(settings), device_(device), g_(g), observer_(observer) {}
+  Job(const Chromatogram& document, const ViewSettings& settings, const PrintPalette& palette,
+      PrintDevice& device, const PrintGeometry& g, PrintObserver& observer)
+      : d_(document),
+        s_(settings),
+        palette_(palette),
+        device_(device),
+        g_(g),
+        observer_(observer) {}
 
   PrintOutcome run(const PageRange& range);
 
@@ -44,6 +49,7 @@ class Job {
 
   const Chromatogram& d_;
   const ViewSettings& s_;
+  const PrintPalette& palette_;
   PrintDevice& device_;
   const PrintGeometry& g_;
   PrintObserver& observer_;
@@ -121,8 +127,9 @@ bool Job::drawLetters(int rowStart, int rowTop) {
     const int x =
         g_.margin + static_cast<int>((std::int64_t{calls.peak(i) - rowStart} * g_.scale10) / 10);
     const std::uint8_t letter = calls.base(i);
-    canvas_->drawText({x - g_.cw / 2, rowTop + g_.ch}, {reinterpret_cast<const char*>(&letter), 1},
-                      g_.baseFont, s_.letterColour(letter), std::nullopt);
+    canvas_->drawText(
+        {x - g_.cw / 2, rowTop + g_.ch}, {reinterpret_cast<const char*>(&letter), 1}, g_.baseFont,
+        palette_.table[static_cast<std::size_t>(s_.letterColourIndex(letter))], std::nullopt);
     const int n = i + 1;
     if (n % g_.labelStep == 0) {
       const std::string number = std::to_string(n);
@@ -155,7 +162,7 @@ bool Job::drawTraces(int rowStart, int baseline) {
       if ((j + 1) % kTracePointsPerServe == 0) observer_.serveEvents();
     }
     if (points.size() > 1)
-      canvas_->drawPolyline(points.data(), points.size(), d_.channels[c].colour);
+      canvas_->drawPolyline(points.data(), points.size(), palette_.channels[c]);
   }
   return true;
 }
@@ -228,14 +235,24 @@ bool settlePageRange(PageRange& range, int pageCount) {
   return true;
 }
 
+PrintPalette printPalette(const Chromatogram& document, const ViewSettings& settings) {
+  PrintPalette palette{settings.colourTable, {}};
+  palette.table[kGreen] = kPrintGreen;
+  for (std::size_t c = 0; c < palette.channels.size(); ++c) {
+    palette.channels[c] = channelColour(document.channels[c], settings, palette.table);
+  }
+  return palette;
+}
+
 PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
-                               PrintDevice& device, PageRange range, PrintObserver& observer) {
+                               const PrintPalette& palette, PrintDevice& device, PageRange range,
+                               PrintObserver& observer) {
   PrintGeometry g;
   if (!computePrintGeometry(device, settings, document.maxSampleCount, g)) {
     return PrintOutcome::PageTooSmall;
   }
   if (!settlePageRange(range, g.pageCount)) return PrintOutcome::NoSuchPage;
-  return Job(document, settings, device, g, observer).run(range);
+  return Job(document, settings, palette, device, g, observer).run(range);
 }
 
 }  // namespace vistrel

@@ -2,6 +2,7 @@
 // framed page under a header line, at the print zooms.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "document/chromatogram.h"
@@ -13,6 +14,18 @@ namespace vistrel {
 inline constexpr const char* kPrintDocumentName = "Vistrel Chromatogram";
 inline constexpr const char* kPageTooSmallMessage =
     "The page is too small for the chosen print zoom";
+/// The brighter green of printed pages.
+inline constexpr Rgb kPrintGreen{0, 255, 0};
+
+/// The colours of printed pages: the screen's colour table with the print green in it, and the
+/// trace colours that follow from it.
+struct PrintPalette {
+  std::array<Rgb, kColourCount> table{};
+  std::array<Rgb, 4> channels{};  ///< in channel order
+};
+
+/// The palette for `document` under the colour choices of `settings`.
+PrintPalette printPalette(const Chromatogram& document, const ViewSettings& settings);
 
 /// The page geometry of a job, in device pixels.
 struct PrintGeometry {
@@ -61,11 +74,13 @@ class PrintObserver {
 
 enum class PrintOutcome { Printed, NoSuchPage, PageTooSmall, NotStarted, Cancelled, Failed };
 
-/// Prints the pages of `range` of `document` on `device`. NoSuchPage when the range starts past
-/// the last page (nothing printed); Cancelled when the observer asked to stop (the document is
-/// aborted); Failed when the device could not complete the document.
+/// Prints the pages of `range` of `document` on `device` at the print zooms of `settings`, in the
+/// colours of `palette`. NoSuchPage when the range starts past the last page (nothing printed);
+/// Cancelled when the observer asked to stop (the document is aborted); Failed when the device
+/// could not complete the document.
 PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
-                               PrintDevice& device, PageRange range, PrintObserver& observer);
+                               const PrintPalette& palette, PrintDevice& device, PageRange range,
+                               PrintObserver& observer);
 
 /// The page range as printed: a from-page above the to-page swaps the two, 0 becomes 1, a
 /// to-page past the last becomes the last. False when the range starts past the last page.
