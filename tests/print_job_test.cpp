@@ -45,7 +45,7 @@ TEST(PrintGeometry, FollowsTheDeviceAndThePrintZoom) {
     FakePrintDevice device(job, c.dpi, c.width, c.height);
     settings.printXZoom = c.xZoom;
     PrintGeometry g;
-    ASSERT_TRUE(computePrintGeometry(device, settings, 16000, g));
+    ASSERT_EQ(computePrintGeometry(device, settings, 16000, g), PageFit::Fits);
     EXPECT_EQ(g.scale10, c.scale10);
     EXPECT_EQ(g.labelStep, c.labelStep);
     EXPECT_EQ(g.samplesPerRow, c.samplesPerRow);
@@ -55,16 +55,15 @@ TEST(PrintGeometry, FollowsTheDeviceAndThePrintZoom) {
   }
 }
 
-TEST(PrintGeometry, APageTooSmallIsRefusedBeforeDividing) {
+TEST(PrintGeometry, APageTooShortOrTooSmallIsRefusedBeforeDividing) {
   ViewSettings settings;
   PrintedJob job;
-  PrintGeometry g;
+  Observer observer;
   FakePrintDevice low(job, 300, 2550, 300);  // not one row high
-  EXPECT_FALSE(computePrintGeometry(low, settings, 16000, g));
+  EXPECT_EQ(printChromatogram(Chromatogram{}, settings, PrintPalette{}, low, {}, observer),
+            PrintOutcome::PageTooShort);
   settings.printXZoom = -2;
   FakePrintDevice coarse(job, 50, 425, 550);  // 0.25 makes a sample take no tenth of a pixel
-  EXPECT_FALSE(computePrintGeometry(coarse, settings, 16000, g));
-  Observer observer;
   EXPECT_EQ(printChromatogram(Chromatogram{}, settings, PrintPalette{}, coarse, {}, observer),
             PrintOutcome::PageTooSmall);
   EXPECT_TRUE(job.documentName.empty());
@@ -217,7 +216,10 @@ TEST_F(Printing, ThePrintCommandPrintsInThePrintGreenAndReportsWhatWentWrong) {
   job.failAtEnd = true;
   choose({});
   EXPECT_EQ(platform.messages.back().text, "Could not write file");
-  EXPECT_EQ(platform.messages.size(), 2u);
+  job.failure = "/x/out.pdf: Access denied";
+  choose({});
+  EXPECT_EQ(platform.messages.back().text, "/x/out.pdf: Access denied");
+  EXPECT_EQ(platform.messages.size(), 3u);
 }
 
 }  // namespace

@@ -43,12 +43,16 @@ void printDocument(AppState& app, Platform& platform) {
     case PrintOutcome::PageTooSmall:
       message = kPageTooSmallMessage;
       break;
+    case PrintOutcome::PageTooShort:
+      message = kPageTooShortMessage;
+      break;
     case PrintOutcome::NoSuchPage:
       // The first page asked for, whichever end of the range it was given at.
       message = "There is no page " + std::to_string(std::min(range.from, range.to));
       break;
     case PrintOutcome::Failed:
-      message = kCannotWriteMessage;
+      message = choice->device->failure();
+      if (message.empty()) message = kCannotWriteMessage;
       break;
     default:
       return;

@@ -8,8 +8,8 @@ namespace vistrel {
 
 /// Prints the document on the device and pages the print dialog chooses, in the print colours;
 /// the window keeps the screen's. Messages: "There is no page %u" for a range past the last page,
-/// the page-too-small message, "Could not write file" when the device could not complete the
-/// document.
+/// the page-too-small or page-too-short message, and when the device could not complete the
+/// document what it tells (the file and why), or else "Could not write file".
 void printDocument(AppState& app, Platform& platform);
 
 }  // namespace vistrel

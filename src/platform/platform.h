@@ -66,6 +66,9 @@ class PrintDevice {
   virtual void endPage() = 0;
   /// Completes the document; false when it could not be delivered.
   virtual bool endDocument() = 0;
+  /// After `endDocument` returned false: the file or printer and why, as a message; empty when
+  /// the device has nothing to tell.
+  virtual std::string failure() const { return {}; }
   /// Abandons the document: nothing of it reaches the printer or the file.
   virtual void abortDocument() = 0;
 };

@@ -68,8 +68,10 @@ int exportPdf(const ExportRequest& request, const Chromatogram& document,
       return 0;
     case PrintOutcome::PageTooSmall:
       return fail(errors, {}, kPageTooSmallMessage);
+    case PrintOutcome::PageTooShort:
+      return fail(errors, {}, kPageTooShortMessage);
     case PrintOutcome::Failed:
-      return fail(errors, request.output, outputErrorMessage(device.writeError()));
+      return fail(errors, {}, device.failure());
     default:
       return fail(errors, request.output, "The PDF document could not be made");
   }

@@ -90,6 +90,10 @@ PdfFileDevice::PdfFileDevice(std::string path, const QPageLayout& layout, int re
   writer_.setCreator("Vistrel");
 }
 
+std::string PdfFileDevice::failure() const {
+  return writeError_ ? path_ + ": " + outputErrorMessage(writeError_) : std::string();
+}
+
 bool PdfFileDevice::deliver() {
   if (discarded_) return false;
   const QByteArray& bytes = buffer_.data();

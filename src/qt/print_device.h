@@ -147,8 +147,8 @@ class PrinterDevice final : public PrintDevice {
 class PdfFileDevice final : public PagedPrintDevice {
  public:
   PdfFileDevice(std::string path, const QPageLayout& layout, int resolution);
-  /// Why the file was not written, after `endDocument` returned false.
-  const OutputError& writeError() const { return writeError_; }
+  /// The file and why it was not written, after `endDocument` returned false.
+  std::string failure() const override;
 
  private:
   QPagedPaintDevice& device() override { return writer_; }

@@ -185,8 +185,8 @@ void Job::finishPage(int rows) {
 
 }  // namespace
 
-bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
-                          std::int32_t maxSampleCount, PrintGeometry& g) {
+PageFit computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
+                             std::int32_t maxSampleCount, PrintGeometry& g) {
   g = PrintGeometry{};
   g.dpiX = device.dpiX();
   g.dpiY = device.dpiY();
@@ -211,15 +211,18 @@ bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
   g.scale10 = scale10For(g.dpiX, settings.printXZoom);
   g.labelStep = settings.printXZoom < 0 && g.scale10 == 2 ? 50 : 10;
   g.yDivisor = 1600 >> settings.printYZoom;
-  if (g.scale10 <= 0 || g.rowWidth <= 0 || g.rowPitch <= 0 || g.yDivisor <= 0) return false;
+  if (g.scale10 <= 0 || g.rowWidth <= 0 || g.rowPitch <= 0 || g.yDivisor <= 0) {
+    return PageFit::TooSmall;
+  }
   g.samplesPerRow = g.rowWidth * 10 / g.scale10;
+  if (g.samplesPerRow <= 0) return PageFit::TooSmall;
   g.rowsPerPage = (g.bottom - g.headerHeight) / g.rowPitch;
-  if (g.samplesPerRow <= 0 || g.rowsPerPage <= 0) return false;
+  if (g.rowsPerPage <= 0) return PageFit::TooShort;
   const std::int64_t width = std::int64_t{std::max(maxSampleCount, 0)} * g.scale10 / 10;
   // An empty trace still prints its page: the header and one empty row.
   g.rowCount = static_cast<int>(std::max<std::int64_t>(ceilingOf(width, g.rowWidth), 1));
   g.pageCount = static_cast<int>(ceilingOf(g.rowCount, g.rowsPerPage));
-  return true;
+  return PageFit::Fits;
 }
 
 bool settlePageRange(PageRange& range, int pageCount) {
@@ -248,8 +251,13 @@ PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings&
                                const PrintPalette& palette, PrintDevice& device, PageRange range,
                                PrintObserver& observer) {
   PrintGeometry g;
-  if (!computePrintGeometry(device, settings, document.maxSampleCount, g)) {
-    return PrintOutcome::PageTooSmall;
+  switch (computePrintGeometry(device, settings, document.maxSampleCount, g)) {
+    case PageFit::Fits:
+      break;
+    case PageFit::TooSmall:
+      return PrintOutcome::PageTooSmall;
+    case PageFit::TooShort:
+      return PrintOutcome::PageTooShort;
   }
   if (!settlePageRange(range, g.pageCount)) return PrintOutcome::NoSuchPage;
   return Job(document, settings, palette, device, g, observer).run(range);

@@ -14,6 +14,7 @@ namespace vistrel {
 inline constexpr const char* kPrintDocumentName = "Vistrel Chromatogram";
 inline constexpr const char* kPageTooSmallMessage =
     "The page is too small for the chosen print zoom";
+inline constexpr const char* kPageTooShortMessage = "The page is too short for one row of traces";
 /// The brighter green of printed pages.
 inline constexpr Rgb kPrintGreen{0, 255, 0};
 
@@ -48,11 +49,14 @@ struct PrintGeometry {
   int rowCount = 0, rowsPerPage = 0, pageCount = 0;
 };
 
-/// The geometry for `device` at the print zooms of `settings`. False when not one row fits on
-/// a page or a sample takes no room at all: nothing can be printed then, and nothing divides by
-/// zero.
-bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
-                          std::int32_t maxSampleCount, PrintGeometry& g);
+/// Whether the pages of a device take the rows: TooSmall when a sample takes no room at the
+/// print zoom or none fits across a row, TooShort when not one row fits under the header.
+enum class PageFit { Fits, TooSmall, TooShort };
+
+/// The geometry for `device` at the print zooms of `settings`. Unless it Fits nothing can be
+/// printed, and nothing has been divided by zero.
+PageFit computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
+                             std::int32_t maxSampleCount, PrintGeometry& g);
 
 struct PageRange {
   bool all = true;
@@ -72,10 +76,19 @@ class PrintObserver {
   virtual void serveEvents() = 0;
 };
 
-enum class PrintOutcome { Printed, NoSuchPage, PageTooSmall, NotStarted, Cancelled, Failed };
+enum class PrintOutcome {
+  Printed,
+  NoSuchPage,
+  PageTooSmall,
+  PageTooShort,
+  NotStarted,
+  Cancelled,
+  Failed
+};
 
 /// Prints the pages of `range` of `document` on `device` at the print zooms of `settings`, in the
-/// colours of `palette`. NoSuchPage when the range starts past the last page (nothing printed);
+/// colours of `palette`. PageTooSmall or PageTooShort as the geometry does not fit; NoSuchPage
+/// when the range starts past the last page (nothing printed in these three);
 /// Cancelled when the observer asked to stop (the document is aborted); Failed when the device
 /// could not complete the document.
 PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,

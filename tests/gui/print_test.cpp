@@ -159,7 +159,8 @@ TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
   QPrinter printer(QPrinter::HighResolution);
   PdfFileDevice device("", printer.pageLayout(), printer.resolution());
   PrintGeometry g;
-  ASSERT_TRUE(computePrintGeometry(device, s->state.settings, s->state.document.maxSampleCount, g));
+  ASSERT_EQ(PageFit::Fits,
+            computePrintGeometry(device, s->state.settings, s->state.document.maxSampleCount, g));
   ASSERT_GE(g.pageCount, 3);
   EXPECT_EQ(pdfPages(pdf), 2);
   const QString of = " of " + QString::number(g.pageCount);
@@ -217,7 +218,7 @@ TEST_F(Print, APrinterGetsNothingOfACancelledJobAndEveryPageOfAFinishedOne) {
     printer->setOutputFileName(pdf);
     PrinterDevice device(std::move(printer));
     PrintGeometry g;
-    ASSERT_TRUE(computePrintGeometry(device, settings, document.maxSampleCount, g));
+    ASSERT_EQ(PageFit::Fits, computePrintGeometry(device, settings, document.maxSampleCount, g));
     ASSERT_GT(g.pageCount, 2);
     StopAtPage observer(stopAt);
     const PrintOutcome outcome = printChromatogram(
@@ -257,7 +258,7 @@ TEST_F(Print, PdfExportHasThePagesOfThePrintGeometryOrNoneWhenNoRowFits) {
     settings.printYZoom = c.printYZoom;
     PdfFileDevice device("", pdfPageLayout(c.paper), kPdfResolution);
     PrintGeometry g;
-    ASSERT_TRUE(computePrintGeometry(device, settings, document.maxSampleCount, g));
+    ASSERT_EQ(PageFit::Fits, computePrintGeometry(device, settings, document.maxSampleCount, g));
     std::ostringstream errors;
     ASSERT_EQ(runExport(request, errors), 0) << errors.str();
     EXPECT_EQ(pdfPages(pdf), g.pageCount);
@@ -267,7 +268,7 @@ TEST_F(Print, PdfExportHasThePagesOfThePrintGeometryOrNoneWhenNoRowFits) {
   PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A10), kPdfResolution);
   StopAtPage observer(0);
   EXPECT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
-            PrintOutcome::PageTooSmall);
+            PrintOutcome::PageTooShort);
   EXPECT_FALSE(QFile::exists(pdf));
 }
 
@@ -313,6 +314,16 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
     }
     EXPECT_LE(image.width(), xs[1] - xs[0] + 2 * (half + 2 + (1 << settings.xZoomLevel)));
   }
+}
+
+TEST_F(Print, APdfFileThatCannotBeWrittenIsToldByNameAndReason) {
+  auto s = start({});
+  const std::string pdf = output("none/x.pdf").toStdString();
+  PdfFileDevice device(pdf, pdfPageLayout(QPageSize::A4), kPdfResolution);
+  StopAtPage observer(0);
+  EXPECT_EQ(printChromatogram(loadSample(), ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::Failed);
+  EXPECT_EQ(device.failure(), pdf + ": Path not found");
 }
 
 TEST_F(Print, APngTheEncoderRefusesIsToldWithTheEncodersReason) {
