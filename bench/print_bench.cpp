@@ -41,7 +41,6 @@ class MemoryPdfDevice final : public PagedPrintDevice {
   QPagedPaintDevice& device() override { return writer_; }
   void nameDocument(const QString& name) override { writer_.setTitle(name); }
   bool deliver() override { return true; }
-  void discard() override {}
 
   QBuffer buffer_;
   QPdfWriter writer_;

@@ -73,7 +73,7 @@ int exportPdf(const ExportRequest& request, const Chromatogram& document,
     case PrintOutcome::Failed:
       return fail(errors, {}, device.failure());
     default:
-      return fail(errors, request.output, "The PDF document could not be made");
+      return fail(errors, request.output, kPdfNotMadeMessage);
   }
 }
 

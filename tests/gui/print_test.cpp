@@ -326,6 +326,23 @@ TEST_F(Print, APdfFileThatCannotBeWrittenIsToldByNameAndReason) {
   EXPECT_EQ(device.failure(), pdf + ": Path not found");
 }
 
+TEST_F(Print, APdfFileDevicePrintsOneDocumentAndThenWritesNothing) {
+  auto s = start({});
+  const Chromatogram document = loadSample();
+  const QString pdf = output("once.pdf");
+  PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A4), kPdfResolution);
+  StopAtPage observer(0);
+  ASSERT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::Printed);
+  std::ofstream(pdf.toStdString()) << "kept";
+  EXPECT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::NotStarted);
+  EXPECT_FALSE(device.endDocument());
+  QFile kept(pdf);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "kept");
+}
+
 TEST_F(Print, APngTheEncoderRefusesIsToldWithTheEncodersReason) {
   QImage wide(kWidestPng + 1, 1, QImage::Format_RGB32);
   wide.fill(Qt::white);
