@@ -136,10 +136,11 @@ TEST_F(Printing, PagesCarryTheHeaderAndAFrameAroundTheirRowsOnly) {
     const auto separators = std::count_if(page.lines.begin(), page.lines.end(),
                                           [](const DrawnLine& l) { return l.points.size() == 2; });
     EXPECT_EQ(separators, rows - 1);
-    // White masks over whatever letters and traces drew beside the frame.
+    // White masks over whatever letters and traces drew beside the frame, up to its side lines
+    // (three pixels wide, from margin - 2 and from right).
     ASSERT_GE(page.fills.size(), 2u);
-    EXPECT_EQ(page.fills[page.fills.size() - 2].area, (Rect{0, 0, margin - 3 + 1, bottom}));
-    EXPECT_EQ(page.fills.back().area, (Rect{right + 3 - 1, 0, 2550, bottom}));
+    EXPECT_EQ(page.fills[page.fills.size() - 2].area, (Rect{0, 0, margin - 2, bottom}));
+    EXPECT_EQ(page.fills.back().area, (Rect{right + 3, 0, 2550, bottom}));
     // The header: the program, the three info lines, and the page ending at the right edge.
     const std::vector<DrawnText> header = page.textsIn({FontSpec::Serif, 300 / 8});
     ASSERT_EQ(header.size(), 5u);

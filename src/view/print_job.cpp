@@ -176,8 +176,13 @@ void Job::finishPage(int rows) {
     canvas_->drawLine({g_.margin, top + j * g_.rowPitch}, {g_.right, top + j * g_.rowPitch},
                       kBlackColour);
   }
-  canvas_->fillRect({0, 0, g_.margin - g_.u + 1, g_.bottom}, kWhite);
-  canvas_->fillRect({g_.right + g_.u - 1, 0, g_.pageWidth, g_.bottom}, kWhite);
+  // The masks end just outside the side lines, which are as wide as their pen (at least 1)
+  // and centred on the frame's edges.
+  const int width = std::max(g_.u, 1);
+  const int leftLine = g_.margin - g_.hu - width / 2;              // its outer column
+  const int pastRightLine = g_.right + g_.hu - width / 2 + width;  // the column after it
+  canvas_->fillRect({0, 0, leftLine, g_.bottom}, kWhite);
+  canvas_->fillRect({pastRightLine, 0, g_.pageWidth, g_.bottom}, kWhite);
   canvas_->setLineWidth(1);
   device_.endPage();
   canvas_ = nullptr;

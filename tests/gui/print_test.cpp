@@ -43,6 +43,16 @@ int pdfPages(const QString& path) {
   return -1;
 }
 
+/// Page 1 of the PDF at `path` in shades of grey at `dpi`, without smoothing; null when it cannot
+/// be had.
+QImage pdfFirstPage(const QString& path, int dpi) {
+  QProcess process;
+  process.start("pdftoppm", {"-r", QString::number(dpi), "-aa", "no", "-aaVector", "no", "-gray",
+                             "-singlefile", path, path});
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  return QImage(path + ".pgm");
+}
+
 QString pdfText(const QString& path, int page) {
   const QString n = QString::number(page);
   return run("pdftotext", {"-f", n, "-l", n, path, "-"});
@@ -313,6 +323,48 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
       EXPECT_GT(pixelsNear(image, toQColor(settings.letterColour(calls.base(base - 1))), cell), 0);
     }
     EXPECT_LE(image.width(), xs[1] - xs[0] + 2 * (half + 2 + (1 << settings.xZoomLevel)));
+  }
+}
+
+TEST_F(Print, BothSideLinesOfTheFrameShowAndNothingBeyondThemAtEveryResolution) {
+  if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm is missing";
+  auto s = start({});
+  const Chromatogram document = loadSample();
+  ViewSettings settings;
+  settings.printXZoom = 2;  // the sample before each row is drawn well left of the frame
+  // No margins, so that the page's pixels are the device's.
+  const QPageLayout layout(QPageSize(QPageSize::A7), QPageLayout::Portrait, QMarginsF(),
+                           QPageLayout::Point);
+  for (int dpi : {72, 1200}) {  // lines of width 0, drawn as 1, and of 12
+    SCOPED_TRACE(dpi);
+    const QString pdf = output("sides.pdf");
+    PdfFileDevice device(pdf.toStdString(), layout, dpi);
+    PrintGeometry g;
+    ASSERT_EQ(computePrintGeometry(device, settings, document.maxSampleCount, g), PageFit::Fits);
+    StopAtPage observer(0);
+    ASSERT_EQ(printChromatogram(document, settings, printPalette(document, settings), device, {},
+                                observer),
+              PrintOutcome::Printed);
+    const QImage page = pdfFirstPage(pdf, dpi);
+    ASSERT_GE(page.width(), g.pageWidth);
+    ASSERT_GE(page.height(), g.bottom);
+    const int width = std::max(g.u, 1);
+    const int left = g.margin - g.hu - width / 2;  // the outer columns of the side lines
+    const int right = g.right + g.hu - width / 2 + width - 1;
+    const int top = g.headerHeight - g.hu + width;  // inside the frame's top and bottom lines
+    const int bottom = top + std::min(g.rowsPerPage, g.rowCount) * g.rowPitch - 2 * width;
+    int lineGaps = 0, inkOutside = 0;
+    for (int y = 0; y < g.bottom; ++y) {
+      for (int i = 0; i < width && y >= top && y < bottom; ++i) {
+        lineGaps += qGray(page.pixel(left + i, y)) > 127;
+        lineGaps += qGray(page.pixel(right - i, y)) > 127;
+      }
+      for (int x = 0; x < g.pageWidth; x = x + 1 == left ? right + 1 : x + 1) {
+        inkOutside += qGray(page.pixel(x, y)) != 255;
+      }
+    }
+    EXPECT_EQ(lineGaps, 0);
+    EXPECT_EQ(inkOutside, 0);
   }
 }
 
