@@ -77,7 +77,8 @@ TEST(PrintGeometry, PageRangesAreSettledAgainstThePageCount) {
   };
   const Case cases[] = {{{true, 0, 0}, true, 1, 5},   {{false, 3, 2}, true, 2, 3},
                         {{false, 0, 2}, true, 1, 2},  {{false, 4, 9}, true, 4, 5},
-                        {{false, 9, 6}, false, 6, 9}, {{false, 5, 5}, true, 5, 5}};
+                        {{false, 9, 6}, false, 6, 9}, {{false, 5, 5}, true, 5, 5},
+                        {{false, 6, 2}, true, 2, 5}};
   for (const Case& c : cases) {
     PageRange range = c.asked;
     EXPECT_EQ(settlePageRange(range, 5), c.printable) << c.asked.from << "-" << c.asked.to;

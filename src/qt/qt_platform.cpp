@@ -10,6 +10,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QSpinBox>
 
 #include "qt/desktop.h"
 #include "qt/detached_process.h"
@@ -115,8 +116,12 @@ std::optional<PrintChoice> QtPlatform::choosePrinter() {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   PrintChoice choice;
   choice.allPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
-  choice.fromPage = printer->fromPage();
-  choice.toPage = printer->toPage();
+  // The pages as typed: the printer keeps a from-page above the to-page as from..from, and the
+  // job's own rules settle the range.
+  const auto* from = dialog.findChild<QSpinBox*>("from");
+  const auto* to = dialog.findChild<QSpinBox*>("to");
+  choice.fromPage = from != nullptr ? from->value() : printer->fromPage();
+  choice.toPage = to != nullptr ? to->value() : printer->toPage();
   choice.device = printDeviceFor(std::move(printer));
   return choice;
 }

@@ -135,7 +135,7 @@ class Print : public Gui {
   QTemporaryDir folder_;
 };
 
-TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
+TEST_F(Print, TheDialogOpensOnPageOneAndItsRangeAsTypedPrintsToPdf) {
   if (!havePoppler()) GTEST_SKIP() << "pdfinfo is missing";
   storeSettings("Print X Zoom=2\n");  // several pages of the sample
   auto s = start({sample("sample.ab1")});
@@ -156,8 +156,9 @@ TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
         EXPECT_EQ(to->maximum(), 65534);
         EXPECT_EQ(all->text(), "&All");
         EXPECT_TRUE(selection->isHidden());
-        from->setValue(2);
-        to->setValue(3);
+        // Typed the wrong way round: the two are swapped.
+        from->setValue(3);
+        to->setValue(2);
         file->setText(pdf);
         filled = true;
       },
