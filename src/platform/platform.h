@@ -34,8 +34,8 @@ struct FontMetrics {
 class Canvas {
  public:
   virtual ~Canvas() = default;
-  /// The width of the lines drawn from now on (1 at first; 0 draws as 1). A line of width w
-  /// centred on column x covers columns x - w/2 to x - w/2 + w - 1, and so for rows.
+  /// The width of the lines drawn from now on (1 at first; 0 draws as 1). A vertical line of
+  /// width w at column x covers columns x - w/2 to x - w/2 + w - 1; a horizontal one, rows alike.
   virtual void setLineWidth(int width) = 0;
   virtual void fillRect(const Rect& area, Rgb colour) = 0;
   /// The outline of `area`, centred on its edges, nothing filled.

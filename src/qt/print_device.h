@@ -24,6 +24,7 @@ namespace vistrel {
 /// that they match a print to file from the print dialog.
 inline constexpr int kPdfResolution = 1200;
 
+/// Why a PDF file was not written when its document, not the write, failed.
 inline constexpr const char* kPdfNotMadeMessage = "The PDF document could not be made";
 
 /// The layout of those pages: `size` in portrait with the margins of Qt's PDF printer (10 points),

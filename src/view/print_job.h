@@ -87,10 +87,9 @@ enum class PrintOutcome {
 };
 
 /// Prints the pages of `range` of `document` on `device` at the print zooms of `settings`, in the
-/// colours of `palette`. PageTooSmall or PageTooShort as the geometry does not fit; NoSuchPage
-/// when the range starts past the last page (nothing printed in these three);
-/// Cancelled when the observer asked to stop (the document is aborted); Failed when the device
-/// could not complete the document.
+/// colours of `palette`. Nothing is printed on PageTooSmall or PageTooShort (the geometry does
+/// not fit) nor on NoSuchPage (the range starts past the last page); Cancelled when the observer
+/// asked to stop (the document is aborted); Failed when the device could not complete it.
 PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
                                const PrintPalette& palette, PrintDevice& device, PageRange range,
                                PrintObserver& observer);

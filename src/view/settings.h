@@ -15,6 +15,7 @@ inline constexpr int kColourCount = 9;
 inline constexpr int kBlack = 8;
 /// The colour index of every base letter other than G, A, T, C and N.
 inline constexpr int kOtherBaseColour = kBlack;
+/// The colour index of green.
 inline constexpr int kGreen = 1;
 inline constexpr Rgb kScreenGreen{0, 191, 0};
 

@@ -1,6 +1,7 @@
 // Printing over Qt, offscreen: the print dialog as it opens and the pages its choice prints, the
-// progress dialog's Cancel, a cancelled print to a PDF file, the two exports measured against
-// the print geometry and the view's layout, and a PNG the encoder refuses.
+// progress dialog's Cancel, a cancelled print to a PDF file, the frame's side lines as pixels,
+// failed and repeated PDF jobs, the two exports measured against the print geometry and the
+// view's layout, and a PNG the encoder refuses.
 #include <QAbstractButton>
 #include <QBuffer>
 #include <QDialogButtonBox>
@@ -51,6 +52,13 @@ QImage pdfFirstPage(const QString& path, int dpi) {
                              "-singlefile", path, path});
   if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
   return QImage(path + ".pgm");
+}
+
+/// How many pixels of row `y` from column `from` up to `to` are not white.
+int inkIn(const QImage& image, int y, int from, int to) {
+  int count = 0;
+  for (int x = from; x < to; ++x) count += qGray(image.pixel(x, y)) != 255;
+  return count;
 }
 
 QString pdfText(const QString& path, int page) {
@@ -329,7 +337,6 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
 
 TEST_F(Print, BothSideLinesOfTheFrameShowAndNothingBeyondThemAtEveryResolution) {
   if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm is missing";
-  auto s = start({});
   const Chromatogram document = loadSample();
   ViewSettings settings;
   settings.printXZoom = 2;  // the sample before each row is drawn well left of the frame
@@ -360,9 +367,7 @@ TEST_F(Print, BothSideLinesOfTheFrameShowAndNothingBeyondThemAtEveryResolution) 
         lineGaps += qGray(page.pixel(left + i, y)) > 127;
         lineGaps += qGray(page.pixel(right - i, y)) > 127;
       }
-      for (int x = 0; x < g.pageWidth; x = x + 1 == left ? right + 1 : x + 1) {
-        inkOutside += qGray(page.pixel(x, y)) != 255;
-      }
+      inkOutside += inkIn(page, y, 0, left) + inkIn(page, y, right + 1, g.pageWidth);
     }
     EXPECT_EQ(lineGaps, 0);
     EXPECT_EQ(inkOutside, 0);
@@ -370,7 +375,6 @@ TEST_F(Print, BothSideLinesOfTheFrameShowAndNothingBeyondThemAtEveryResolution) 
 }
 
 TEST_F(Print, APdfFileThatCannotBeWrittenIsToldByNameAndReason) {
-  auto s = start({});
   const std::string pdf = output("none/x.pdf").toStdString();
   PdfFileDevice device(pdf, pdfPageLayout(QPageSize::A4), kPdfResolution);
   StopAtPage observer(0);
@@ -380,7 +384,6 @@ TEST_F(Print, APdfFileThatCannotBeWrittenIsToldByNameAndReason) {
 }
 
 TEST_F(Print, APdfFileDevicePrintsOneDocumentAndThenWritesNothing) {
-  auto s = start({});
   const Chromatogram document = loadSample();
   const QString pdf = output("once.pdf");
   PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A4), kPdfResolution);
