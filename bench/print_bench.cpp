@@ -17,6 +17,7 @@
 
 #include "document/trace_file.h"
 #include "qt/command_line_export.h"
+#include "qt/desktop.h"
 #include "qt/print_device.h"
 #include "ratio_reporter.h"
 #include "view/layout.h"
@@ -40,7 +41,6 @@ class MemoryPdfDevice final : public PagedPrintDevice {
   QPagedPaintDevice& device() override { return writer_; }
   void nameDocument(const QString& name) override { writer_.setTitle(name); }
   bool deliver() override { return true; }
-  void discard() override {}
 
   QBuffer buffer_;
   QPdfWriter writer_;
@@ -55,8 +55,8 @@ class NoObserver final : public PrintObserver {
 
 struct Fixture {
   Chromatogram document;
-  ViewSettings settings;  ///< with the print green
-  ViewSettings screen;    ///< as the window shows it
+  ViewSettings settings;
+  PrintPalette palette;
   std::string path;
   int pages = 0;
 };
@@ -68,8 +68,8 @@ void printJobPdf(benchmark::State& state) {
   NoObserver observer;
   for (auto _ : state) {
     MemoryPdfDevice device;
-    if (printChromatogram(fixture->document, fixture->settings, device, {}, observer) !=
-        PrintOutcome::Printed)
+    if (printChromatogram(fixture->document, fixture->settings, fixture->palette, device, {},
+                          observer) != PrintOutcome::Printed)
       state.SkipWithError("not printed");
     benchmark::DoNotOptimize(device.size());
   }
@@ -109,12 +109,12 @@ void exportPng(benchmark::State& state) {
 
 /// What --export-png paints, without loading, encoding or writing.
 void paintPng(benchmark::State& state) {
-  HiddenWindow hidden;
+  DesktopLook screen;
   for (auto _ : state) {
     QImage image;
     std::string error;
-    if (!renderPng(hidden.platform, fixture->document, fixture->screen, ExportRequest{}, image,
-                   error))
+    if (renderPng(screen, fixture->document, fixture->settings, {}, image, error) !=
+        PngFailure::None)
       state.SkipWithError(error.c_str());
     benchmark::DoNotOptimize(image.bits());
   }
@@ -123,10 +123,10 @@ void paintPng(benchmark::State& state) {
 void qpainterPolylines(benchmark::State& state) {
   QImage image;
   std::string error;
-  HiddenWindow hidden;
-  renderPng(hidden.platform, fixture->document, fixture->screen, ExportRequest{}, image, error);
+  DesktopLook screen;
+  renderPng(screen, fixture->document, fixture->settings, {}, image, error);
   const Chromatogram& d = fixture->document;
-  const ViewSettings settings = pngSettings(fixture->screen);
+  const ViewSettings settings = pngSettings(fixture->settings);
   // The baseline lies 9 rows above the bottom of the view.
   const int baseline = image.height() - 9;
   std::vector<std::vector<QPoint>> lines(4);
@@ -171,7 +171,7 @@ int main(int argc, char** argv) {
     std::cerr << "cannot read " << f.path << " (run scripts/fetch-test-data)\n";
     return 1;
   }
-  useGreen(f.document, f.settings, kPrintGreen);
+  f.palette = printPalette(f.document, f.settings);
   MemoryPdfDevice probe;
   PrintGeometry g;
   computePrintGeometry(probe, f.settings, f.document.maxSampleCount, g);

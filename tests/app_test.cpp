@@ -43,7 +43,7 @@ class App : public TempFolderTest {
     prepareStartup(app, platform, std::move(arguments));
     platform.outer = initialWindowRect(app, platform);
     applySwitches(app, platform);
-    openCommandLineFile(app, platform);
+    notOpened = openCommandLineFile(app, platform);
   }
 
   std::string abiFile(const std::string& name, const std::string& sampleName = "clone 7",
@@ -77,6 +77,7 @@ class App : public TempFolderTest {
 
   AppState app;
   FakePlatform platform;
+  std::string notOpened;  ///< what start-up had to tell of the file it was given
 };
 
 // Start-up and the command line.
@@ -137,11 +138,19 @@ TEST_F(App, AnExistingAbsolutePathIsNeverASwitch) {
   EXPECT_EQ(platform.outer.top, 300);
 }
 
-TEST_F(App, FoldersAndMissingFilesAreIgnoredSilently) {
+TEST_F(App, FoldersAreIgnoredAndMissingFilesToldWithoutABox) {
   start({folder_.string()});
   EXPECT_FALSE(app.document.loaded);
-  start({path("missing.ab1")});
+  EXPECT_EQ(notOpened, "");
+  // Relative names: a missing absolute one begins with '/', and is a switch.
+  const std::filesystem::path here = std::filesystem::relative(folder_);
+  const std::string missing = (here / "missing.ab1").string();
+  start({missing});
   EXPECT_FALSE(app.document.loaded);
+  EXPECT_EQ(notOpened, missing + ": File not found");
+  const std::string tooLong = (here / std::string(300, 'x')).string();
+  start({tooLong});
+  EXPECT_EQ(notOpened, tooLong + ": File name too long");
   EXPECT_TRUE(platform.messages.empty());
 }
 

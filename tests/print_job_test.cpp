@@ -45,7 +45,7 @@ TEST(PrintGeometry, FollowsTheDeviceAndThePrintZoom) {
     FakePrintDevice device(job, c.dpi, c.width, c.height);
     settings.printXZoom = c.xZoom;
     PrintGeometry g;
-    ASSERT_TRUE(computePrintGeometry(device, settings, 16000, g));
+    ASSERT_EQ(computePrintGeometry(device, settings, 16000, g), PageFit::Fits);
     EXPECT_EQ(g.scale10, c.scale10);
     EXPECT_EQ(g.labelStep, c.labelStep);
     EXPECT_EQ(g.samplesPerRow, c.samplesPerRow);
@@ -55,17 +55,16 @@ TEST(PrintGeometry, FollowsTheDeviceAndThePrintZoom) {
   }
 }
 
-TEST(PrintGeometry, APageTooSmallIsRefusedBeforeDividing) {
+TEST(PrintGeometry, APageTooShortOrTooSmallIsRefusedBeforeDividing) {
   ViewSettings settings;
   PrintedJob job;
-  PrintGeometry g;
+  Observer observer;
   FakePrintDevice low(job, 300, 2550, 300);  // not one row high
-  EXPECT_FALSE(computePrintGeometry(low, settings, 16000, g));
+  EXPECT_EQ(printChromatogram(Chromatogram{}, settings, PrintPalette{}, low, {}, observer),
+            PrintOutcome::PageTooShort);
   settings.printXZoom = -2;
   FakePrintDevice coarse(job, 50, 425, 550);  // 0.25 makes a sample take no tenth of a pixel
-  EXPECT_FALSE(computePrintGeometry(coarse, settings, 16000, g));
-  Observer observer;
-  EXPECT_EQ(printChromatogram(Chromatogram{}, settings, coarse, {}, observer),
+  EXPECT_EQ(printChromatogram(Chromatogram{}, settings, PrintPalette{}, coarse, {}, observer),
             PrintOutcome::PageTooSmall);
   EXPECT_TRUE(job.documentName.empty());
 }
@@ -78,7 +77,8 @@ TEST(PrintGeometry, PageRangesAreSettledAgainstThePageCount) {
   };
   const Case cases[] = {{{true, 0, 0}, true, 1, 5},   {{false, 3, 2}, true, 2, 3},
                         {{false, 0, 2}, true, 1, 2},  {{false, 4, 9}, true, 4, 5},
-                        {{false, 9, 6}, false, 6, 9}, {{false, 5, 5}, true, 5, 5}};
+                        {{false, 9, 6}, false, 6, 9}, {{false, 5, 5}, true, 5, 5},
+                        {{false, 6, 2}, true, 2, 5}};
   for (const Case& c : cases) {
     PageRange range = c.asked;
     EXPECT_EQ(settlePageRange(range, 5), c.printable) << c.asked.from << "-" << c.asked.to;
@@ -93,14 +93,34 @@ class Printing : public ViewTest {
   PrintedJob job;
   FakePrintDevice device{job, 300, 2550, 1400};
   const int headerHeight = 52, rowPitch = 429, margin = 18, right = 2532, bottom = 1391;
+
+  PrintOutcome print(PageRange range, PrintObserver& observer) {
+    return printChromatogram(app.document, app.settings, printPalette(app.document, app.settings),
+                             device, range, observer);
+  }
+};
+
+/// A device that notes the window's green, in its colour table and in channel A, at every page.
+class WatchingDevice final : public FakePrintDevice {
+ public:
+  WatchingDevice(PrintedJob& job, const AppState& app, std::vector<Rgb>& greens)
+      : FakePrintDevice(job, 300, 2550, 1400), app_(app), greens_(greens) {}
+  Canvas& startPage() override {
+    greens_.push_back(app_.settings.colourTable[kGreen]);
+    greens_.push_back(app_.document.channels[0].colour);
+    return FakePrintDevice::startPage();
+  }
+
+ private:
+  const AppState& app_;
+  std::vector<Rgb>& greens_;
 };
 
 TEST_F(Printing, PagesCarryTheHeaderAndAFrameAroundTheirRowsOnly) {
   show(regularDocument(6000));
   app.document.fileInfoText = "File: x.scf";
   Observer observer;
-  ASSERT_EQ(printChromatogram(app.document, app.settings, device, {}, observer),
-            PrintOutcome::Printed);
+  ASSERT_EQ(print({}, observer), PrintOutcome::Printed);
   EXPECT_EQ(job.documentName, "Vistrel Chromatogram");
   ASSERT_EQ(job.pages.size(), 2u);
   EXPECT_EQ(job.pagesEnded, 2);
@@ -117,10 +137,11 @@ TEST_F(Printing, PagesCarryTheHeaderAndAFrameAroundTheirRowsOnly) {
     const auto separators = std::count_if(page.lines.begin(), page.lines.end(),
                                           [](const DrawnLine& l) { return l.points.size() == 2; });
     EXPECT_EQ(separators, rows - 1);
-    // White masks over whatever letters and traces drew beside the frame.
+    // White masks over whatever letters and traces drew beside the frame, up to its side lines
+    // (three pixels wide, from margin - 2 and from right).
     ASSERT_GE(page.fills.size(), 2u);
-    EXPECT_EQ(page.fills[page.fills.size() - 2].area, (Rect{0, 0, margin - 3 + 1, bottom}));
-    EXPECT_EQ(page.fills.back().area, (Rect{right + 3 - 1, 0, 2550, bottom}));
+    EXPECT_EQ(page.fills[page.fills.size() - 2].area, (Rect{0, 0, margin - 2, bottom}));
+    EXPECT_EQ(page.fills.back().area, (Rect{right + 3, 0, 2550, bottom}));
     // The header: the program, the three info lines, and the page ending at the right edge.
     const std::vector<DrawnText> header = page.textsIn({FontSpec::Serif, 300 / 8});
     ASSERT_EQ(header.size(), 5u);
@@ -135,12 +156,10 @@ TEST_F(Printing, PagesCarryTheHeaderAndAFrameAroundTheirRowsOnly) {
 TEST_F(Printing, ARangePrintsItsPagesAndOnePastTheEndPrintsNothing) {
   show(regularDocument(6000));
   Observer observer;
-  EXPECT_EQ(printChromatogram(app.document, app.settings, device, {false, 3, 2}, observer),
-            PrintOutcome::Printed);
+  EXPECT_EQ(print({false, 3, 2}, observer), PrintOutcome::Printed);
   EXPECT_EQ(observer.pages, std::vector<int>{2});
   EXPECT_EQ(job.pages.size(), 1u);
-  EXPECT_EQ(printChromatogram(app.document, app.settings, device, {false, 3, 3}, observer),
-            PrintOutcome::NoSuchPage);
+  EXPECT_EQ(print({false, 3, 3}, observer), PrintOutcome::NoSuchPage);
   EXPECT_EQ(job.pages.size(), 1u);
 }
 
@@ -149,8 +168,8 @@ TEST_F(Printing, TallSamplesAreCutAtTheTopOfTheirRowAndNegativeOnesFallBelow) {
   app.document.setSample(0, 5, 30000);
   app.document.setSample(0, 6, 0xFFF0);  // -16
   Observer observer;
-  printChromatogram(app.document, app.settings, device, {}, observer);
-  const std::vector<DrawnLine> a = job.pages[0].polylinesIn(kScreenGreen);
+  print({}, observer);
+  const std::vector<DrawnLine> a = job.pages[0].polylinesIn(kPrintGreen);
   ASSERT_FALSE(a.empty());
   const int baseline = headerHeight + 426;  // row height: 354 + 2 * 3 + 2 * 33
   EXPECT_EQ(a[0].points[5], (Point{margin + 10, baseline - 354}));
@@ -162,30 +181,32 @@ TEST_F(Printing, TallSamplesAreCutAtTheTopOfTheirRowAndNegativeOnesFallBelow) {
 TEST_F(Printing, CancelAbortsTheDocument) {
   show(regularDocument(6000));
   Observer observer(200);
-  EXPECT_EQ(printChromatogram(app.document, app.settings, device, {}, observer),
-            PrintOutcome::Cancelled);
+  EXPECT_EQ(print({}, observer), PrintOutcome::Cancelled);
   EXPECT_TRUE(job.aborted);
   EXPECT_FALSE(job.ended);
 }
 
-TEST_F(Printing, ThePrintCommandSwapsGreenForTheJobAndReportsWhatWentWrong) {
+TEST_F(Printing, ThePrintCommandPrintsInThePrintGreenAndReportsWhatWentWrong) {
   show(regularDocument(6000));
+  std::vector<Rgb> windowGreens;
   auto choose = [&](PrintChoice choice) {
-    choice.device = std::make_unique<FakePrintDevice>(job, 300, 2550, 1400);
+    choice.device = std::make_unique<WatchingDevice>(job, app, windowGreens);
     platform.printAnswer = std::move(choice);
     executeCommand(app, platform, kPrint);
   };
-  platform.watchedSettings = &app.settings;
   choose({});
   EXPECT_EQ(platform.printProgress.front(), "Printing...");
   EXPECT_EQ(platform.printProgress.back(), "Printing page 2");
   EXPECT_EQ(platform.printProgressClosed, 1);
-  // Channel A (green) printed in the print green; events served with the screen's.
+  // Channel A and the letter A, both green, print in the print green; the window, which may
+  // repaint while pages are drawn, keeps the screen's.
   EXPECT_FALSE(job.pages[0].polylinesIn(Rgb{0, 255, 0}).empty());
-  ASSERT_FALSE(platform.greensWhileServing.empty());
-  for (Rgb green : platform.greensWhileServing) EXPECT_EQ(green, kScreenGreen);
-  EXPECT_EQ(app.settings.colourTable[1], kScreenGreen);
-  EXPECT_EQ(app.document.channels[0].colour, kScreenGreen);
+  const std::vector<DrawnText>& texts = job.pages[0].texts;
+  const auto a =
+      std::find_if(texts.begin(), texts.end(), [](const DrawnText& t) { return t.text == "A"; });
+  ASSERT_NE(a, texts.end());
+  EXPECT_EQ(a->colour, (Rgb{0, 255, 0}));
+  EXPECT_EQ(windowGreens, std::vector<Rgb>(4, kScreenGreen));
 
   PrintChoice past;
   past.allPages = false;
@@ -197,7 +218,10 @@ TEST_F(Printing, ThePrintCommandSwapsGreenForTheJobAndReportsWhatWentWrong) {
   job.failAtEnd = true;
   choose({});
   EXPECT_EQ(platform.messages.back().text, "Could not write file");
-  EXPECT_EQ(platform.messages.size(), 2u);
+  job.failure = "/x/out.pdf: Access denied";
+  choose({});
+  EXPECT_EQ(platform.messages.back().text, "/x/out.pdf: Access denied");
+  EXPECT_EQ(platform.messages.size(), 3u);
 }
 
 }  // namespace

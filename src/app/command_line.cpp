@@ -4,25 +4,22 @@
 #include <filesystem>
 
 #include "app/load_flow.h"
+#include "platform/files.h"
 #include "view/ini_file.h"
 
 namespace vistrel {
 
-namespace {
-
-bool exists(const std::string& path) {
+bool pathExists(const std::string& path) {
   std::error_code error;
   return std::filesystem::exists(path, error);
 }
 
-}  // namespace
-
 bool isSwitch(const std::string& argument) {
-  return !argument.empty() && argument[0] == '/' && !exists(argument);
+  return !argument.empty() && argument[0] == '/' && !pathExists(argument);
 }
 
 std::optional<Placement> placementSwitch(const std::string& argument) {
-  if (argument.size() <= 2 || exists(argument)) return std::nullopt;
+  if (argument.size() <= 2 || pathExists(argument)) return std::nullopt;
   return Placement{argument[1] == 'a', leadingInt(argument.substr(2))};
 }
 
@@ -40,14 +37,20 @@ void applySwitches(AppState& app, Platform& platform) {
   if (!switchSeen) setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);
 }
 
-void openCommandLineFile(AppState& app, Platform& platform) {
+std::string openCommandLineFile(AppState& app, Platform& platform) {
   const std::vector<std::string>& args = app.startup.arguments;
-  if (args.size() < 2 || isSwitch(args[1])) return;
+  if (args.size() < 2 || isSwitch(args[1])) return {};
   std::error_code error;
   const auto status = std::filesystem::status(args[1], error);
-  if (error || !std::filesystem::exists(status) || std::filesystem::is_directory(status)) return;
+  if (!std::filesystem::exists(status)) {
+    // In the words of the file-open error table where it has them.
+    const char* reason = fileOpenErrorText(fileOpenErrorCode(error.value(), args[1]));
+    return args[1] + ": " + (reason != nullptr ? reason : error.message());
+  }
+  if (error || std::filesystem::is_directory(status)) return {};
   app.document.filePath = args[1];
   loadTrace(app, platform, false);
+  return {};
 }
 
 }  // namespace vistrel

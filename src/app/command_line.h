@@ -11,6 +11,10 @@
 
 namespace vistrel {
 
+/// True when something is at `path`. A name that no file can have (too long, or behind a folder
+/// that cannot be searched) names nothing.
+bool pathExists(const std::string& path);
+
 /// A switch begins with '/'. On POSIX an argument that names an existing file or folder is a
 /// path, never a switch, so that absolute paths work.
 bool isSwitch(const std::string& argument);
@@ -24,7 +28,9 @@ std::optional<Placement> placementSwitch(const std::string& argument);
 /// which gives the window the height its layout needs.
 void applySwitches(AppState& app, Platform& platform);
 
-/// Loads the file the first argument names, when it exists and is no folder.
-void openCommandLineFile(AppState& app, Platform& platform);
+/// Loads the file the first argument names, when it exists and is no folder. When nothing can be
+/// found at that name, returns the name and why, for the program's error stream (the window
+/// opens all the same); otherwise an empty text.
+std::string openCommandLineFile(AppState& app, Platform& platform);
 
 }  // namespace vistrel

@@ -10,23 +10,18 @@ namespace vistrel {
 
 namespace {
 
-/// The job's observer: progress texts, Cancel, and events served with the screen's colours.
+/// The job's observer: progress texts, Cancel, and the window served while pages are drawn.
 class PrintSession : public PrintObserver {
  public:
-  PrintSession(AppState& app, Platform& platform) : app_(app), platform_(platform) {}
+  explicit PrintSession(Platform& platform) : platform_(platform) {}
 
   void pageStarted(int page) override {
     platform_.showPrintProgress("Printing page " + std::to_string(page));
   }
   bool cancelled() override { return platform_.printCancelled(); }
-  void serveEvents() override {
-    useGreen(app_.document, app_.settings, kScreenGreen);
-    platform_.processPendingEvents();
-    useGreen(app_.document, app_.settings, kPrintGreen);
-  }
+  void serveEvents() override { platform_.processPendingEvents(); }
 
  private:
-  AppState& app_;
   Platform& platform_;
 };
 
@@ -37,24 +32,27 @@ void printDocument(AppState& app, Platform& platform) {
   std::optional<PrintChoice> choice = platform.choosePrinter();
   if (!choice || !choice->device) return;
   const PageRange range{choice->allPages, choice->fromPage, choice->toPage};
-  PrintSession session(app, platform);
+  PrintSession session(platform);
   platform.showPrintProgress("Printing...");
-  useGreen(app.document, app.settings, kPrintGreen);
   const PrintOutcome outcome =
-      printChromatogram(app.document, app.settings, *choice->device, range, session);
-  useGreen(app.document, app.settings, kScreenGreen);
+      printChromatogram(app.document, app.settings, printPalette(app.document, app.settings),
+                        *choice->device, range, session);
   platform.closePrintProgress();
   std::string message;
   switch (outcome) {
     case PrintOutcome::PageTooSmall:
       message = kPageTooSmallMessage;
       break;
+    case PrintOutcome::PageTooShort:
+      message = kPageTooShortMessage;
+      break;
     case PrintOutcome::NoSuchPage:
       // The first page asked for, whichever end of the range it was given at.
       message = "There is no page " + std::to_string(std::min(range.from, range.to));
       break;
     case PrintOutcome::Failed:
-      message = kCannotWriteMessage;
+      message = choice->device->failure();
+      if (message.empty()) message = kCannotWriteMessage;
       break;
     default:
       return;

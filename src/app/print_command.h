@@ -6,10 +6,10 @@
 
 namespace vistrel {
 
-/// Prints the document on the device and pages the print dialog chooses. Green is the brighter
-/// print green while pages are drawn and the screen's whenever the window may repaint, and at
-/// the end. Messages: "There is no page %u" for a range past the last page, the page-too-small
-/// message, "Could not write file" when the device could not complete the document.
+/// Prints the document on the device and pages the print dialog chooses, in the print colours;
+/// the window keeps the screen's. Messages: "There is no page %u" for a range past the last page,
+/// the page-too-small or page-too-short message, and when the device could not complete the
+/// document what it tells (the file and why), or else "Could not write file".
 void printDocument(AppState& app, Platform& platform);
 
 }  // namespace vistrel

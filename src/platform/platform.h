@@ -34,7 +34,8 @@ struct FontMetrics {
 class Canvas {
  public:
   virtual ~Canvas() = default;
-  /// The width of the lines drawn from now on (1 at first).
+  /// The width of the lines drawn from now on (1 at first; 0 draws as 1). A vertical line of
+  /// width w at column x covers columns x - w/2 to x - w/2 + w - 1; a horizontal one, rows alike.
   virtual void setLineWidth(int width) = 0;
   virtual void fillRect(const Rect& area, Rgb colour) = 0;
   /// The outline of `area`, centred on its edges, nothing filled.
@@ -66,6 +67,9 @@ class PrintDevice {
   virtual void endPage() = 0;
   /// Completes the document; false when it could not be delivered.
   virtual bool endDocument() = 0;
+  /// After `endDocument` returned false: the file or printer and why, as a message; empty when
+  /// the device has nothing to tell.
+  virtual std::string failure() const { return {}; }
   /// Abandons the document: nothing of it reaches the printer or the file.
   virtual void abortDocument() = 0;
 };
@@ -112,10 +116,19 @@ enum class CursorShape { Arrow, IBeam, Wait };
 /// Result of starting another instance of this program.
 enum class StartResult { Started, NotFound, NoMemory, Failed };
 
-class Platform {
+/// What painting the view needs of the screen: its fonts' sizes and the menu bar's colours.
+class ScreenLook {
  public:
-  virtual ~Platform() = default;
+  virtual ~ScreenLook() = default;
+  /// Measures `font` as the screen shows it.
+  virtual FontMetrics measureFont(const FontSpec& font) = 0;
+  /// The colours of the menu bar, used behind the info band.
+  virtual Rgb menuColour() = 0;
+  virtual Rgb menuTextColour() = 0;
+};
 
+class Platform : public ScreenLook {
+ public:
   virtual void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) = 0;
 
   // Dialogs. Each returns nothing when the user cancels.
@@ -155,13 +168,6 @@ class Platform {
   virtual void setScrollRange(int maximum, bool redraw) = 0;
   virtual void setScrollPosition(int position, bool redraw) = 0;
   virtual void enableScrollBar(bool enabled) = 0;
-
-  // Fonts, measured on the screen.
-  virtual FontMetrics measureFont(const FontSpec& font) = 0;
-
-  /// The colours of the menu bar, used behind the info band.
-  virtual Rgb menuColour() = 0;
-  virtual Rgb menuTextColour() = 0;
 
   // Services.
   virtual void setClipboardText(std::string_view text) = 0;

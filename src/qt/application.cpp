@@ -2,6 +2,7 @@
 #include "qt/application.h"
 
 #include <QApplication>
+#include <iostream>
 
 #include "app/command_line.h"
 #include "app/startup.h"
@@ -24,7 +25,8 @@ std::unique_ptr<Session> startSession(std::vector<std::string> arguments) {
   Session* placed = session.get();
   session->window->onFramed = [placed] { applySwitches(placed->state, *placed->platform); };
   session->window->show();
-  openCommandLineFile(session->state, *session->platform);
+  const std::string notOpened = openCommandLineFile(session->state, *session->platform);
+  if (!notOpened.empty()) std::cerr << "vistrel: " << notOpened << '\n';
   return session;
 }
 

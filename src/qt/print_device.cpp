@@ -56,10 +56,12 @@ FontMetrics PagedPrintDevice::measureFont(const FontSpec& font) {
 }
 
 bool PagedPrintDevice::startDocument(const std::string& name) {
+  // The paint device makes one document: a second would follow the first in its output.
+  if (state_ != State::Unused) return false;
   nameDocument(textOf(name));
   if (!painter_.begin(&device())) return false;
+  state_ = State::Open;
   canvas_.emplace(painter_);
-  pagesStarted_ = 0;
   return true;
 }
 
@@ -71,14 +73,15 @@ Canvas& PagedPrintDevice::startPage() {
 }
 
 bool PagedPrintDevice::endDocument() {
+  if (state_ != State::Open) return false;
+  state_ = State::Done;
   canvas_.reset();
-  const bool ended = painter_.end();
-  return deliver() && ended;
+  return painter_.end() && deliver();
 }
 
 void PagedPrintDevice::abortDocument() {
+  state_ = State::Done;
   canvas_.reset();
-  discard();
   if (painter_.isActive()) painter_.end();
 }
 
@@ -90,8 +93,12 @@ PdfFileDevice::PdfFileDevice(std::string path, const QPageLayout& layout, int re
   writer_.setCreator("Vistrel");
 }
 
+std::string PdfFileDevice::failure() const {
+  // Without an error of the write, the document itself was not completed.
+  return path_ + ": " + (writeError_ ? outputErrorMessage(writeError_) : kPdfNotMadeMessage);
+}
+
 bool PdfFileDevice::deliver() {
-  if (discarded_) return false;
   const QByteArray& bytes = buffer_.data();
   writeError_ = writeOutputFile(path_, bytes.constData(), static_cast<std::size_t>(bytes.size()));
   return !writeError_;

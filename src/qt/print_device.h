@@ -24,6 +24,9 @@ namespace vistrel {
 /// that they match a print to file from the print dialog.
 inline constexpr int kPdfResolution = 1200;
 
+/// Why a PDF file was not written when its document, not the write, failed.
+inline constexpr const char* kPdfNotMadeMessage = "The PDF document could not be made";
+
 /// The layout of those pages: `size` in portrait with the margins of Qt's PDF printer (10 points),
 /// the printable area being the rest.
 QPageLayout pdfPageLayout(QPageSize::PageSizeId size);
@@ -44,7 +47,9 @@ class PageCanvas final : public QtCanvas {
 };
 
 /// Pages drawn with QPainter on a paged Qt device, in device pixels with (0, 0) at the top-left
-/// corner of the printable area. Fonts are measured on the device itself.
+/// corner of the printable area. Fonts are measured on the device itself. The device prints one
+/// document: once that has ended or been aborted it refuses another, and nothing more is
+/// delivered.
 class PagedPrintDevice : public PrintDevice {
  public:
   int dpiX() override;
@@ -52,10 +57,12 @@ class PagedPrintDevice : public PrintDevice {
   int pageWidth() override;
   int pageHeight() override;
   FontMetrics measureFont(const FontSpec& font) override;
-  /// False when painting on the device cannot begin.
+  /// False when painting on the device cannot begin, or it has had its document.
   bool startDocument(const std::string& name) override;
   Canvas& startPage() override;
   void endPage() override {}
+  /// Delivers the document when its painting ended well; false when it did not, when delivery
+  /// failed, or when no document was open.
   bool endDocument() override;
   void abortDocument() override;
 
@@ -63,12 +70,12 @@ class PagedPrintDevice : public PrintDevice {
   virtual QPagedPaintDevice& device() = 0;
   /// Before painting begins: the device takes the document's name.
   virtual void nameDocument(const QString& name) = 0;
-  /// After the painter has ended: the document goes where it belongs. False when it cannot.
+  /// After the painter has ended well: the document goes where it belongs. False when it cannot.
   virtual bool deliver() = 0;
-  /// While the painter is still active: the document is dropped.
-  virtual void discard() = 0;
 
  private:
+  enum class State { Unused, Open, Done };
+  State state_ = State::Unused;
   QPainter painter_;
   std::optional<PageCanvas> canvas_;
   int pagesStarted_ = 0;
@@ -142,24 +149,22 @@ class PrinterDevice final : public PrintDevice {
 };
 
 /// PDF pages written into memory; the file at `path` is created or replaced only when the
-/// document completes, through the safe whole-file write. An aborted document, or one whose file
-/// cannot be written, leaves the path as it was.
+/// document completes, through the safe whole-file write. An aborted or failed document, or one
+/// whose file cannot be written, leaves the path as it was.
 class PdfFileDevice final : public PagedPrintDevice {
  public:
   PdfFileDevice(std::string path, const QPageLayout& layout, int resolution);
-  /// Why the file was not written, after `endDocument` returned false.
-  const OutputError& writeError() const { return writeError_; }
+  /// The file and why it was not written, after `endDocument` returned false.
+  std::string failure() const override;
 
  private:
   QPagedPaintDevice& device() override { return writer_; }
   void nameDocument(const QString& name) override { writer_.setTitle(name); }
   bool deliver() override;
-  void discard() override { discarded_ = true; }
 
   std::string path_;
   QBuffer buffer_;
   QPdfWriter writer_;
-  bool discarded_ = false;
   OutputError writeError_;
 };
 

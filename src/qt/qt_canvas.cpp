@@ -12,6 +12,11 @@ QColor toQColor(Rgb c) {
   return QColor(c.red, c.green, c.blue);
 }
 
+Rgb fromQColor(const QColor& c) {
+  return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
+          static_cast<std::uint8_t>(c.blue())};
+}
+
 QRect toQRect(const Rect& r) {
   return QRect(r.left, r.top, r.width(), r.height());
 }

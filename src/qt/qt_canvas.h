@@ -15,6 +15,7 @@
 namespace vistrel {
 
 QColor toQColor(Rgb colour);
+Rgb fromQColor(const QColor& colour);
 QRect toQRect(const Rect& r);
 Rect fromQRect(const QRect& r);
 

@@ -4,15 +4,15 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QClipboard>
-#include <QDir>
 #include <QFileDialog>
-#include <QFontMetrics>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QScreen>
+#include <QSpinBox>
 
+#include "qt/desktop.h"
 #include "qt/detached_process.h"
 #include "qt/dialogs.h"
 #include "qt/help_text.h"
@@ -23,11 +23,6 @@
 namespace vistrel {
 
 namespace {
-
-Rgb fromQColor(const QColor& c) {
-  return {static_cast<std::uint8_t>(c.red()), static_cast<std::uint8_t>(c.green()),
-          static_cast<std::uint8_t>(c.blue())};
-}
 
 QScreen* screenOf(QWidget& window) {
   QScreen* screen = window.screen();
@@ -121,8 +116,12 @@ std::optional<PrintChoice> QtPlatform::choosePrinter() {
   if (dialog.exec() != QDialog::Accepted) return std::nullopt;
   PrintChoice choice;
   choice.allPages = dialog.printRange() != QAbstractPrintDialog::PageRange;
-  choice.fromPage = printer->fromPage();
-  choice.toPage = printer->toPage();
+  // The pages as typed: the printer keeps a from-page above the to-page as from..from, and the
+  // job's own rules settle the range.
+  const auto* from = dialog.findChild<QSpinBox*>("from");
+  const auto* to = dialog.findChild<QSpinBox*>("to");
+  choice.fromPage = from != nullptr ? from->value() : printer->fromPage();
+  choice.toPage = to != nullptr ? to->value() : printer->toPage();
   choice.device = printDeviceFor(std::move(printer));
   return choice;
 }
@@ -221,8 +220,7 @@ void QtPlatform::enableScrollBar(bool enabled) {
 }
 
 FontMetrics QtPlatform::measureFont(const FontSpec& font) {
-  QFontMetrics metrics(fontFor(font));
-  return {metrics.height(), metrics.averageCharWidth()};
+  return DesktopLook().measureFont(font);
 }
 
 Rgb QtPlatform::menuColour() {
@@ -238,9 +236,7 @@ void QtPlatform::setClipboardText(std::string_view text) {
 }
 
 std::string QtPlatform::settingsPath() {
-  QString folder = qEnvironmentVariable("XDG_CONFIG_HOME");
-  if (folder.isEmpty()) folder = QDir::homePath() + "/.config";
-  return QFile::encodeName(folder + "/vistrel.ini").toStdString();
+  return settingsFilePath();
 }
 
 StartResult QtPlatform::startInstance(const std::vector<std::string>& arguments) {

@@ -3,19 +3,19 @@
 
 namespace vistrel {
 
-void createViewFonts(ViewLayout& layout, Platform& platform, bool largeFonts) {
+void createViewFonts(ViewLayout& layout, ScreenLook& screen, bool largeFonts) {
   layout.infoFont = {FontSpec::Serif, 14 + 3 * (largeFonts ? 1 : 0)};
   layout.baseFont = {FontSpec::FixedPitch, 12 + 4 * (largeFonts ? 1 : 0)};
-  layout.infoFontHeight = platform.measureFont(layout.infoFont).height;
-  FontMetrics base = platform.measureFont(layout.baseFont);
+  layout.infoFontHeight = screen.measureFont(layout.infoFont).height;
+  FontMetrics base = screen.measureFont(layout.baseFont);
   layout.baseFontHeight = base.height;
   layout.baseCharWidth = base.averageCharWidth;
 }
 
-void createFonts(ViewLayout& layout, Platform& platform, bool largeFonts) {
-  layout.titleFontHeight = platform.measureFont(layout.titleFont).height;
-  layout.creditFontHeight = platform.measureFont(layout.creditFont).height;
-  createViewFonts(layout, platform, largeFonts);
+void createFonts(ViewLayout& layout, ScreenLook& screen, bool largeFonts) {
+  layout.titleFontHeight = screen.measureFont(layout.titleFont).height;
+  layout.creditFontHeight = screen.measureFont(layout.creditFont).height;
+  createViewFonts(layout, screen, largeFonts);
 }
 
 int visibleSpan(const ViewSettings& s, int clientWidth) {

@@ -29,9 +29,9 @@ struct ViewLayout {
 };
 
 /// Measures the title and credit fonts, and the info and base fonts for `largeFonts`.
-void createFonts(ViewLayout& layout, Platform& platform, bool largeFonts);
+void createFonts(ViewLayout& layout, ScreenLook& screen, bool largeFonts);
 /// (Re)creates only the info and base fonts, for the Font Size command.
-void createViewFonts(ViewLayout& layout, Platform& platform, bool largeFonts);
+void createViewFonts(ViewLayout& layout, ScreenLook& screen, bool largeFonts);
 
 /// Samples across `clientWidth`: shifted by the level, or times it in fit mode.
 int visibleSpan(const ViewSettings& settings, int clientWidth);

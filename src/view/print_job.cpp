@@ -27,9 +27,14 @@ int scale10For(int dpiX, int printXZoom) {
 /// The pages of one job on one device.
 class Job {
  public:
-  Job(const Chromatogram& document, const ViewSettings& settings, PrintDevice& device,
-      const PrintGeometry& g, PrintObserver& observer)
-      : d_(document), s_(settings), device_(device), g_(g), observer_(observer) {}
+  Job(const Chromatogram& document, const ViewSettings& settings, const PrintPalette& palette,
+      PrintDevice& device, const PrintGeometry& g, PrintObserver& observer)
+      : d_(document),
+        s_(settings),
+        palette_(palette),
+        device_(device),
+        g_(g),
+        observer_(observer) {}
 
   PrintOutcome run(const PageRange& range);
 
@@ -44,6 +49,7 @@ class Job {
 
   const Chromatogram& d_;
   const ViewSettings& s_;
+  const PrintPalette& palette_;
   PrintDevice& device_;
   const PrintGeometry& g_;
   PrintObserver& observer_;
@@ -121,8 +127,9 @@ bool Job::drawLetters(int rowStart, int rowTop) {
     const int x =
         g_.margin + static_cast<int>((std::int64_t{calls.peak(i) - rowStart} * g_.scale10) / 10);
     const std::uint8_t letter = calls.base(i);
-    canvas_->drawText({x - g_.cw / 2, rowTop + g_.ch}, {reinterpret_cast<const char*>(&letter), 1},
-                      g_.baseFont, s_.letterColour(letter), std::nullopt);
+    canvas_->drawText(
+        {x - g_.cw / 2, rowTop + g_.ch}, {reinterpret_cast<const char*>(&letter), 1}, g_.baseFont,
+        palette_.table[static_cast<std::size_t>(s_.letterColourIndex(letter))], std::nullopt);
     const int n = i + 1;
     if (n % g_.labelStep == 0) {
       const std::string number = std::to_string(n);
@@ -155,7 +162,7 @@ bool Job::drawTraces(int rowStart, int baseline) {
       if ((j + 1) % kTracePointsPerServe == 0) observer_.serveEvents();
     }
     if (points.size() > 1)
-      canvas_->drawPolyline(points.data(), points.size(), d_.channels[c].colour);
+      canvas_->drawPolyline(points.data(), points.size(), palette_.channels[c]);
   }
   return true;
 }
@@ -169,8 +176,13 @@ void Job::finishPage(int rows) {
     canvas_->drawLine({g_.margin, top + j * g_.rowPitch}, {g_.right, top + j * g_.rowPitch},
                       kBlackColour);
   }
-  canvas_->fillRect({0, 0, g_.margin - g_.u + 1, g_.bottom}, kWhite);
-  canvas_->fillRect({g_.right + g_.u - 1, 0, g_.pageWidth, g_.bottom}, kWhite);
+  // The masks end just outside the side lines, which are as wide as their pen (at least 1)
+  // and centred on the frame's edges.
+  const int width = std::max(g_.u, 1);
+  const int leftLine = g_.margin - g_.hu - width / 2;              // its outer column
+  const int pastRightLine = g_.right + g_.hu - width / 2 + width;  // the column after it
+  canvas_->fillRect({0, 0, leftLine, g_.bottom}, kWhite);
+  canvas_->fillRect({pastRightLine, 0, g_.pageWidth, g_.bottom}, kWhite);
   canvas_->setLineWidth(1);
   device_.endPage();
   canvas_ = nullptr;
@@ -178,8 +190,8 @@ void Job::finishPage(int rows) {
 
 }  // namespace
 
-bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
-                          std::int32_t maxSampleCount, PrintGeometry& g) {
+PageFit computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
+                             std::int32_t maxSampleCount, PrintGeometry& g) {
   g = PrintGeometry{};
   g.dpiX = device.dpiX();
   g.dpiY = device.dpiY();
@@ -204,15 +216,18 @@ bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
   g.scale10 = scale10For(g.dpiX, settings.printXZoom);
   g.labelStep = settings.printXZoom < 0 && g.scale10 == 2 ? 50 : 10;
   g.yDivisor = 1600 >> settings.printYZoom;
-  if (g.scale10 <= 0 || g.rowWidth <= 0 || g.rowPitch <= 0 || g.yDivisor <= 0) return false;
+  if (g.scale10 <= 0 || g.rowWidth <= 0 || g.rowPitch <= 0 || g.yDivisor <= 0) {
+    return PageFit::TooSmall;
+  }
   g.samplesPerRow = g.rowWidth * 10 / g.scale10;
+  if (g.samplesPerRow <= 0) return PageFit::TooSmall;
   g.rowsPerPage = (g.bottom - g.headerHeight) / g.rowPitch;
-  if (g.samplesPerRow <= 0 || g.rowsPerPage <= 0) return false;
+  if (g.rowsPerPage <= 0) return PageFit::TooShort;
   const std::int64_t width = std::int64_t{std::max(maxSampleCount, 0)} * g.scale10 / 10;
   // An empty trace still prints its page: the header and one empty row.
   g.rowCount = static_cast<int>(std::max<std::int64_t>(ceilingOf(width, g.rowWidth), 1));
   g.pageCount = static_cast<int>(ceilingOf(g.rowCount, g.rowsPerPage));
-  return true;
+  return PageFit::Fits;
 }
 
 bool settlePageRange(PageRange& range, int pageCount) {
@@ -228,14 +243,29 @@ bool settlePageRange(PageRange& range, int pageCount) {
   return true;
 }
 
+PrintPalette printPalette(const Chromatogram& document, const ViewSettings& settings) {
+  PrintPalette palette{settings.colourTable, {}};
+  palette.table[kGreen] = kPrintGreen;
+  for (std::size_t c = 0; c < palette.channels.size(); ++c) {
+    palette.channels[c] = channelColour(document.channels[c], settings, palette.table);
+  }
+  return palette;
+}
+
 PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
-                               PrintDevice& device, PageRange range, PrintObserver& observer) {
+                               const PrintPalette& palette, PrintDevice& device, PageRange range,
+                               PrintObserver& observer) {
   PrintGeometry g;
-  if (!computePrintGeometry(device, settings, document.maxSampleCount, g)) {
-    return PrintOutcome::PageTooSmall;
+  switch (computePrintGeometry(device, settings, document.maxSampleCount, g)) {
+    case PageFit::Fits:
+      break;
+    case PageFit::TooSmall:
+      return PrintOutcome::PageTooSmall;
+    case PageFit::TooShort:
+      return PrintOutcome::PageTooShort;
   }
   if (!settlePageRange(range, g.pageCount)) return PrintOutcome::NoSuchPage;
-  return Job(document, settings, device, g, observer).run(range);
+  return Job(document, settings, palette, device, g, observer).run(range);
 }
 
 }  // namespace vistrel

@@ -2,6 +2,7 @@
 // framed page under a header line, at the print zooms.
 #pragma once
 
+#include <array>
 #include <string>
 
 #include "document/chromatogram.h"
@@ -13,6 +14,19 @@ namespace vistrel {
 inline constexpr const char* kPrintDocumentName = "Vistrel Chromatogram";
 inline constexpr const char* kPageTooSmallMessage =
     "The page is too small for the chosen print zoom";
+inline constexpr const char* kPageTooShortMessage = "The page is too short for one row of traces";
+/// The brighter green of printed pages.
+inline constexpr Rgb kPrintGreen{0, 255, 0};
+
+/// The colours of printed pages: the screen's colour table with the print green in it, and the
+/// trace colours that follow from it.
+struct PrintPalette {
+  std::array<Rgb, kColourCount> table{};
+  std::array<Rgb, 4> channels{};  ///< in channel order
+};
+
+/// The palette for `document` under the colour choices of `settings`.
+PrintPalette printPalette(const Chromatogram& document, const ViewSettings& settings);
 
 /// The page geometry of a job, in device pixels.
 struct PrintGeometry {
@@ -35,11 +49,14 @@ struct PrintGeometry {
   int rowCount = 0, rowsPerPage = 0, pageCount = 0;
 };
 
-/// The geometry for `device` at the print zooms of `settings`. False when not one row fits on
-/// a page or a sample takes no room at all: nothing can be printed then, and nothing divides by
-/// zero.
-bool computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
-                          std::int32_t maxSampleCount, PrintGeometry& g);
+/// Whether the pages of a device take the rows: TooSmall when a sample takes no room at the
+/// print zoom or none fits across a row, TooShort when not one row fits under the header.
+enum class PageFit { Fits, TooSmall, TooShort };
+
+/// The geometry for `device` at the print zooms of `settings`. Unless it Fits nothing can be
+/// printed, and nothing has been divided by zero.
+PageFit computePrintGeometry(PrintDevice& device, const ViewSettings& settings,
+                             std::int32_t maxSampleCount, PrintGeometry& g);
 
 struct PageRange {
   bool all = true;
@@ -59,13 +76,23 @@ class PrintObserver {
   virtual void serveEvents() = 0;
 };
 
-enum class PrintOutcome { Printed, NoSuchPage, PageTooSmall, NotStarted, Cancelled, Failed };
+enum class PrintOutcome {
+  Printed,
+  NoSuchPage,
+  PageTooSmall,
+  PageTooShort,
+  NotStarted,
+  Cancelled,
+  Failed
+};
 
-/// Prints the pages of `range` of `document` on `device`. NoSuchPage when the range starts past
-/// the last page (nothing printed); Cancelled when the observer asked to stop (the document is
-/// aborted); Failed when the device could not complete the document.
+/// Prints the pages of `range` of `document` on `device` at the print zooms of `settings`, in the
+/// colours of `palette`. Nothing is printed on PageTooSmall or PageTooShort (the geometry does
+/// not fit) nor on NoSuchPage (the range starts past the last page); Cancelled when the observer
+/// asked to stop (the document is aborted); Failed when the device could not complete it.
 PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
-                               PrintDevice& device, PageRange range, PrintObserver& observer);
+                               const PrintPalette& palette, PrintDevice& device, PageRange range,
+                               PrintObserver& observer);
 
 /// The page range as printed: a from-page above the to-page swaps the two, 0 becomes 1, a
 /// to-page past the last becomes the last. False when the range starts past the last page.

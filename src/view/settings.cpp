@@ -36,28 +36,21 @@ IniFile loadIni(const std::string& path) {
 
 }  // namespace
 
-Rgb ViewSettings::letterColour(std::uint8_t letter) const {
-  int index = kOtherBaseColour;
+int ViewSettings::letterColourIndex(std::uint8_t letter) const {
   switch (std::toupper(letter < 128 ? letter : 0)) {
     case 'G':
-      index = colourG;
-      break;
+      return colourG;
     case 'A':
-      index = colourA;
-      break;
+      return colourA;
     case 'T':
-      index = colourT;
-      break;
+      return colourT;
     case 'C':
-      index = colourC;
-      break;
+      return colourC;
     case 'N':
-      index = colourN;
-      break;
+      return colourN;
     default:
-      break;
+      return kOtherBaseColour;
   }
-  return colourTable[static_cast<std::size_t>(index)];
 }
 
 int ViewSettings::channelColourIndex(char letter) const {
@@ -156,15 +149,15 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   (void)writeWholeFile(path, out.data(), out.size(), code);
 }
 
-void useGreen(Chromatogram& document, ViewSettings& settings, Rgb green) {
-  settings.colourTable[1] = green;
-  recomputeChannelColours(document, settings);
+Rgb channelColour(const TraceChannel& channel, const ViewSettings& settings,
+                  const std::array<Rgb, kColourCount>& table) {
+  const int index = settings.channelColourIndex(channel.letter);
+  return index >= 0 ? table[static_cast<std::size_t>(index)] : channel.colour;
 }
 
 void recomputeChannelColours(Chromatogram& document, const ViewSettings& settings) {
   for (TraceChannel& channel : document.channels) {
-    int index = settings.channelColourIndex(channel.letter);
-    if (index >= 0) channel.colour = settings.colourTable[static_cast<std::size_t>(index)];
+    channel.colour = channelColour(channel, settings, settings.colourTable);
   }
 }
 

@@ -15,9 +15,9 @@ inline constexpr int kColourCount = 9;
 inline constexpr int kBlack = 8;
 /// The colour index of every base letter other than G, A, T, C and N.
 inline constexpr int kOtherBaseColour = kBlack;
+/// The colour index of green.
+inline constexpr int kGreen = 1;
 inline constexpr Rgb kScreenGreen{0, 191, 0};
-/// The brighter green of printed pages.
-inline constexpr Rgb kPrintGreen{0, 255, 0};
 
 /// "Red", "Green", ... "Black": the names of the colour table, in index order.
 extern const std::array<const char*, kColourCount> kColourNames;
@@ -46,15 +46,17 @@ struct ViewSettings {
   std::int32_t windowTop = 0;
   std::int32_t windowWidth = 0;
 
-  /// Red, Green, Blue, Yellow, Violet, Cyan, Brown, Gray, Black. Writable: printing swaps a
-  /// brighter green in for the page.
+  /// Red, Green, Blue, Yellow, Violet, Cyan, Brown, Gray, Black, as the screen shows them.
   std::array<Rgb, kColourCount> colourTable{Rgb{255, 0, 0},   kScreenGreen,       Rgb{0, 0, 255},
                                             Rgb{191, 191, 0}, Rgb{255, 0, 255},   Rgb{0, 255, 255},
                                             Rgb{127, 0, 0},   Rgb{127, 127, 127}, Rgb{0, 0, 0}};
 
   int traceHeight() const { return yScaleShift == 4 ? 100 : 200; }
-  /// The colour of a base letter (folded to upper case for the choice).
-  Rgb letterColour(std::uint8_t letter) const;
+  /// The colour index of a base letter (folded to upper case for the choice).
+  int letterColourIndex(std::uint8_t letter) const;
+  Rgb letterColour(std::uint8_t letter) const {
+    return colourTable[static_cast<std::size_t>(letterColourIndex(letter))];
+  }
   /// The colour index chosen for 'A', 'C', 'G' or 'T', or -1 for any other letter.
   int channelColourIndex(char letter) const;
 };
@@ -73,12 +75,13 @@ ViewSettings readSettings(const std::string& path, int desktopWidth);
 /// Failures pass silently.
 void writeSettings(const ViewSettings& settings, const std::string& path, const Rect* placement);
 
+/// The colour of `channel` in `table`: the one `settings` choose for its letter when that is A,
+/// C, G or T, else the channel's own.
+Rgb channelColour(const TraceChannel& channel, const ViewSettings& settings,
+                  const std::array<Rgb, kColourCount>& table);
+
 /// Each channel whose letter is A, C, G or T takes the colour chosen for that letter; any other
 /// channel keeps its colour.
 void recomputeChannelColours(Chromatogram& document, const ViewSettings& settings);
-
-/// Puts `green` (the screen's or the print green) into the colour table's Green entry and
-/// recomputes the channel colours from it.
-void useGreen(Chromatogram& document, ViewSettings& settings, Rgb green);
 
 }  // namespace vistrel

@@ -58,15 +58,15 @@ void paintStartScreen(const ViewState& view, Canvas& canvas) {
   }
 }
 
-void paintInfoBand(const Chromatogram& d, const ViewState& view, Platform& platform,
+void paintInfoBand(const Chromatogram& d, const ViewState& view, ScreenLook& screen,
                    Canvas& canvas) {
   const ViewLayout& l = view.layout;
   const int width = view.clientWidth;
   const int bandBottom = l.infoFontHeight + 2;
-  canvas.fillRect({0, 0, width, bandBottom}, platform.menuColour());
+  canvas.fillRect({0, 0, width, bandBottom}, screen.menuColour());
   canvas.drawLine({0, 0}, {width, 0}, kBlackColour);
   canvas.drawLine({0, bandBottom}, {width, bandBottom}, kBlackColour);
-  const Rgb text = platform.menuTextColour();
+  const Rgb text = screen.menuTextColour();
   int x = 2;
   for (const std::string* line : {&d.fileInfoText, &d.sampleNameText, &d.runEndedText}) {
     canvas.drawText({x, 1}, *line, l.infoFont, text, std::nullopt);
@@ -163,14 +163,14 @@ CursorShape cursorAt(const Chromatogram& document, const ViewSettings& settings,
 }
 
 void paintView(const Chromatogram& document, const ViewSettings& settings, const ViewState& view,
-               Platform& platform, Canvas& canvas, const Rect& area) {
+               ScreenLook& screen, Canvas& canvas, const Rect& area) {
   if (!document.loaded) {
     paintStartScreen(view, canvas);
     return;
   }
   const ViewLayout& l = view.layout;
   const ViewSettings& s = settings;
-  if (area.top <= l.infoFontHeight + 1) paintInfoBand(document, view, platform, canvas);
+  if (area.top <= l.infoFontHeight + 1) paintInfoBand(document, view, screen, canvas);
   const int first = xToSampleOffset(s, area.left);
   const int last = xToSampleOffset(s, area.right);
   if (l.traceTop() <= area.bottom) {

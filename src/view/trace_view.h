@@ -22,7 +22,7 @@ inline constexpr Rgb kCaretGrey{64, 64, 64};
 
 /// Draws everything of the view that intersects `area`; nothing outside it needs to change.
 void paintView(const Chromatogram& document, const ViewSettings& settings, const ViewState& view,
-               Platform& platform, Canvas& canvas, const Rect& area);
+               ScreenLook& screen, Canvas& canvas, const Rect& area);
 
 /// How many pixels from its peak the text of a base can reach, with `baseCount` bases: half of
 /// its number, the widest text centred on a peak, and a character more for the rounding of both

@@ -1,6 +1,6 @@
 """vistrel --export-pdf and --export-png as a user runs them, without a display: the PDF's page
 tree and header text, the PNG's size under the stored zooms, and the failures with their messages,
-exit codes and no output left behind.
+exit codes and no output left behind; and --help and --version, which need no display either.
 
 usage: test_export.py VISTREL VISTREL_TRACE SAMPLE_FOLDER TEST_DATA_FOLDER
 """
@@ -63,6 +63,15 @@ def png_size(path):
     return struct.unpack(">II", head[16:24])
 
 
+def flat_scf(path, samples):
+    """Writes an SCF 3.00 file of `samples` zero samples in each channel and no bases."""
+    end = 128 + 8 * samples
+    header = struct.pack(">4s8I4s4I", b".scf", samples, 128, 0, 0, 0, end, 0, end, b"3.00", 2, 0,
+                         0, 0)
+    with open(path, "wb") as f:
+        f.write(header.ljust(128, b"\0") + bytes(8 * samples))
+
+
 def pdf_pages(path):
     info = subprocess.run(["pdfinfo", path], capture_output=True, text=True, check=True).stdout
     pages = int(re.search(r"^Pages:\s+(\d+)", info, re.M).group(1))
@@ -105,7 +114,7 @@ class Png(ExportCase):
     def test_the_whole_trace_is_as_wide_as_the_x_zoom_makes_it(self):
         samples = dump(self.sample)["maxSampleCount"]
         heights = set()
-#A stored Fit To Window(-3) draws at X zoom 1.
+        # A stored Fit To Window (-3) draws at X zoom 1.
         for zoom, width in ((0, samples), (1, 2 * samples), (2, 4 * samples),
                             (-1, math.ceil(samples / 2)), (-2, math.ceil(samples / 4)),
                             (-3, samples)):
@@ -117,10 +126,32 @@ class Png(ExportCase):
                 self.assertEqual(size[0], width)
                 heights.add(size[1])
         self.assertEqual(len(heights), 1)
-#The small Y scale is 100 pixels lower.
+        # The small Y scale is 100 pixels lower.
         self.settings(Y_scale=4)
         self.export("--export-png", png, self.sample)
         self.assertEqual(png_size(png)[1], heights.pop() - 100)
+
+    def test_an_image_wider_than_png_allows_is_refused_before_it_is_made(self):
+        trace = os.path.join(self.tmp, "long.scf")
+        flat_scf(trace, 300000)
+        self.settings(X_Zoom=2)
+        png = os.path.join(self.out, "long.png")
+        result = self.run_vistrel("--export-png", png, trace)
+        self.assertEqual(result.returncode, 1, result.stderr)
+        for text in (png + ": The image would be 1200000 pixels wide", "at most 1000000",
+                     "--bases FIRST-LAST", "a lower X zoom"):
+            self.assertIn(text, result.stderr)
+        self.assertFalse(os.path.exists(png))
+
+
+class Information(ExportCase):
+    def test_help_and_version_go_to_stdout(self):
+        for option, text in (("--help", "usage: vistrel [FILE]"), ("--version", "Vistrel 1.45")):
+            with self.subTest(option=option):
+                result = self.run_vistrel(option)
+                self.assertEqual(result.returncode, 0, result.stderr)
+                self.assertIn(text, result.stdout)
+                self.assertEqual(result.stderr, "")
 
 
 class Failures(ExportCase):
@@ -156,7 +187,9 @@ class Failures(ExportCase):
             (["--export-png", png, "--page-size", "A4", self.sample], 2,
              "--page-size goes with --export-pdf"),
             (["--export-png", png], 2, "no trace file given"),
-#A path is a trace file, never the Y - scale switch of the window.
+            # A name longer than a file system takes is no file, and no reason to stop.
+            (["--export-png", png, "--" + "x" * 300, self.sample], 2, "unknown option --xxx"),
+            # A path is a trace file, never the Y-scale switch of the window.
             (["--export-pdf", pdf, "/s"], 1, "/s: File not found"),
         ]
         for args, code, message in cases:
@@ -165,7 +198,7 @@ class Failures(ExportCase):
                 self.assertEqual(result.returncode, code, result.stderr)
                 self.assertIn("vistrel: ", result.stderr)
                 self.assertIn(message, result.stderr)
-#Nothing written, replaced or left half - made.
+                # Nothing written, replaced or left half-made.
                 self.assertEqual(sorted(os.listdir(self.out)), sorted([*before, "folder"]))
                 self.assertEqual(os.listdir(folder), [])
                 for name, data in before.items():

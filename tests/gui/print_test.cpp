@@ -1,9 +1,12 @@
 // Printing over Qt, offscreen: the print dialog as it opens and the pages its choice prints, the
-// progress dialog's Cancel, a cancelled print to a PDF file, and the two exports measured
-// against the print geometry and the view's layout.
+// progress dialog's Cancel, a cancelled print to a PDF file, the frame's side lines as pixels,
+// failed and repeated PDF jobs, the two exports measured against the print geometry and the
+// view's layout, and a PNG the encoder refuses.
 #include <QAbstractButton>
+#include <QBuffer>
 #include <QDialogButtonBox>
 #include <QDir>
+#include <QImageWriter>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMessageBox>
@@ -18,10 +21,10 @@
 #include "app/print_command.h"
 #include "document/trace_file.h"
 #include "gui_fixture.h"
-#include "view/print_job.h"
 #include "qt/command_line_export.h"
 #include "qt/print_device.h"
 #include "view/layout.h"
+#include "view/print_job.h"
 
 namespace vistrel {
 namespace {
@@ -39,6 +42,23 @@ int pdfPages(const QString& path) {
     if (line.startsWith("Pages:")) return line.mid(6).trimmed().toInt();
   }
   return -1;
+}
+
+/// Page 1 of the PDF at `path` in shades of grey at `dpi`, without smoothing; null when it cannot
+/// be had.
+QImage pdfFirstPage(const QString& path, int dpi) {
+  QProcess process;
+  process.start("pdftoppm", {"-r", QString::number(dpi), "-aa", "no", "-aaVector", "no", "-gray",
+                             "-singlefile", path, path});
+  if (!process.waitForFinished(60000) || process.exitCode() != 0) return {};
+  return QImage(path + ".pgm");
+}
+
+/// How many pixels of row `y` from column `from` up to `to` are not white.
+int inkIn(const QImage& image, int y, int from, int to) {
+  int count = 0;
+  for (int x = from; x < to; ++x) count += qGray(image.pixel(x, y)) != 255;
+  return count;
 }
 
 QString pdfText(const QString& path, int page) {
@@ -123,7 +143,7 @@ class Print : public Gui {
   QTemporaryDir folder_;
 };
 
-TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
+TEST_F(Print, TheDialogOpensOnPageOneAndItsRangeAsTypedPrintsToPdf) {
   if (!havePoppler()) GTEST_SKIP() << "pdfinfo is missing";
   storeSettings("Print X Zoom=2\n");  // several pages of the sample
   auto s = start({sample("sample.ab1")});
@@ -144,8 +164,9 @@ TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
         EXPECT_EQ(to->maximum(), 65534);
         EXPECT_EQ(all->text(), "&All");
         EXPECT_TRUE(selection->isHidden());
-        from->setValue(2);
-        to->setValue(3);
+        // Typed the wrong way round: the two are swapped.
+        from->setValue(3);
+        to->setValue(2);
         file->setText(pdf);
         filled = true;
       },
@@ -157,14 +178,13 @@ TEST_F(Print, TheDialogOpensOnPageOneAndItsRangePrintsToPdf) {
   QPrinter printer(QPrinter::HighResolution);
   PdfFileDevice device("", printer.pageLayout(), printer.resolution());
   PrintGeometry g;
-  ASSERT_TRUE(computePrintGeometry(device, s->state.settings, s->state.document.maxSampleCount, g));
+  ASSERT_EQ(PageFit::Fits,
+            computePrintGeometry(device, s->state.settings, s->state.document.maxSampleCount, g));
   ASSERT_GE(g.pageCount, 3);
   EXPECT_EQ(pdfPages(pdf), 2);
   const QString of = " of " + QString::number(g.pageCount);
   EXPECT_TRUE(pdfText(pdf, 1).contains("Page 2" + of));
   EXPECT_TRUE(pdfText(pdf, 2).contains("Page 3" + of));
-  // The screen's green is back.
-  EXPECT_EQ(s->state.settings.colourTable[1], kScreenGreen);
 }
 
 TEST_F(Print, CancelInTheProgressDialogLeavesThePdfFileAsItWas) {
@@ -217,10 +237,11 @@ TEST_F(Print, APrinterGetsNothingOfACancelledJobAndEveryPageOfAFinishedOne) {
     printer->setOutputFileName(pdf);
     PrinterDevice device(std::move(printer));
     PrintGeometry g;
-    ASSERT_TRUE(computePrintGeometry(device, settings, document.maxSampleCount, g));
+    ASSERT_EQ(PageFit::Fits, computePrintGeometry(device, settings, document.maxSampleCount, g));
     ASSERT_GT(g.pageCount, 2);
     StopAtPage observer(stopAt);
-    const PrintOutcome outcome = printChromatogram(document, settings, device, {}, observer);
+    const PrintOutcome outcome = printChromatogram(
+        document, settings, printPalette(document, settings), device, {}, observer);
     if (stopAt > 0) {
       EXPECT_EQ(outcome, PrintOutcome::Cancelled);
       EXPECT_FALSE(QFile::exists(pdf));
@@ -238,33 +259,36 @@ TEST_F(Print, PdfExportHasThePagesOfThePrintGeometryOrNoneWhenNoRowFits) {
   auto s = start({});
   const Chromatogram document = loadSample();
   struct Case {
-    QPageSize::PageSizeId size;
+    PageSize size;
+    QPageSize::PageSizeId paper;
     int printXZoom, printYZoom;
   };
-  // A10 is lower than one row under its header.
-  for (const Case& c : {Case{QPageSize::A4, 0, 0}, Case{QPageSize::Letter, 2, 3},
-                        Case{QPageSize::A4, -2, 6}, Case{QPageSize::A10, 0, 0}}) {
-    SCOPED_TRACE(testing::Message() << c.size << " " << c.printXZoom);
+  for (const Case& c :
+       {Case{PageSize::A4, QPageSize::A4, 0, 0}, Case{PageSize::Letter, QPageSize::Letter, 2, 3},
+        Case{PageSize::A4, QPageSize::A4, -2, 6}}) {
+    SCOPED_TRACE(testing::Message() << c.paper << " " << c.printXZoom);
     storeSettings("Print X Zoom=" + std::to_string(c.printXZoom) +
                   "\nPrint Y Zoom=" + std::to_string(c.printYZoom) + "\n");
-    const QString pdf = folder_.filePath(QString("export%1-%2.pdf").arg(c.size).arg(c.printXZoom));
-    ExportRequest request{ExportRequest::Pdf, pdf.toStdString(), sample("sample.ab1"), c.size};
+    const QString pdf = folder_.filePath(QString("export%1-%2.pdf").arg(c.paper).arg(c.printXZoom));
+    const ExportRequest request{
+        .output = pdf.toStdString(), .trace = sample("sample.ab1"), .pageSize = c.size};
     ViewSettings settings;
     settings.printXZoom = c.printXZoom;
     settings.printYZoom = c.printYZoom;
-    PdfFileDevice device("", pdfPageLayout(c.size), kPdfResolution);
+    PdfFileDevice device("", pdfPageLayout(c.paper), kPdfResolution);
     PrintGeometry g;
+    ASSERT_EQ(PageFit::Fits, computePrintGeometry(device, settings, document.maxSampleCount, g));
     std::ostringstream errors;
-    if (computePrintGeometry(device, settings, document.maxSampleCount, g)) {
-      ASSERT_EQ(runExport(request, errors), 0) << errors.str();
-      EXPECT_EQ(pdfPages(pdf), g.pageCount);
-    } else {
-      EXPECT_EQ(c.size, QPageSize::A10);
-      EXPECT_EQ(runExport(request, errors), 1);
-      EXPECT_NE(errors.str().find(kPageTooSmallMessage), std::string::npos) << errors.str();
-      EXPECT_FALSE(QFile::exists(pdf));
-    }
+    ASSERT_EQ(runExport(request, errors), 0) << errors.str();
+    EXPECT_EQ(pdfPages(pdf), g.pageCount);
   }
+  // A10 is lower than one row under its header.
+  const QString pdf = output("a10.pdf");
+  PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A10), kPdfResolution);
+  StopAtPage observer(0);
+  EXPECT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::PageTooShort);
+  EXPECT_FALSE(QFile::exists(pdf));
 }
 
 TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
@@ -280,13 +304,10 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
   for (const Case& c : {Case{0, 1, 1}, Case{2, 95, 130}, Case{-2, 690, 700}, Case{-3, 10, 10}}) {
     SCOPED_TRACE(testing::Message() << c.xZoom << " " << c.first << "-" << c.last);
     storeSettings("X Zoom=" + std::to_string(c.xZoom) + "\n");
-    ExportRequest request{ExportRequest::Png,
-                          output("view.png").toStdString(),
-                          sample("sample.ab1"),
-                          QPageSize::A4,
-                          true,
-                          c.first,
-                          c.last};
+    const ExportRequest request{.format = ExportRequest::Png,
+                                .output = output("view.png").toStdString(),
+                                .trace = sample("sample.ab1"),
+                                .bases = BaseRange{c.first, c.last}};
     std::ostringstream errors;
     ASSERT_EQ(runExport(request, errors), 0) << errors.str();
     const QImage image(QString::fromStdString(request.output));
@@ -296,7 +317,7 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
     ViewSettings settings;
     applyXZoomValue(settings, c.xZoom == -3 ? 0 : c.xZoom);
     PngFrame frame;
-    ASSERT_TRUE(pngFrame(document, settings, layout, request, frame));
+    ASSERT_TRUE(pngFrame(document, settings, layout, request.bases, frame));
     EXPECT_EQ(image.width(), frame.width);
     // The letter in its colour where the base's peak is, and the widest number there could
     // be, centred on the peak, inside the image; and not much more room than that.
@@ -312,6 +333,83 @@ TEST_F(Print, PngOfABaseRangeShowsBothEndBasesWhole) {
     }
     EXPECT_LE(image.width(), xs[1] - xs[0] + 2 * (half + 2 + (1 << settings.xZoomLevel)));
   }
+}
+
+TEST_F(Print, BothSideLinesOfTheFrameShowAndNothingBeyondThemAtEveryResolution) {
+  if (QStandardPaths::findExecutable("pdftoppm").isEmpty()) GTEST_SKIP() << "pdftoppm is missing";
+  const Chromatogram document = loadSample();
+  ViewSettings settings;
+  settings.printXZoom = 2;  // the sample before each row is drawn well left of the frame
+  // No margins, so that the page's pixels are the device's.
+  const QPageLayout layout(QPageSize(QPageSize::A7), QPageLayout::Portrait, QMarginsF(),
+                           QPageLayout::Point);
+  for (int dpi : {72, 1200}) {  // lines of width 0, drawn as 1, and of 12
+    SCOPED_TRACE(dpi);
+    const QString pdf = output("sides.pdf");
+    PdfFileDevice device(pdf.toStdString(), layout, dpi);
+    PrintGeometry g;
+    ASSERT_EQ(computePrintGeometry(device, settings, document.maxSampleCount, g), PageFit::Fits);
+    StopAtPage observer(0);
+    ASSERT_EQ(printChromatogram(document, settings, printPalette(document, settings), device, {},
+                                observer),
+              PrintOutcome::Printed);
+    const QImage page = pdfFirstPage(pdf, dpi);
+    ASSERT_GE(page.width(), g.pageWidth);
+    ASSERT_GE(page.height(), g.bottom);
+    const int width = std::max(g.u, 1);
+    const int left = g.margin - g.hu - width / 2;  // the outer columns of the side lines
+    const int right = g.right + g.hu - width / 2 + width - 1;
+    const int top = g.headerHeight - g.hu + width;  // inside the frame's top and bottom lines
+    const int bottom = top + std::min(g.rowsPerPage, g.rowCount) * g.rowPitch - 2 * width;
+    int lineGaps = 0, inkOutside = 0;
+    for (int y = 0; y < g.bottom; ++y) {
+      for (int i = 0; i < width && y >= top && y < bottom; ++i) {
+        lineGaps += qGray(page.pixel(left + i, y)) > 127;
+        lineGaps += qGray(page.pixel(right - i, y)) > 127;
+      }
+      inkOutside += inkIn(page, y, 0, left) + inkIn(page, y, right + 1, g.pageWidth);
+    }
+    EXPECT_EQ(lineGaps, 0);
+    EXPECT_EQ(inkOutside, 0);
+  }
+}
+
+TEST_F(Print, APdfFileThatCannotBeWrittenIsToldByNameAndReason) {
+  const std::string pdf = output("none/x.pdf").toStdString();
+  PdfFileDevice device(pdf, pdfPageLayout(QPageSize::A4), kPdfResolution);
+  StopAtPage observer(0);
+  EXPECT_EQ(printChromatogram(loadSample(), ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::Failed);
+  EXPECT_EQ(device.failure(), pdf + ": Path not found");
+}
+
+TEST_F(Print, APdfFileDevicePrintsOneDocumentAndThenWritesNothing) {
+  const Chromatogram document = loadSample();
+  const QString pdf = output("once.pdf");
+  PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A4), kPdfResolution);
+  StopAtPage observer(0);
+  ASSERT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::Printed);
+  std::ofstream(pdf.toStdString()) << "kept";
+  EXPECT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+            PrintOutcome::NotStarted);
+  EXPECT_FALSE(device.endDocument());
+  QFile kept(pdf);
+  ASSERT_TRUE(kept.open(QIODevice::ReadOnly));
+  EXPECT_EQ(kept.readAll(), "kept");
+}
+
+TEST_F(Print, APngTheEncoderRefusesIsToldWithTheEncodersReason) {
+  QImage wide(kWidestPng + 1, 1, QImage::Format_RGB32);
+  wide.fill(Qt::white);
+  QByteArray bytes;
+  std::string error;
+  EXPECT_FALSE(encodePng(wide, bytes, error));
+  QBuffer buffer;
+  buffer.open(QIODevice::WriteOnly);
+  QImageWriter writer(&buffer, "PNG");
+  ASSERT_FALSE(writer.write(wide));
+  EXPECT_EQ(error, "The PNG image could not be made: " + writer.errorString().toStdString());
 }
 
 }  // namespace

@@ -61,10 +61,6 @@ bool FakePlatform::printCancelled() {
   return cancelAfter == 0;
 }
 
-void FakePlatform::processPendingEvents() {
-  if (watchedSettings != nullptr) greensWhileServing.push_back(watchedSettings->colourTable[1]);
-}
-
 bool FakePlatform::showHelp() {
   ++helpShown;
   return helpAvailable;

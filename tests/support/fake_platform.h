@@ -9,7 +9,6 @@
 #include <vector>
 
 #include "platform/platform.h"
-#include "view/settings.h"
 
 namespace vistrel::testing {
 
@@ -50,8 +49,6 @@ class FakePlatform : public Platform {
   int beeps = 0;
   std::vector<std::string> printProgress;  ///< the progress texts shown, in order
   int printProgressClosed = 0;
-  std::vector<Rgb> greensWhileServing;     ///< the Green entry whenever events were served
-  const ViewSettings* watchedSettings = nullptr;
   int findDialogsShown = 0;
   std::vector<int> postedCommands;
   int quits = 0;
@@ -85,7 +82,7 @@ class FakePlatform : public Platform {
   void showPrintProgress(const std::string& text) override { printProgress.push_back(text); }
   void closePrintProgress() override { ++printProgressClosed; }
   bool printCancelled() override;
-  void processPendingEvents() override;
+  void processPendingEvents() override {}
   void showFindDialog() override { ++findDialogsShown; }
   void beep() override { ++beeps; }
   void invalidate(const Rect& area) override { invalidated.push_back(area); }

@@ -17,6 +17,7 @@ struct PrintedJob {
   bool aborted = false;
   bool refuseStart = false;
   bool failAtEnd = false;
+  std::string failure;  ///< what the device tells of its failure at the end
 };
 
 class FakePrintDevice : public PrintDevice {
@@ -39,6 +40,7 @@ class FakePrintDevice : public PrintDevice {
     job_.ended = true;
     return !job_.failAtEnd;
   }
+  std::string failure() const override { return job_.failure; }
   void abortDocument() override { job_.aborted = true; }
 
  private:
