@@ -142,12 +142,15 @@ TEST_F(App, FoldersAreIgnoredAndMissingFilesToldWithoutABox) {
   start({folder_.string()});
   EXPECT_FALSE(app.document.loaded);
   EXPECT_EQ(notOpened, "");
-  // Relative names: a missing absolute one begins with '/', and is a switch.
   const std::filesystem::path here = std::filesystem::relative(folder_);
-  const std::string missing = (here / "missing.ab1").string();
-  start({missing});
-  EXPECT_FALSE(app.document.loaded);
-  EXPECT_EQ(notOpened, missing + ": File not found");
+  // A missing absolute path begins with '/' and still works as a switch, but is told too.
+  for (const std::string& missing : {(here / "missing.ab1").string(), path("missing.ab1")}) {
+    start({missing});
+    EXPECT_FALSE(app.document.loaded);
+    EXPECT_EQ(notOpened, missing + ": File not found");
+  }
+  start({"/l"});
+  EXPECT_EQ(notOpened, "");
   const std::string tooLong = (here / std::string(300, 'x')).string();
   start({tooLong});
   EXPECT_EQ(notOpened, tooLong + ": File name too long");

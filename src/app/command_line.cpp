@@ -37,16 +37,28 @@ void applySwitches(AppState& app, Platform& platform) {
   if (!switchSeen) setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);
 }
 
+namespace {
+
+/// "NAME: reason", in the words of the file-open error table where it has them.
+std::string notFound(const std::string& name, const std::error_code& error) {
+  const char* reason = fileOpenErrorText(fileOpenErrorCode(error.value(), name));
+  return name + ": " + (reason != nullptr ? reason : error.message());
+}
+
+/// A missing absolute path reads as a switch; one with a folder in it was meant as a file.
+bool meantAsPath(const std::string& argument) {
+  return argument.find('/', 1) != std::string::npos;
+}
+
+}  // namespace
+
 std::string openCommandLineFile(AppState& app, Platform& platform) {
   const std::vector<std::string>& args = app.startup.arguments;
-  if (args.size() < 2 || isSwitch(args[1])) return {};
+  if (args.size() < 2) return {};
   std::error_code error;
   const auto status = std::filesystem::status(args[1], error);
-  if (!std::filesystem::exists(status)) {
-    // In the words of the file-open error table where it has them.
-    const char* reason = fileOpenErrorText(fileOpenErrorCode(error.value(), args[1]));
-    return args[1] + ": " + (reason != nullptr ? reason : error.message());
-  }
+  if (isSwitch(args[1])) return meantAsPath(args[1]) ? notFound(args[1], error) : std::string();
+  if (!std::filesystem::exists(status)) return notFound(args[1], error);
   if (error || std::filesystem::is_directory(status)) return {};
   app.document.filePath = args[1];
   loadTrace(app, platform, false);
