@@ -1,32 +1,21 @@
-// Editing: a base inserted and deleted at the front of a 100,000-base set beside memmove of the
-// same bytes, and a typed letter up to its repainted letter row beside a full repaint of the
-// view, each pair measured in the same run. Runs offscreen.
+// A base inserted and deleted at the front of a 100,000-base set, beside memmove of the same
+// bytes in the same run.
 #include <benchmark/benchmark.h>
 
-#include <QApplication>
-#include <QImage>
-#include <QPainter>
-#include <QTemporaryDir>
 #include <cstring>
+#include <vector>
 
-#include "document/trace_file.h"
+#include "app/app_state.h"
 #include "edit/edit_model.h"
-#include "edit/input.h"
 #include "fake_platform.h"
-#include "qt/application.h"
-#include "qt/qt_canvas.h"
 #include "ratio_reporter.h"
-#include "trace_builder.h"
 #include "view/layout.h"
-#include "view/trace_view.h"
 
 namespace {
 
 using namespace vistrel;
 
 constexpr int kBases = 100000;
-constexpr int kWidth = 1600;
-constexpr int kHeight = 300;
 
 /// A set of `kBases` letters, each block with room for one more, as after a first insertion.
 Chromatogram longSet() {
@@ -49,7 +38,7 @@ void insertAndDeleteAtFront(benchmark::State& state) {
   AppState app;
   testing::FakePlatform platform;
   createFonts(app.view.layout, platform, false);
-  app.view.clientWidth = kWidth;
+  app.view.clientWidth = 1600;
   app.document = longSet();
   EditContext c = editContext(app, platform);
   for (auto _ : state) {
@@ -76,70 +65,16 @@ void memmoveSameBytes(benchmark::State& state) {
   }
 }
 
-/// A window on a 16,000-sample trace at X zoom 1, 1,600 pixels wide, with a base selected in
-/// the middle of the view.
-std::unique_ptr<Session> editingSession() {
-  auto session = startSession({"vistrel"});
-  testing::AbiTrace trace = testing::syntheticTrace(5, 1400, 11);
-  for (auto& channel : trace.channels) channel.resize(16000, 50);
-  std::string name;
-  readTraceImage(testing::toBlock(testing::abiBuilderFor(trace).build()), false,
-                 session->state.document, name);
-  recomputeChannelColours(session->state.document, session->state.settings);
-  session->state.view.clientWidth = kWidth;
-  session->state.view.clientHeight = kHeight;
-  session->state.view.selectedBase = 60;
-  return session;
-}
-
-void paintArea(Session& s, QImage& image, const Rect& area) {
-  QPainter painter(&image);
-  painter.setClipRect(toQRect(area));
-  QtCanvas canvas(painter);
-  paintView(s.state.document, s.state.settings, s.state.view, *s.platform, canvas, area);
-}
-
-void keyToLetterRow(benchmark::State& state) {
-  auto session = editingSession();
-  testing::FakePlatform recorder;
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  EditContext c = editContext(session->state, recorder);
-  char letter = 'A';
-  for (auto _ : state) {
-    letter = letter == 'A' ? 'C' : 'A';
-    typeCharacter(c, static_cast<std::uint8_t>(letter));
-    for (const Rect& area : recorder.invalidated) paintArea(*session, image, area);
-    recorder.invalidated.clear();
-  }
-}
-
-void fullRepaint(benchmark::State& state) {
-  auto session = editingSession();
-  QImage image(kWidth, kHeight, QImage::Format_RGB32);
-  for (auto _ : state) {
-    image.fill(Qt::white);
-    paintArea(*session, image, session->state.view.clientArea());
-  }
-}
-
 }  // namespace
 
 int main(int argc, char** argv) {
-  qputenv("QT_QPA_PLATFORM", "offscreen");
-  QTemporaryDir settings;
-  qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
-  QApplication application(argc, argv);
   benchmark::RegisterBenchmark("memmove_same_bytes", memmoveSameBytes)
       ->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("insert_delete_at_front", insertAndDeleteAtFront)
       ->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("full_repaint", fullRepaint)->Unit(benchmark::kMicrosecond);
-  benchmark::RegisterBenchmark("key_to_letter_row", keyToLetterRow)->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);
-  RatioReporter reporter("ratio to the floor of the same run", [](const std::string& name) {
-    if (name == "insert_delete_at_front") return std::string("memmove_same_bytes");
-    if (name == "key_to_letter_row") return std::string("full_repaint");
-    return std::string();
+  RatioReporter reporter("ratio to memmove of the same bytes", [](const std::string& name) {
+    return name == "insert_delete_at_front" ? std::string("memmove_same_bytes") : std::string();
   });
   benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();

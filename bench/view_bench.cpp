@@ -1,5 +1,7 @@
-// Painting the whole view in fit mode (16,000 samples across 1,600 pixels) beside the same four
-// polylines drawn straight with QPainter, in the same run. Runs offscreen.
+// The view on a 16,000-sample trace, each beside a floor measured in the same run: painting the
+// whole view in fit mode (1,600 pixels) beside the same four polylines drawn straight with
+// QPainter, and a typed letter up to its repainted letter row beside a full repaint at X zoom 1.
+// Runs offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -9,8 +11,11 @@
 
 #include "app/app_state.h"
 #include "document/trace_file.h"
+#include "edit/input.h"
+#include "fake_platform.h"
 #include "qt/application.h"
 #include "qt/qt_canvas.h"
+#include "ratio_reporter.h"
 #include "trace_builder.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
@@ -20,9 +25,10 @@ namespace {
 using namespace vistrel;
 
 constexpr int kWidth = 1600;
+constexpr int kHeight = 300;
 
-/// A session with a 16,000-sample trace in fit mode, 1,600 pixels wide.
-std::unique_ptr<Session> fittedSession() {
+/// A session with a 16,000-sample trace in a view 1,600 pixels wide.
+std::unique_ptr<Session> traceSession() {
   auto session = startSession({"vistrel"});
   testing::AbiTrace trace = testing::syntheticTrace(5, 1400, 11);
   for (auto& channel : trace.channels) channel.resize(16000, 50);
@@ -31,22 +37,35 @@ std::unique_ptr<Session> fittedSession() {
   readTraceImage(testing::toBlock(testing::abiBuilderFor(trace).build()), false, document, name);
   recomputeChannelColours(document, session->state.settings);
   session->state.view.clientWidth = kWidth;
-  session->state.view.clientHeight = 300;
+  session->state.view.clientHeight = kHeight;
+  return session;
+}
+
+std::unique_ptr<Session> fittedSession() {
+  auto session = traceSession();
   fitToWindow(session->state.document, session->state.settings, session->state.view,
               *session->platform);
   return session;
 }
 
-void paintFittedView(benchmark::State& state) {
-  auto session = fittedSession();
-  QImage image(kWidth, 300, QImage::Format_RGB32);
+/// Paints `area` of the view into `image`, as a repaint of that area does.
+void paintArea(Session& s, QImage& image, const Rect& area) {
+  QPainter painter(&image);
+  painter.setClipRect(toQRect(area));
+  QtCanvas canvas(painter);
+  paintView(s.state.document, s.state.settings, s.state.view, *s.platform, canvas, area);
+}
+
+void paintWholeView(benchmark::State& state, Session& session) {
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
   for (auto _ : state) {
     image.fill(Qt::white);
-    QPainter painter(&image);
-    QtCanvas canvas(painter);
-    paintView(session->state.document, session->state.settings, session->state.view,
-              *session->platform, canvas, {0, 0, kWidth, 300});
+    paintArea(session, image, session.state.view.clientArea());
   }
+}
+
+void paintFittedView(benchmark::State& state) {
+  paintWholeView(state, *fittedSession());
 }
 
 void drawPolylinesDirectly(benchmark::State& state) {
@@ -60,7 +79,7 @@ void drawPolylinesDirectly(benchmark::State& state) {
                             baseline - sampleHeight(app.settings, app.document.sample(c, i)));
     }
   }
-  QImage image(kWidth, 300, QImage::Format_RGB32);
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
   for (auto _ : state) {
     image.fill(Qt::white);
     QPainter painter(&image);
@@ -71,6 +90,27 @@ void drawPolylinesDirectly(benchmark::State& state) {
   }
 }
 
+/// A letter typed on a base selected in the middle of the view, then the areas the edit asks to
+/// repaint painted.
+void keyToLetterRow(benchmark::State& state) {
+  auto session = traceSession();
+  session->state.view.selectedBase = 60;
+  testing::FakePlatform recorder;
+  QImage image(kWidth, kHeight, QImage::Format_RGB32);
+  EditContext c = editContext(session->state, recorder);
+  char letter = 'A';
+  for (auto _ : state) {
+    letter = letter == 'A' ? 'C' : 'A';
+    typeCharacter(c, static_cast<std::uint8_t>(letter));
+    for (const Rect& area : recorder.invalidated) paintArea(*session, image, area);
+    recorder.invalidated.clear();
+  }
+}
+
+void fullRepaint(benchmark::State& state) {
+  paintWholeView(state, *traceSession());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -78,11 +118,18 @@ int main(int argc, char** argv) {
   QTemporaryDir settings;
   qputenv("XDG_CONFIG_HOME", settings.path().toUtf8());
   QApplication application(argc, argv);
-  benchmark::RegisterBenchmark("paint_fitted_view", paintFittedView)->Unit(benchmark::kMicrosecond);
   benchmark::RegisterBenchmark("qpainter_polylines", drawPolylinesDirectly)
       ->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("paint_fitted_view", paintFittedView)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("full_repaint", fullRepaint)->Unit(benchmark::kMicrosecond);
+  benchmark::RegisterBenchmark("key_to_letter_row", keyToLetterRow)->Unit(benchmark::kMicrosecond);
   benchmark::Initialize(&argc, argv);
-  benchmark::RunSpecifiedBenchmarks();
+  RatioReporter reporter("ratio to the floor of the same run", [](const std::string& name) {
+    if (name == "paint_fitted_view") return std::string("qpainter_polylines");
+    if (name == "key_to_letter_row") return std::string("full_repaint");
+    return std::string();
+  });
+  benchmark::RunSpecifiedBenchmarks(&reporter);
   benchmark::Shutdown();
   return 0;
 }

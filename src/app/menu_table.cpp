@@ -20,20 +20,19 @@ enum Group {
 };
 
 MenuEntry item(const char* text, int command, std::vector<const char*> shortcuts = {}) {
-  return {MenuEntry::Item, text,     command, std::move(shortcuts),
-          false,           kNoGroup, {},      kUnnamedSubmenu};
+  return {MenuEntry::Item, text, command, std::move(shortcuts), false, kNoGroup, {}};
 }
 
 MenuEntry checkItem(const char* text, int command) {
-  return {MenuEntry::Item, text, command, {}, true, kNoGroup, {}, kUnnamedSubmenu};
+  return {MenuEntry::Item, text, command, {}, true, kNoGroup, {}};
 }
 
 MenuEntry radioItem(const char* text, int command, Group group) {
-  return {MenuEntry::Item, text, command, {}, true, group, {}, kUnnamedSubmenu};
+  return {MenuEntry::Item, text, command, {}, true, group, {}};
 }
 
 MenuEntry separator() {
-  return {MenuEntry::Separator, "", 0, {}, false, kNoGroup, {}, kUnnamedSubmenu};
+  return {MenuEntry::Separator, "", 0, {}, false, kNoGroup, {}};
 }
 
 MenuEntry submenu(const char* text, std::vector<MenuEntry> entries,

@@ -57,6 +57,25 @@ void keepLetters(const BaseCalls& calls, bool original, std::vector<KeptLetter>&
   }
 }
 
+/// The command without a record: both sets, the traces, their letters and colours.
+void reverseComplementAll(EditContext& c) {
+  // Both sets, each exactly once: an SCF file's second set is empty, and that of a document
+  // saved as SCF can no longer be shown.
+  Chromatogram& d = c.document;
+  reverseComplementSet(d.edited, d.maxSampleCount);
+  reverseComplementSet(d.original, d.maxSampleCount);
+  for (int channel = 0; channel < 4; ++channel) {
+    char& letter = d.channels[channel].letter;
+    letter = static_cast<char>(complementOf(static_cast<std::uint8_t>(letter)));
+    reverseSamples(d, channel);
+  }
+  recomputeChannelColours(d, c.settings);
+  c.platform.invalidate(c.view.clientArea());
+  c.view.insertCaret = 0;
+  c.view.selectedBase = -1;
+  c.edit.reverseComplemented = 1 - c.edit.reverseComplemented;
+}
+
 }  // namespace
 
 std::uint8_t complementOf(std::uint8_t letter) {
@@ -81,29 +100,6 @@ void reverseComplementSet(BaseCalls& calls, std::int32_t maxSampleCount) {
     calls.setPeak(k, a);
   }
 }
-
-namespace {
-
-/// The command without a record: both sets, the traces, their letters and colours.
-void reverseComplementAll(EditContext& c) {
-  // Both sets, each exactly once: an SCF file's second set is empty, and that of a document
-  // saved as SCF can no longer be shown.
-  Chromatogram& d = c.document;
-  reverseComplementSet(d.edited, d.maxSampleCount);
-  reverseComplementSet(d.original, d.maxSampleCount);
-  for (int channel = 0; channel < 4; ++channel) {
-    char& letter = d.channels[channel].letter;
-    letter = static_cast<char>(complementOf(static_cast<std::uint8_t>(letter)));
-    reverseSamples(d, channel);
-  }
-  recomputeChannelColours(d, c.settings);
-  c.platform.invalidate(c.view.clientArea());
-  c.view.insertCaret = 0;
-  c.view.selectedBase = -1;
-  c.edit.reverseComplemented = 1 - c.edit.reverseComplemented;
-}
-
-}  // namespace
 
 void reverseComplement(EditContext& c) {
   if (!padChannels(c.document)) {
