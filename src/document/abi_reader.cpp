@@ -1,5 +1,5 @@
-// ABI reader: finds the trace, base-order, base-call, run-date and sample-name entries of the
-// directory, decodes each of them once with its data checked against the file, and keeps the
+// ABI reader: finds the trace, base-order, base-call, quality, run-date and sample-name entries
+// of the directory, decodes each of them once with its data checked against the file, and keeps the
 // file image as the trace block so the large trace data is never copied.
 #include "document/abi_reader.h"
 
@@ -21,6 +21,7 @@ constexpr char kTraceTag[] = "DATA";
 constexpr char kBaseOrderTag[] = "FWO_";
 constexpr char kBasesTag[] = "PBAS";
 constexpr char kPeaksTag[] = "PLOC";
+constexpr char kQualitiesTag[] = "PCON";
 constexpr char kRunDateTag[] = "RUND";
 constexpr char kSampleNameTag[] = "SMPL";
 
@@ -39,11 +40,12 @@ constexpr std::size_t kDataField = 20;
 constexpr std::int32_t kMaxInlineSize = 4;
 
 constexpr std::int64_t kMaxSampleNameLength = 31;
+constexpr std::uint8_t kMaxQuality = 99;
 
 /// How much data the reader takes from an entry, by what it uses the entry for.
 enum class Extent {
   Field,     ///< the data-offset field itself (base order, run date)
-  Bytes,     ///< data size bytes (base letters)
+  Bytes,     ///< data size bytes (base letters, quality values)
   Values16,  ///< element count 16-bit values (trace samples, peak positions)
   Name,      ///< a length byte and up to 31 characters, cut at the end of the data
 };
@@ -185,6 +187,7 @@ struct AbiEntries {
   std::int64_t baseOrder = -1;
   std::array<std::int64_t, 2> bases{};  // edited, original
   std::array<std::int64_t, 2> peaks{};
+  std::array<std::int64_t, 2> qualities{-1, -1};
   std::int64_t runEnd = -1;
   std::int64_t sampleName = -1;
 };
@@ -218,6 +221,12 @@ bool locateInOrder(const Directory& dir, AbiEntries& found) {
     }
   }
   found.sampleName = dir.find(kSampleNameTag, current);
+  // Quality values are optional and were added to the format late: they are looked for in the
+  // whole directory, the original set's right after the edited set's.
+  const std::int64_t qualities = dir.find(kQualitiesTag, 0);
+  if (qualities >= 0) {
+    found.qualities = {qualities, dir.nameIs(qualities + 1, kQualitiesTag) ? qualities + 1 : -1};
+  }
   return true;
 }
 
@@ -240,6 +249,7 @@ bool locateByNumber(const Directory& dir, AbiEntries& found) {
   }
   found.runEnd = dir.findSecondLowest(kRunDateTag);
   found.sampleName = dir.findNumbered(kSampleNameTag, 1);
+  found.qualities = {dir.findNumbered(kQualitiesTag, 1), dir.findNumbered(kQualitiesTag, 2)};
   return true;
 }
 
@@ -277,6 +287,18 @@ bool copyBaseCalls(const Entry& letters, const Entry& positions, BaseCalls& call
     return false;
   }
   copyBigEndian16(calls.peaks.data(), positions.data.data(), positions.data.size() / 2);
+  return true;
+}
+
+/// Copies the quality values of a set when its entry lies inside the file and holds one per
+/// letter; otherwise the set has none. False only when memory runs out.
+bool copyQualities(const std::optional<Entry>& entry, BaseCalls& calls) {
+  if (!entry || entry->data.size() != static_cast<std::size_t>(calls.baseCount)) return true;
+  if (!calls.qualities.allocate(entry->data.size())) return false;
+  const std::uint8_t* from = entry->data.data();
+  std::uint8_t* to = calls.qualities.data();
+  for (std::size_t i = 0; i < entry->data.size(); ++i) to[i] = std::min(from[i], kMaxQuality);
+  calls.hasQualities = true;
   return true;
 }
 
@@ -347,7 +369,9 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
   read.sampleNameText = name.empty() ? "Sequence Name: (none)" : "Sequence Name: " + name;
 
   if (!copyBaseCalls(*letters[0], *positions[0], read.edited) ||
-      !copyBaseCalls(*letters[1], *positions[1], read.original)) {
+      !copyBaseCalls(*letters[1], *positions[1], read.original) ||
+      !copyQualities(dir->entry(found.qualities[0], Extent::Bytes), read.edited) ||
+      !copyQualities(dir->entry(found.qualities[1], Extent::Bytes), read.original)) {
     return LoadError{LoadError::NoMemory};
   }
 

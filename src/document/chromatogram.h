@@ -5,12 +5,30 @@
 #include <array>
 #include <cassert>
 #include <cstdint>
+#include <cstring>
 #include <string>
 
 #include "platform/block.h"
 #include "platform/types.h"
 
 namespace vistrel {
+
+/// 0 to 3 for A, C, G and T in either case, -1 for any other letter. SCF files keep their
+/// channels in this order.
+constexpr int acgtIndex(std::uint8_t letter) {
+  switch (letter | 0x20) {
+    case 'a':
+      return 0;
+    case 'c':
+      return 1;
+    case 'g':
+      return 2;
+    case 't':
+      return 3;
+    default:
+      return -1;
+  }
+}
 
 struct TraceChannel {
   char letter = 0;
@@ -20,14 +38,17 @@ struct TraceChannel {
   Rgb colour;
 };
 
-/// One base-call set: a letter per base and, in a parallel block, the sample index of its peak
-/// (signed 16-bit, host order). The two counts come from different places in an ABI file and
-/// may differ; readers of the arrays bound each by its own count.
+/// One base-call set: a letter per base and, in parallel blocks, the sample index of its peak
+/// (signed 16-bit, host order) and, when the file gave them, its quality value (0 to 99, one
+/// byte, as many as there are letters). The letter and peak counts come from different places
+/// in an ABI file and may differ; readers of the arrays bound each by its own count.
 struct BaseCalls {
   Block bases;
   Block peaks;
+  Block qualities;
   std::int32_t baseCount = 0;
   std::int32_t peakCount = 0;
+  bool hasQualities = false;
 
   // The blocks keep spare room past the counts, where the sanitizers cannot see a stray
   // access: debug builds check every one against its count.
@@ -38,6 +59,14 @@ struct BaseCalls {
   void setBase(std::int32_t i, std::uint8_t letter) {
     assert(i >= 0 && i < baseCount);
     bases.data()[i] = letter;
+  }
+  std::uint8_t quality(std::int32_t i) const {
+    assert(hasQualities && i >= 0 && i < baseCount);
+    return qualities.data()[i];
+  }
+  void setQuality(std::int32_t i, std::uint8_t q) {
+    assert(hasQualities && i >= 0 && i < baseCount);
+    qualities.data()[i] = q;
   }
   std::int16_t peak(std::int32_t i) const {
     assert(i >= 0 && i < peakCount);

@@ -4,6 +4,7 @@
 #include "document/scf_reader.h"
 
 #include <algorithm>
+#include <array>
 #include <bit>
 #include <climits>
 #include <cstring>
@@ -102,18 +103,36 @@ void splitRecords(const std::uint8_t* stored, std::uint16_t* out, std::size_t sa
   }
 }
 
-/// Copies the letter and peak position of each of the `section.size() / 12` bases.
+/// A base's quality: the probability of the channel its letter names, or for any other letter
+/// the largest of the four.
+std::uint8_t qualityOf(std::uint8_t letter, const std::array<std::uint8_t, 4>& probabilities) {
+  const int channel = acgtIndex(letter);
+  if (channel >= 0) return probabilities[static_cast<std::size_t>(channel)];
+  return *std::max_element(probabilities.begin(), probabilities.end());
+}
+
+/// Copies the letter, peak position and quality of each of the `section.size() / 12` bases.
+/// A file whose probabilities are all zero has no quality values.
 void copyBases(ByteView bases, SampleLayout layout, BaseCalls& calls) {
   const std::uint8_t* section = bases.data();
   const auto count = static_cast<std::int32_t>(bases.size() / scf::kBytesPerBase);
+  bool anyQuality = false;
   for (std::int32_t i = 0; i < count; ++i) {
     // Version 3 keeps each field as an array; older versions keep one record per base.
     const std::uint8_t* peak = layout.deltaEncoded ? section + 4 * i : section + 12 * i;
     std::uint8_t letter =
         layout.deltaEncoded ? section[8 * std::int64_t{count} + i] : section[12 * i + 8];
+    std::array<std::uint8_t, 4> probabilities;
+    for (std::size_t c = 0; c < 4; ++c) {
+      probabilities[c] = layout.deltaEncoded ? section[(4 + c) * std::int64_t{count} + i]
+                                             : section[12 * i + 4 + static_cast<std::int64_t>(c)];
+    }
     calls.bases.data()[i] = letter;
     calls.setPeak(i, static_cast<std::int16_t>(loadBe16(peak + 2)));
+    calls.qualities.data()[i] = qualityOf(letter, probabilities);
+    anyQuality = anyQuality || calls.qualities.data()[i] != 0;
   }
+  calls.hasQualities = anyQuality;
 }
 
 void copyComments(const ByteView& file, const Header& header, Chromatogram& document) {
@@ -216,7 +235,8 @@ LoadError readScf(const std::uint8_t* data, std::size_t size, Chromatogram& docu
   BaseCalls& calls = read.edited;
   calls.baseCount = calls.peakCount = static_cast<std::int32_t>(bases);
   if (!calls.bases.allocate(static_cast<std::size_t>(bases)) ||
-      !calls.peaks.allocate(2 * static_cast<std::size_t>(bases))) {
+      !calls.peaks.allocate(2 * static_cast<std::size_t>(bases)) ||
+      !calls.qualities.allocate(static_cast<std::size_t>(bases))) {
     return LoadError{LoadError::NoMemory};
   }
   copyBases(*baseData, layout, calls);

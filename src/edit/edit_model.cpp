@@ -1,6 +1,6 @@
-// Edits move the tails of the letter and peak blocks in place; a block grows by 16 bytes only
-// when an insertion finds it full. A set whose peak count differs from its base count is edited
-// without ever touching a letter past `baseCount` or a peak past `peakCount`.
+// Edits move the tails of the letter, quality and peak blocks in place; a block grows by 16 bytes
+// only when an insertion finds it full. A set whose peak count differs from its base count is
+// edited without ever touching a letter past `baseCount` or a peak past `peakCount`.
 #include "edit/edit_model.h"
 
 #include <cstring>
@@ -15,10 +15,24 @@ namespace {
 
 constexpr std::size_t kGrowthStep = 16;
 
-void insertLetter(BaseCalls& calls, int i, std::uint8_t letter) {
-  std::uint8_t* bases = calls.bases.data();
-  std::memmove(bases + i + 1, bases + i, static_cast<std::size_t>(calls.baseCount - i));
-  bases[i] = letter;
+/// The quality a typed base takes: the person finishing the read is sure of the four bases,
+/// and an N or an ambiguity code says that the call is not known.
+std::uint8_t typedQuality(std::uint8_t letter) {
+  return acgtIndex(letter) >= 0 ? kTypedBaseQuality : std::uint8_t{0};
+}
+
+void insertByte(std::uint8_t* bytes, int count, int i, std::uint8_t value) {
+  std::memmove(bytes + i + 1, bytes + i, static_cast<std::size_t>(count - i));
+  bytes[i] = value;
+}
+
+void removeByte(std::uint8_t* bytes, int count, int i) {
+  std::memmove(bytes + i, bytes + i + 1, static_cast<std::size_t>(count - i - 1));
+}
+
+void insertLetter(BaseCalls& calls, int i, std::uint8_t letter, std::uint8_t quality) {
+  insertByte(calls.bases.data(), calls.baseCount, i, letter);
+  if (calls.hasQualities) insertByte(calls.qualities.data(), calls.baseCount, i, quality);
   calls.baseCount += 1;
 }
 
@@ -31,8 +45,8 @@ void insertPeak(BaseCalls& calls, int i, std::int16_t peak) {
 }
 
 void removeLetter(BaseCalls& calls, int i) {
-  std::uint8_t* bases = calls.bases.data();
-  std::memmove(bases + i, bases + i + 1, static_cast<std::size_t>(calls.baseCount - i - 1));
+  removeByte(calls.bases.data(), calls.baseCount, i);
+  if (calls.hasQualities) removeByte(calls.qualities.data(), calls.baseCount, i);
   calls.baseCount -= 1;
 }
 
@@ -43,14 +57,17 @@ void removePeak(BaseCalls& calls, int i) {
   calls.peakCount -= 1;
 }
 
-/// Room for one more letter and one more whole peak: a block grows only when it is full.
+/// Room for `bytes` more bytes past `used`: a block grows only when it is full.
+bool roomFor(Block& block, std::size_t used, std::size_t bytes, Platform& platform) {
+  return block.size() >= used + bytes || growBlock(block, block.size() + kGrowthStep, platform);
+}
+
+/// Room for one more letter, quality and whole peak.
 bool makeRoom(BaseCalls& calls, Platform& platform) {
   const auto letters = static_cast<std::size_t>(calls.baseCount);
-  const auto peakBytes = 2 * static_cast<std::size_t>(calls.peakCount);
-  return (calls.bases.size() >= letters + 1 ||
-          growBlock(calls.bases, calls.bases.size() + kGrowthStep, platform)) &&
-         (calls.peaks.size() >= peakBytes + 2 ||
-          growBlock(calls.peaks, calls.peaks.size() + kGrowthStep, platform));
+  return roomFor(calls.bases, letters, 1, platform) &&
+         (!calls.hasQualities || roomFor(calls.qualities, letters, 1, platform)) &&
+         roomFor(calls.peaks, 2 * static_cast<std::size_t>(calls.peakCount), 2, platform);
 }
 
 /// The unsaved-changes mark follows the history: set unless it stands at the save point.
@@ -60,7 +77,7 @@ void followHistory(EditContext& c) {
 
 /// Puts a deleted base back; the room its deletion left is still there.
 void restoreDeleted(BaseCalls& calls, const UndoRecord& r) {
-  insertLetter(calls, r.baseIndex, r.oldBase);
+  insertLetter(calls, r.baseIndex, r.oldBase, r.oldQuality);
   if (r.withPeak) insertPeak(calls, r.baseIndex, r.oldPeak);
 }
 
@@ -89,8 +106,12 @@ void replaceBase(EditContext& c, std::uint8_t letter) {
   BaseCalls& calls = c.document.shown();
   const int s = c.view.selectedBase;
   if (s < 0 || s >= calls.baseCount) return;
-  pushUndo(c.edit, {.kind = kUndoReplace, .baseIndex = s, .oldBase = calls.base(s)});
+  pushUndo(c.edit, {.kind = kUndoReplace,
+                    .baseIndex = s,
+                    .oldBase = calls.base(s),
+                    .oldQuality = calls.hasQualities ? calls.quality(s) : std::uint8_t{0}});
   calls.setBase(s, letter);
+  if (calls.hasQualities) calls.setQuality(s, typedQuality(letter));
   followHistory(c);
   if (c.settings.continuousEdit != 0 && s < calls.baseCount - 1) c.view.selectedBase = s + 1;
   refreshBaseRange(c, c.view.selectedBase - 1, c.view.selectedBase, false);
@@ -105,7 +126,7 @@ void insertBase(EditContext& c, std::uint8_t letter) {
   // Past the end of the peaks (a set with more letters than peaks) the letter gets no peak.
   const bool withPeak = i <= calls.peakCount;
   const auto caret = static_cast<std::int16_t>(c.view.insertCaret);
-  insertLetter(calls, i, letter);
+  insertLetter(calls, i, letter, typedQuality(letter));
   if (withPeak) insertPeak(calls, i, caret);
   c.view.selectedBase = i;
   pushUndo(c.edit, {.kind = kUndoInsert, .baseIndex = i, .oldPeak = caret, .withPeak = withPeak});
@@ -122,6 +143,7 @@ void deleteBase(EditContext& c, bool backward) {
   pushUndo(c.edit, {.kind = kUndoDelete,
                     .baseIndex = s,
                     .oldBase = calls.base(s),
+                    .oldQuality = calls.hasQualities ? calls.quality(s) : std::uint8_t{0},
                     .oldPeak = withPeak ? calls.peak(s) : std::int16_t{0},
                     .withPeak = withPeak});
   removeLetter(calls, s);
@@ -149,6 +171,7 @@ void undo(EditContext& c) {
   switch (r.kind) {
     case kUndoReplace:
       calls.setBase(r.baseIndex, r.oldBase);
+      if (calls.hasQualities) calls.setQuality(r.baseIndex, r.oldQuality);
       break;
     case kUndoInsert:
       // The caret comes back where the base was typed.

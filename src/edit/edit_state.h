@@ -33,8 +33,9 @@ struct KeptLetter {
 /// One step that Undo can take back.
 struct UndoRecord {
   int kind = 0;
-  std::int32_t baseIndex = 0;  ///< the base replaced, inserted or deleted
-  std::uint8_t oldBase = 0;    ///< the letter replaced or deleted
+  std::int32_t baseIndex = 0;   ///< the base replaced, inserted or deleted
+  std::uint8_t oldBase = 0;     ///< the letter replaced or deleted
+  std::uint8_t oldQuality = 0;  ///< and its quality, when the set has quality values
   /// The peak of a deleted base, or the caret's sample where a base was inserted.
   std::int16_t oldPeak = 0;
   /// Whether the inserted or deleted base had a peak: a set whose peak count differs from its
@@ -48,6 +49,9 @@ struct UndoRecord {
 };
 
 inline constexpr int kUndoSteps = 100;
+
+/// The quality value a typed A, C, G or T takes: a call the person is sure of.
+inline constexpr std::uint8_t kTypedBaseQuality = 99;
 
 inline constexpr const char* kNoMemoryForOperationMessage =
     "Insufficient memory\nfor this operation";

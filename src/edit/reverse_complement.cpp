@@ -90,6 +90,9 @@ void reverseComplementSet(BaseCalls& calls, std::int32_t maxSampleCount) {
   std::uint8_t* letters = calls.bases.data();
   std::reverse(letters, letters + calls.baseCount);
   std::transform(letters, letters + calls.baseCount, letters, complementOf);
+  if (calls.hasQualities) {
+    std::reverse(calls.qualities.data(), calls.qualities.data() + calls.baseCount);
+  }
   for (std::int32_t j = 0, k = calls.peakCount - 1; j <= k; ++j, --k) {
     // In 16 bits, as peaks are stored.
     const auto mirrored = [&](std::int32_t i) {

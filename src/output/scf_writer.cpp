@@ -62,6 +62,21 @@ void writeHeader(std::uint8_t* header, std::int64_t samples, std::int64_t bases,
   for (; i < total; ++i) put(i, sample(i), sample(i - 1), sample(i - 2));
 }
 
+/// The probability arrays of A, C, G and T: a base's quality goes to the array of its letter, or
+/// to all four for any other letter, so that readers find it whichever way they look.
+void writeProbabilities(std::uint8_t* out, const BaseCalls& calls) {
+  const auto bases = static_cast<std::size_t>(calls.baseCount);
+  std::memset(out, 0, 4 * bases);
+  if (!calls.hasQualities) return;
+  for (std::size_t i = 0; i < bases; ++i) {
+    const std::uint8_t q = calls.qualities.data()[i];
+    const int channel = acgtIndex(calls.bases.data()[i]);
+    for (std::size_t c = 0; c < 4; ++c) {
+      if (channel < 0 || static_cast<std::size_t>(channel) == c) out[c * bases + i] = q;
+    }
+  }
+}
+
 std::uint8_t* writeBases(std::uint8_t* out, const BaseCalls& calls) {
   const std::int32_t bases = calls.baseCount;
   for (std::int32_t i = 0; i < bases; ++i) {
@@ -70,7 +85,7 @@ std::uint8_t* writeBases(std::uint8_t* out, const BaseCalls& calls) {
     storeBe32(out, static_cast<std::uint32_t>(peak));
     out += 4;
   }
-  std::memset(out, 0, 4 * static_cast<std::size_t>(bases));  // probabilities of A, C, G, T
+  writeProbabilities(out, calls);
   out += 4 * bases;
   if (bases > 0) std::memcpy(out, calls.bases.data(), static_cast<std::size_t>(bases));
   out += bases;

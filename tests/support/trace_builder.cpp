@@ -3,6 +3,7 @@
 #include "trace_builder.h"
 
 #include <algorithm>
+#include <cctype>
 #include <cmath>
 #include <stdexcept>
 
@@ -103,6 +104,11 @@ AbiBuilder& AbiBuilder::addTime(std::int32_t number, int hour, int minute, int s
   return add(makeEntry("RUNT", number, 11, 4, 1, time));
 }
 
+AbiBuilder& AbiBuilder::addQualities(std::int32_t number, const Bytes& qualities) {
+  return add(
+      makeEntry("PCON", number, 2, 1, static_cast<std::int32_t>(qualities.size()), qualities));
+}
+
 AbiBuilder& AbiBuilder::addSampleName(const std::string& name, std::optional<int> lengthByte) {
   AbiEntry e = makeEntry("SMPL", 1, 18, 1, 0);
   e.data.push_back(static_cast<std::uint8_t>(lengthByte.value_or(static_cast<int>(name.size()))));
@@ -180,6 +186,9 @@ AbiBuilder abiBuilderFor(const AbiTrace& trace) {
   b.addBaseOrder(trace.baseOrder);
   b.addBases(1, trace.editedBases).addBases(2, trace.originalBases);
   b.addPeaks(1, trace.editedPeaks).addPeaks(2, trace.originalPeaks);
+  if (!trace.editedQualities.empty() || !trace.originalQualities.empty()) {
+    b.addQualities(1, trace.editedQualities).addQualities(2, trace.originalQualities);
+  }
   b.addDate(1, trace.year, trace.month, trace.day).addDate(2, trace.year, trace.month, trace.day);
   b.addTime(1, 9, 30, 0).addTime(2, 11, 45, 0);
   b.addSampleName(trace.sampleName);
@@ -230,15 +239,20 @@ Bytes buildScf(const ScfSpec& spec) {
 
   const std::size_t basesOffset = out.size();
   auto peakAt = [&](std::size_t i) { return i < spec.peaks.size() ? spec.peaks[i] : 0u; };
+  auto probability = [&](std::size_t c, std::size_t i) -> std::uint8_t {
+    return spec.probabilities ? (*spec.probabilities)[c].at(i) : 7;
+  };
   if (v3) {
     for (std::size_t i = 0; i < bases; ++i) appendBe32(out, peakAt(i));
-    out.insert(out.end(), 4 * bases, 7);  // probabilities
+    for (std::size_t c = 0; c < 4; ++c) {
+      for (std::size_t i = 0; i < bases; ++i) out.push_back(probability(c, i));
+    }
     out.insert(out.end(), spec.bases.begin(), spec.bases.end());
     out.insert(out.end(), 3 * bases, 0);
   } else {
     for (std::size_t i = 0; i < bases; ++i) {
       appendBe32(out, peakAt(i));
-      out.insert(out.end(), {7, 7, 7, 7});
+      for (std::size_t c = 0; c < 4; ++c) out.push_back(probability(c, i));
       out.push_back(static_cast<std::uint8_t>(spec.bases[i]));
       out.insert(out.end(), {0, 0, 0});
     }
@@ -311,6 +325,10 @@ AbiTrace syntheticTrace(std::uint32_t seed, int baseCount, int samplesPerBase) {
       addPeak(c, position, height, width);
     }
     trace.originalBases += letter;
+    // Qualities climb over the first bases and fall off over the last ten.
+    const int rise = 8 + 2 * b, fall = 10 + 5 * (baseCount - 1 - b);
+    const int quality = roll < 4 ? 6 : std::min({60, rise, fall});
+    trace.originalQualities.push_back(static_cast<std::uint8_t>(quality));
     trace.originalPeaks.push_back(static_cast<std::int16_t>(std::lround(position)));
   }
   for (int c = 0; c < 4; ++c) {
@@ -325,6 +343,7 @@ AbiTrace syntheticTrace(std::uint32_t seed, int baseCount, int samplesPerBase) {
   // The user's edits: a few calls replaced, one in lower case.
   trace.editedBases = trace.originalBases;
   trace.editedPeaks = trace.originalPeaks;
+  trace.editedQualities = trace.originalQualities;
   for (int k = 0; k < 5 && baseCount > 0; ++k) {
     int at = random.below(baseCount);
     trace.editedBases[at] = "ACGTa"[k];
@@ -340,6 +359,18 @@ ScfSpec scfSpecFor(const AbiTrace& trace) {
   }
   spec.bases = trace.editedBases;
   for (std::int16_t p : trace.editedPeaks) spec.peaks.push_back(static_cast<std::uint16_t>(p));
+  if (!trace.editedQualities.empty()) {
+    // The quality under the called letter's channel, or under all four for any other letter.
+    std::array<Bytes, 4> probabilities;
+    for (std::size_t i = 0; i < spec.bases.size(); ++i) {
+      const std::size_t slot = slots.find(static_cast<char>(std::toupper(spec.bases[i])));
+      for (std::size_t c = 0; c < 4; ++c) {
+        const bool under = slot == std::string::npos || slot == c;
+        probabilities[c].push_back(under ? trace.editedQualities.at(i) : 0);
+      }
+    }
+    spec.probabilities = probabilities;
+  }
   spec.comments = toBytes("NAME=" + trace.sampleName + "\nSTOP=Jul 9 2026 11:45\n");
   return spec;
 }

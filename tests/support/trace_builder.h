@@ -35,6 +35,7 @@ class AbiBuilder {
   AbiBuilder& addBaseOrder(const std::string& letters);
   AbiBuilder& addBases(std::int32_t number, const std::string& letters);
   AbiBuilder& addPeaks(std::int32_t number, const std::vector<std::int16_t>& peaks);
+  AbiBuilder& addQualities(std::int32_t number, const Bytes& qualities);
   AbiBuilder& addDate(std::int32_t number, int year, int month, int day);
   AbiBuilder& addTime(std::int32_t number, int hour, int minute, int second);
   /// A length-prefixed string; `lengthByte` replaces the stored length when given.
@@ -52,7 +53,8 @@ class AbiBuilder {
 };
 
 /// A valid ABI trace: twelve DATA entries (1 to 4 raw, 5 to 8 short, 9 to 12 `channels`),
-/// FWO_ `baseOrder`, both base-call sets, two run dates and a sample name.
+/// FWO_ `baseOrder`, both base-call sets with their quality values when given, two run dates and
+/// a sample name.
 struct AbiTrace {
   std::array<std::vector<std::uint16_t>, 4> channels;
   std::string baseOrder = "GATC";
@@ -60,6 +62,8 @@ struct AbiTrace {
   std::vector<std::int16_t> editedPeaks;
   std::string originalBases;
   std::vector<std::int16_t> originalPeaks;
+  Bytes editedQualities;  ///< no PCON entries when both are empty
+  Bytes originalQualities;
   std::string sampleName = "sample";
   int year = 2026, month = 7, day = 9;
 };
@@ -72,7 +76,8 @@ struct ScfSpec {
   std::uint32_t sampleSize = 2;
   std::array<std::vector<std::uint16_t>, 4> channels;  ///< A, C, G, T, equal lengths
   std::string bases;
-  std::vector<std::uint32_t> peaks;  ///< one per base
+  std::vector<std::uint32_t> peaks;                   ///< one per base
+  std::optional<std::array<Bytes, 4>> probabilities;  ///< A, C, G, T, one per base; else all 7
   Bytes comments;
   std::int32_t codeSet = 0;
   // Replacements for the computed header fields, to make broken files.
@@ -88,7 +93,9 @@ Block toBlock(const Bytes& bytes);
 Bytes toBytes(const std::string& text);
 
 /// A realistic chromatogram: Gaussian peaks of varying height and width under each called
-/// base, a little noise and a drifting baseline. Deterministic for a given seed.
+/// base, a little noise and a drifting baseline, with quality values that rise over the first
+/// bases, fall towards the end and are low at N and ambiguous calls. Deterministic for a given
+/// seed.
 AbiTrace syntheticTrace(std::uint32_t seed, int baseCount, int samplesPerBase);
 
 /// The same trace as an SCF version 3 file with 16-bit samples.

@@ -1,0 +1,32 @@
+// The good region of a read: where its quality values say the calls can be trusted.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+
+#include "document/chromatogram.h"
+
+namespace vistrel {
+
+/// The error probability a base may have on average for the region to keep it.
+inline constexpr double kDefaultTrimCutoff = 0.05;
+
+/// Bases `start` to `end` (0-based, `end` excluded); empty when `start == end`.
+struct TrimRegion {
+  std::int32_t start = 0;
+  std::int32_t end = 0;
+
+  bool empty() const { return start == end; }
+  bool contains(std::int32_t base) const { return base >= start && base < end; }
+  bool operator==(const TrimRegion&) const = default;
+};
+
+/// The modified Mott region of `count` quality values: the run of bases with the greatest sum
+/// of `cutoff - 10^(-Q/10)`, the first such run when several tie. Empty when no base scores
+/// above 0.
+TrimRegion goodRegion(const std::uint8_t* qualities, std::int32_t count, double cutoff);
+
+/// The good region of a set, or nothing when the set has no quality values.
+std::optional<TrimRegion> trimRegion(const BaseCalls& calls, double cutoff);
+
+}  // namespace vistrel
