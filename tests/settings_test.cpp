@@ -68,6 +68,26 @@ TEST_F(Settings, ValuesNoTableCanTakeFallBackToTheirDefaults) {
   EXPECT_EQ(s.xZoomLevel, 0);
 }
 
+TEST_F(Settings, QualityAndFitSettingsReadBackAndFallBackOutsideTheirRanges) {
+  auto fields = [](const ViewSettings& s) {
+    return std::array{s.qualityValues, s.showTrimmed, s.trimCutoff, s.fitPeaks, s.fitWindow};
+  };
+  EXPECT_EQ(fields(readWith("")), (std::array{1, 1, 50, 0, 0}));
+  EXPECT_EQ(fields(readWith("Quality values=0\nShow trimmed=0\nTrim cutoff=10\nFit peaks=1\n"
+                            "Fit window=1\n")),
+            (std::array{0, 0, 10, 1, 1}));
+  EXPECT_EQ(fields(readWith("Quality values=2\nShow trimmed=-1\nTrim cutoff=1001\nFit peaks=7\n"
+                            "Fit window=-1\n")),
+            (std::array{1, 1, 50, 0, 0}));
+
+  ViewSettings written;
+  written.qualityValues = 0;
+  written.trimCutoff = 120;
+  written.fitWindow = 1;
+  writeSettings(written, path("written.ini"), nullptr);
+  EXPECT_EQ(fields(readSettings(path("written.ini"), 1024)), (std::array{0, 1, 120, 0, 1}));
+}
+
 TEST_F(Settings, XZoomEncoding) {
   struct Case {
     int stored, mode, level, step;

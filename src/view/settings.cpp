@@ -24,6 +24,12 @@ int colourIndex(const IniFile& ini, const char* key, int fallback) {
   return v >= 0 && v < kColourCount ? v : fallback;
 }
 
+/// A value outside `low` to `high` falls back to the key's default.
+int rangedValue(const IniFile& ini, const char* key, int fallback, int low, int high) {
+  const int v = ini.readInt(kOptions, key, fallback);
+  return v >= low && v <= high ? v : fallback;
+}
+
 /// The settings file as it stands: empty when missing or unreadable.
 IniFile loadIni(const std::string& path) {
   IniFile ini;
@@ -115,6 +121,11 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.largeFonts = ini.readInt(kOptions, "Large fonts", 0) != 0 ? 1 : 0;
   s.continuousEdit = ini.readInt(kOptions, "Continuous edit", 0);
   s.showOriginalSequence = ini.readInt(kOptions, "Original Sequence", 0) != 0 ? 1 : 0;
+  s.qualityValues = rangedValue(ini, "Quality values", 1, 0, 1);
+  s.showTrimmed = rangedValue(ini, "Show trimmed", 1, 0, 1);
+  s.trimCutoff = rangedValue(ini, "Trim cutoff", 50, 0, 1000);
+  s.fitPeaks = rangedValue(ini, "Fit peaks", 0, 0, 1);
+  s.fitWindow = rangedValue(ini, "Fit window", 0, 0, 1);
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);
   s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);
@@ -142,6 +153,11 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   ini.writeInt(kOptions, "Large fonts", s.largeFonts);
   ini.writeInt(kOptions, "Original Sequence", s.showOriginalSequence);
   ini.writeInt(kOptions, "Export Format", s.exportFormat);
+  ini.writeInt(kOptions, "Quality values", s.qualityValues);
+  ini.writeInt(kOptions, "Show trimmed", s.showTrimmed);
+  ini.writeInt(kOptions, "Trim cutoff", s.trimCutoff);
+  ini.writeInt(kOptions, "Fit peaks", s.fitPeaks);
+  ini.writeInt(kOptions, "Fit window", s.fitWindow);
   std::string out = ini.text();
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);

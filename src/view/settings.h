@@ -41,6 +41,11 @@ struct ViewSettings {
   std::int32_t largeFonts = 0;
   std::int32_t continuousEdit = 0;
   std::int32_t showOriginalSequence = 0;
+  std::int32_t qualityValues = 1;  ///< draw each base's quality as a bar
+  std::int32_t showTrimmed = 1;    ///< shade the ends outside the good region
+  std::int32_t trimCutoff = 50;    ///< the trimming error probability, in thousandths
+  std::int32_t fitPeaks = 0;       ///< the tallest sample fills the trace area (a Y zoom)
+  std::int32_t fitWindow = 0;      ///< the trace area takes the window's height (a Y scale)
   // Window placement, used when the main window is created.
   std::int32_t windowLeft = 0;
   std::int32_t windowTop = 0;
@@ -51,6 +56,7 @@ struct ViewSettings {
                                             Rgb{191, 191, 0}, Rgb{255, 0, 255},   Rgb{0, 255, 255},
                                             Rgb{127, 0, 0},   Rgb{127, 127, 127}, Rgb{0, 0, 0}};
 
+  double trimCutoffProbability() const { return trimCutoff / 1000.0; }
   int traceHeight() const { return yScaleShift == 4 ? 100 : 200; }
   /// The colour index of a base letter (folded to upper case for the choice).
   int letterColourIndex(std::uint8_t letter) const;
