@@ -1,0 +1,107 @@
+// Reference parsing: the three layouts are told apart by their first line.
+#include "analysis/reference.h"
+
+#include <algorithm>
+#include <cctype>
+#include <cstring>
+
+namespace vistrel {
+
+namespace {
+
+constexpr char kNucleotides[] = "ACGTUNRYKMSWBDHV";
+
+/// The next line of `text` from `at` (without its line end), moving `at` past it.
+std::string_view nextLine(std::string_view text, std::size_t& at) {
+  const std::size_t end = std::min(text.find('\n', at), text.size());
+  std::string_view line = text.substr(at, end - at);
+  at = end + 1;
+  if (!line.empty() && line.back() == '\r') line.remove_suffix(1);
+  return line;
+}
+
+/// Appends the letters of `line` to `sequence`, skipping blanks and (for GenBank) the position
+/// numbers. False at any other character.
+bool appendLetters(std::string_view line, bool skipDigits, std::string& sequence) {
+  for (char ch : line) {
+    const auto c = static_cast<unsigned char>(ch);
+    if (std::isspace(c) != 0 || (skipDigits && std::isdigit(c) != 0)) continue;
+    const char upper = static_cast<char>(std::toupper(c));
+    if (std::strchr(kNucleotides, upper) == nullptr || upper == '\0') return false;
+    sequence += upper == 'U' ? 'T' : upper;
+  }
+  return true;
+}
+
+std::string_view firstWord(std::string_view s) {
+  std::size_t start = 0;
+  while (start < s.size() && std::isspace(static_cast<unsigned char>(s[start])) != 0) ++start;
+  std::size_t end = start;
+  while (end < s.size() && std::isspace(static_cast<unsigned char>(s[end])) == 0) ++end;
+  return s.substr(start, end - start);
+}
+
+Reference parseFasta(std::string_view text, std::string_view wanted, std::string& error) {
+  Reference found;
+  bool inRecord = false, seen = false;
+  for (std::size_t at = 0; at < text.size();) {
+    std::string_view line = nextLine(text, at);
+    if (!line.empty() && line.front() == '>') {
+      if (seen) break;  // the record wanted is complete
+      inRecord = wanted.empty() || firstWord(line.substr(1)) == wanted;
+      if (inRecord) {
+        found.name = std::string(firstWord(line.substr(1)));
+        seen = true;
+      }
+    } else if (inRecord && !appendLetters(line, false, found.sequence)) {
+      error = "The FASTA record holds characters that are not bases.";
+      return {};
+    }
+  }
+  if (!seen) error = "The FASTA file has no record named \"" + std::string(wanted) + "\".";
+  return found;
+}
+
+Reference parseGenBank(std::string_view text, std::string& error) {
+  Reference found;
+  std::size_t at = 0;
+  while (at < text.size()) {
+    std::string_view line = nextLine(text, at);
+    if (line.rfind("LOCUS", 0) == 0) found.name = std::string(firstWord(line.substr(5)));
+    if (line.rfind("ORIGIN", 0) == 0) break;
+  }
+  while (at < text.size()) {
+    std::string_view line = nextLine(text, at);
+    if (line.rfind("//", 0) == 0) break;
+    if (!appendLetters(line, true, found.sequence)) {
+      error = "The GenBank sequence holds characters that are not bases.";
+      return {};
+    }
+  }
+  return found;
+}
+
+}  // namespace
+
+Reference parseReference(std::string_view text, std::string_view recordName, std::string& error) {
+  error.clear();
+  std::size_t start = 0;
+  while (start < text.size() && std::isspace(static_cast<unsigned char>(text[start])) != 0) {
+    ++start;
+  }
+  const std::string_view body = text.substr(start);
+  Reference found;
+  if (!body.empty() && body.front() == '>') {
+    found = parseFasta(body, recordName, error);
+  } else if (body.rfind("LOCUS", 0) == 0) {
+    found = parseGenBank(body, error);
+  } else if (!appendLetters(body, false, found.sequence)) {
+    error = "The file is not a FASTA, GenBank or plain sequence file.";
+    return {};
+  }
+  if (error.empty() && found.sequence.empty()) error = "The reference holds no sequence.";
+  if (!error.empty()) return {};
+  return found;
+}
+
+}  // namespace vistrel

@@ -1,0 +1,20 @@
+// Reference sequences: the expected sequence a read is checked against, from a FASTA file (its
+// first record or a named one), a GenBank file (the sequence after ORIGIN) or a file of bare
+// letters.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace vistrel {
+
+struct Reference {
+  std::string name;      ///< the record's name, or empty for bare letters
+  std::string sequence;  ///< upper-case IUPAC letters, U read as T
+};
+
+/// Reads `text` as a reference. On failure `error` says why, in words for the user, and the
+/// result is empty. `recordName`, when not empty, picks the FASTA record of that name.
+Reference parseReference(std::string_view text, std::string_view recordName, std::string& error);
+
+}  // namespace vistrel
