@@ -13,7 +13,6 @@ namespace vistrel {
 namespace {
 
 constexpr std::size_t kLineLength = 60;
-constexpr const char kHeaderEnd[] = " exported from chromatogram file\r\n";
 
 }  // namespace
 
@@ -26,11 +25,8 @@ bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text
   std::string header;
   if (fasta) {
     const std::string& title = document.fileTitle;
-    header = ">";
-    header.append(title, 0, title.find_last_of('.'));  // the whole title when it has no '.'
-    header += ' ';
-    header += trimmed ? trimmedDescription(*trimmed) : "sequence";
-    header += kHeaderEnd;
+    // The whole title when it has no '.'.
+    header = fastaHeader(title.substr(0, title.find_last_of('.')), trimmed);
   }
   const std::size_t lineEnds = count == 0 ? 0 : 2 * ((count - 1) / kLineLength);
   if (!text.allocate(header.size() + count + lineEnds)) return false;

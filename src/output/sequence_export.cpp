@@ -10,10 +10,10 @@ namespace {
 constexpr std::size_t kLetterLine = 60;
 constexpr const char kFilePrefix[] = "File: ";
 
-std::string fastaHeader(const Chromatogram& document, const std::optional<TrimRegion>& trimmed) {
-  const std::string name = fastaName(document.fileInfoText);
-  if (!trimmed) return '>' + name + " sequence exported from chromatogram file\r\n";
-  return '>' + name + ' ' + trimmedDescription(*trimmed) + " exported from chromatogram file\r\n";
+std::string trimmedDescription(const TrimRegion& region) {
+  if (region.empty()) return "trimmed sequence (no bases)";
+  return "trimmed sequence (bases " + std::to_string(region.start + 1) + " to " +
+         std::to_string(region.end) + ")";
 }
 
 std::string fastqRecord(const Chromatogram& document, const TrimRegion& bases,
@@ -42,10 +42,9 @@ std::string fastaName(const std::string& fileInfoText) {
   return dot == std::string::npos ? name : name.substr(0, dot);
 }
 
-std::string trimmedDescription(const TrimRegion& region) {
-  if (region.empty()) return "trimmed sequence (no bases)";
-  return "trimmed sequence (bases " + std::to_string(region.start + 1) + " to " +
-         std::to_string(region.end) + ")";
+std::string fastaHeader(const std::string& name, const std::optional<TrimRegion>& trimmed) {
+  const std::string what = trimmed ? trimmedDescription(*trimmed) : "sequence";
+  return '>' + name + ' ' + what + " exported from chromatogram file\r\n";
 }
 
 bool canExport(const Chromatogram& document, int exportFormat) {
@@ -57,7 +56,8 @@ std::string sequenceExportText(const Chromatogram& document, int exportFormat,
   const BaseCalls& calls = document.shown();
   const TrimRegion bases = trimmed.value_or(TrimRegion{0, calls.baseCount});
   if (exportFormat == kExportFastq) return fastqRecord(document, bases, trimmed);
-  std::string text = exportFormat == kExportFasta ? fastaHeader(document, trimmed) : "";
+  std::string text =
+      exportFormat == kExportFasta ? fastaHeader(fastaName(document.fileInfoText), trimmed) : "";
   const auto* letters = reinterpret_cast<const char*>(calls.bases.data()) + bases.start;
   const auto count = static_cast<std::size_t>(bases.end - bases.start);
   for (std::size_t start = 0; start < count; start += kLetterLine) {

@@ -22,9 +22,9 @@ inline constexpr const char* kNoQualitiesForFastqMessage =
 /// '.'.
 std::string fastaName(const std::string& fileInfoText);
 
-/// What follows the name in the header of a trimmed export or copy: "trimmed sequence (bases 21
-/// to 480)", the bases numbered from 1 as the window numbers them.
-std::string trimmedDescription(const TrimRegion& region);
+/// The FASTA header line of `name`, CR LF included. A trimmed export or copy says which bases
+/// it keeps, numbered from 1 as the window numbers them: "trimmed sequence (bases 21 to 480)".
+std::string fastaHeader(const std::string& name, const std::optional<TrimRegion>& trimmed);
 
 /// Whether the shown set can be exported in `exportFormat`: FASTQ needs quality values.
 bool canExport(const Chromatogram& document, int exportFormat);

@@ -32,8 +32,8 @@ std::string convertedPath(const ConvertRequest& request, const std::string& inpu
 /// failure, when its output would replace the input, is the output of an earlier input of the
 /// same run, or exists already and `replaceExisting` is off, and for FASTQ when its set has no
 /// quality values. A trimmed export of a set without quality values writes the whole set, and
-/// one whose region is empty writes no bases: both are told on `errors` without failing. Batches of
-/// more than a few files report progress there too. Returns the number of failures.
+/// one whose region is empty writes no bases: both are told on `errors` without failing.
+/// Batches of more than a few files report progress there too. Returns the number of failures.
 int convertAll(const ConvertRequest& request, std::FILE* errors);
 
 }  // namespace vistrel

@@ -173,7 +173,8 @@ def check_abi_qualities_against_biopython(path):
     want = record.letter_annotations["phred_quality"]
     same("original quality (PCON2)", d["originalQuality"], want)
     same("shown quality with --original", d["quality"], want)
-    same("edited quality (PCON1)", d["editedQuality"], list(record.annotations["abif_raw"]["PCON1"]))
+    edited = list(record.annotations["abif_raw"]["PCON1"])
+    same("edited quality (PCON1)", d["editedQuality"], edited)
     return f"{len(want)} values, highest {max(want, default=0)}"
 
 
