@@ -350,7 +350,7 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
   EXPECT_EQ(checkBoxes, (std::vector<int>{kReverseComplement, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
-  EXPECT_EQ(commands.size(), 50u);  // 20 in File, 7 in Edit, 21 in Options, 2 in Help
+  EXPECT_EQ(commands.size(), 53u);  // 21 in File, 9 in Edit, 21 in Options, 2 in Help
   std::sort(shortcuts.begin(), shortcuts.end());
   const std::vector<std::pair<std::string, int>> expected{
       {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+E", 104}, {"Ctrl+F", 208},
@@ -703,8 +703,8 @@ TEST_F(App, SaveAsAndTheExportsWriteWhereTheDialogSays) {
   platform.saveAnswers.push_back(SaveChoice{path("run.fasta"), kExportFasta});
   executeCommand(app, platform, kExport);
   EXPECT_EQ(platform.saveDialogs.back().selectedFilter, 0);
-  EXPECT_EQ(platform.saveDialogs.back().filters.size(), 2u);
-  EXPECT_EQ(app.settings.exportFormat, 1);  // the choice is remembered
+  EXPECT_EQ(platform.saveDialogs.back().filters.size(), 3u);  // with FASTQ: it has qualities
+  EXPECT_EQ(app.settings.exportFormat, 1);                    // the choice is remembered
   EXPECT_EQ(contents(path("run.fasta")).front(), '>');
 
   platform.saveAnswers.push_back(SaveChoice{path("run.txt"), 0});
@@ -717,6 +717,42 @@ TEST_F(App, SaveAsAndTheExportsWriteWhereTheDialogSays) {
   ASSERT_FALSE(platform.messages.empty());
   EXPECT_EQ(platform.messages.back().icon, MessageIcon::Stop);
   EXPECT_EQ(app.settings.exportFormat, 1);  // a file that could not be created changes nothing
+}
+
+TEST_F(App, TrimmedCopiesAndExportsTakeTheGoodRegionOrSayWhyThereIsNone) {
+  ASSERT_TRUE(open({abiFile("run.ab1")}));
+  const BaseCalls& shown = app.document.shown();
+  const std::optional<TrimRegion> region = trimRegion(shown, kDefaultTrimCutoff);
+  ASSERT_TRUE(region && !region->empty() && region->end - region->start < shown.baseCount);
+  executeCommand(app, platform, kCopyTrimmedPlainText);
+  EXPECT_EQ(platform.clipboard,
+            lettersOf(shown).substr(region->start, region->end - region->start));
+
+  app.settings.exportFormat = kExportFastq;
+  platform.saveAnswers.push_back(SaveChoice{path("run.fastq"), kExportFastq});
+  executeCommand(app, platform, kExportTrimmed);
+  EXPECT_EQ(platform.saveDialogs.back().title, "Export Trimmed");
+  EXPECT_EQ(platform.saveDialogs.back().selectedFilter, kExportFastq);
+  EXPECT_EQ(contents(path("run.fastq")), sequenceExportText(app.document, kExportFastq, region));
+  EXPECT_TRUE(platform.messages.empty());
+
+  // At the settings' cutoff of 0 no base is good enough.
+  app.settings.trimCutoff = 0;
+  executeCommand(app, platform, kCopyTrimmedFasta);
+  EXPECT_EQ(messageTexts(), std::vector<std::string>{kEmptyTrimmedRegionMessage});
+
+  // Without quality values: no region, and no FASTQ in the Export dialog.
+  platform.messages.clear();
+  app.document.edited.hasQualities = false;
+  const std::size_t dialogs = platform.saveDialogs.size();
+  executeCommand(app, platform, kExportTrimmed);
+  executeCommand(app, platform, kCopyTrimmedPlainText);
+  EXPECT_EQ(messageTexts(), std::vector<std::string>(2, kNoQualitiesToTrimMessage));
+  EXPECT_EQ(platform.saveDialogs.size(), dialogs);
+  platform.saveAnswers.push_back(std::nullopt);
+  executeCommand(app, platform, kExport);
+  EXPECT_EQ(platform.saveDialogs.back().filters.size(), 2u);
+  EXPECT_EQ(platform.saveDialogs.back().selectedFilter, kExportFasta);
 }
 
 }  // namespace

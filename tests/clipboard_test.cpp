@@ -15,9 +15,10 @@ Chromatogram withBases(const std::string& bases, const std::string& title = "x.s
   return document;
 }
 
-std::string copied(const Chromatogram& document, bool fasta) {
+std::string copied(const Chromatogram& document, bool fasta,
+                   const std::optional<TrimRegion>& trimmed = std::nullopt) {
   Block text;
-  EXPECT_TRUE(sequenceClipboardText(document, fasta, text));
+  EXPECT_TRUE(sequenceClipboardText(document, fasta, text, trimmed));
   return {reinterpret_cast<const char*>(text.data()), text.size()};
 }
 
@@ -37,6 +38,12 @@ TEST(Clipboard, FastaHeaderNamesTheFileUpToItsLastDot) {
   const std::string header = " sequence exported from chromatogram file\r\n";
   EXPECT_EQ(copied(withBases("ACGT", "sample.1.ab1"), true), ">sample.1" + header + "ACGT");
   EXPECT_EQ(copied(withBases("", "noext"), true), ">noext" + header);
+  // A trimmed copy takes only the region's letters, and its header says which they are.
+  const Chromatogram read = withBases(std::string(62, 'A') + "CGT", "s.ab1");
+  EXPECT_EQ(copied(read, true, TrimRegion{1, 64}),
+            ">s trimmed sequence (bases 2 to 64) exported from chromatogram file\r\n" +
+                std::string(60, 'A') + "\r\nACG");
+  EXPECT_EQ(copied(read, false, TrimRegion{62, 65}), "CGT");
 }
 
 TEST(Clipboard, CopyingIsNoSaveAndRunningOutOfMemoryChangesNothing) {

@@ -1,4 +1,4 @@
-// Sequence export (text and FASTA) and the raw trace table.
+// Sequence export (text, FASTA, FASTQ, whole or trimmed) and the raw trace table.
 #include <gtest/gtest.h>
 
 #include "output/raw_export.h"
@@ -36,6 +36,51 @@ TEST(SequenceExport, FastaHeaderNamesTheFileWithoutItsExtension) {
   EXPECT_EQ(fastaName("File: noext"), "noext");
   std::string longName(200, 'n');
   EXPECT_EQ(fastaName("File: " + longName + ".scf"), longName);
+}
+
+Chromatogram withQualities(const std::string& bases, const Bytes& qualities) {
+  Chromatogram document = namedDocument(bases, "File: run.7.ab1");
+  EXPECT_TRUE(document.edited.qualities.assign(qualities.data(), qualities.size()));
+  document.edited.hasQualities = true;
+  return document;
+}
+
+TEST(SequenceExport, FastqAndTrimmedExports) {
+  const Chromatogram read = withQualities("acGTN", {0, 9, 40, 93, 99});
+  const std::string sixtyOne(61, 'C');
+  const Chromatogram longRead = withQualities(sixtyOne + "A", Bytes(62, 30));
+  struct Case {
+    const char* what;
+    const Chromatogram& document;
+    int format;
+    std::optional<TrimRegion> trimmed;
+    std::string text;
+  };
+  const std::vector<Case> cases = {
+      {"Phred+33, above 93 written as 93", read, kExportFastq, {}, "@run.7\nacGTN\n+\n!*I~~\n"},
+      {"trimmed FASTQ", read, kExportFastq, TrimRegion{1, 3},
+       "@run.7 trimmed sequence (bases 2 to 3)\ncG\n+\n*I\n"},
+      {"FASTQ keeps one line however long",
+       longRead,
+       kExportFastq,
+       {},
+       "@run.7\n" + sixtyOne + "A\n+\n" + std::string(62, '?') + "\n"},
+      {"trimmed FASTA", read, kExportFasta, TrimRegion{2, 5},
+       ">run.7 trimmed sequence (bases 3 to 5) exported from chromatogram file\r\nGTN"},
+      {"trimmed text in lines of 60", longRead, kExportText, TrimRegion{1, 62},
+       std::string(60, 'C') + "\r\nA"},
+      {"an empty region writes no letters", read, kExportFastq, TrimRegion{4, 4},
+       "@run.7 trimmed sequence (no bases)\n\n+\n\n"},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(sequenceExportText(k.document, k.format, k.trimmed), k.text);
+  }
+  EXPECT_TRUE(canExport(read, kExportFastq));
+  Chromatogram without = namedDocument("ACGT");
+  without.edited.hasQualities = false;
+  EXPECT_FALSE(canExport(without, kExportFastq));
+  EXPECT_TRUE(canExport(without, kExportFasta));
 }
 
 TEST(SequenceExport, WritesTheShownSet) {

@@ -52,6 +52,7 @@ TEST_F(Settings, ValuesOutsideTheirLimitsAreClampedOnReading) {
   EXPECT_EQ(s.showOriginalSequence, 1);
   EXPECT_EQ(s.exportFormat, 1);
   EXPECT_EQ(readWith("Print X Zoom=-9\n").printXZoom, -2);
+  EXPECT_EQ(readWith("Export Format=2\n").exportFormat, 2);  // FASTQ
 }
 
 TEST_F(Settings, ValuesNoTableCanTakeFallBackToTheirDefaults) {

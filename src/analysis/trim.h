@@ -11,6 +11,11 @@ namespace vistrel {
 /// The error probability a base may have on average for the region to keep it.
 inline constexpr double kDefaultTrimCutoff = 0.05;
 
+inline constexpr const char* kNoQualitiesToTrimMessage =
+    "This read has no quality values, so it has no trimmed region.";
+inline constexpr const char* kEmptyTrimmedRegionMessage =
+    "No part of this read is good enough at the trim cutoff, so its trimmed region is empty.";
+
 /// Bases `start` to `end` (0-based, `end` excluded); empty when `start == end`.
 struct TrimRegion {
   std::int32_t start = 0;

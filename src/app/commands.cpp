@@ -5,6 +5,7 @@
 #include "app/new_window.h"
 #include "app/print_command.h"
 #include "app/save_commands.h"
+#include "app/trimmed_commands.h"
 #include "edit/clipboard.h"
 #include "edit/edit_model.h"
 #include "edit/navigation.h"
@@ -68,6 +69,9 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kExport:
       if (loaded) exportSequenceCommand(app, platform);
       break;
+    case kExportTrimmed:
+      if (loaded) exportTrimmedCommand(app, platform);
+      break;
     case kExportRawData:
       if (loaded) exportRawDataCommand(app, platform);
       break;
@@ -101,6 +105,10 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kCopyPlainText:
     case kCopyFasta:
       if (loaded) copySequence(app.document, platform, id == kCopyFasta);
+      break;
+    case kCopyTrimmedPlainText:
+    case kCopyTrimmedFasta:
+      if (loaded) copyTrimmedCommand(app, platform, id == kCopyTrimmedFasta);
       break;
     case kReverseComplement:
       if (loaded) reverseComplement(edit);
@@ -165,10 +173,13 @@ MenuItemState menuItemState(const AppState& app, int id) {
       return {app.document.isScf, false};
     case kSaveAs:
     case kExport:
+    case kExportTrimmed:
     case kExportRawData:
     case kPrint:
     case kCopyPlainText:
     case kCopyFasta:
+    case kCopyTrimmedPlainText:
+    case kCopyTrimmedFasta:
       return {loaded, false};
     case kUndo:
       return {loaded && app.edit.undoCount != 0, false};

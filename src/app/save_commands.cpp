@@ -1,6 +1,8 @@
 // Save, Save As, Export, Export Raw Data and the save-changes prompt.
 #include "app/save_commands.h"
 
+#include <algorithm>
+
 #include "edit/edit_model.h"
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
@@ -36,12 +38,24 @@ bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
   return true;
 }
 
-bool exportSequenceCommand(AppState& app, Platform& platform) {
-  auto choice = platform.chooseFileToSave(
-      {"Export", {{"Text", "*.seq"}, {"FASTA", "*.seq"}}, app.settings.exportFormat});
+bool exportSequenceCommand(AppState& app, Platform& platform,
+                           const std::optional<TrimRegion>& trimmed) {
+  SaveDialog dialog{trimmed ? "Export Trimmed" : "Export",
+                    {{"Text", "*.seq"}, {"FASTA", "*.seq"}},
+                    app.settings.exportFormat};
+  // FASTQ is offered only where there are qualities to write; a stored FASTQ choice then opens
+  // at FASTA.
+  if (canExport(app.document, kExportFastq)) {
+    dialog.filters.push_back({"FASTQ", "*.fastq"});
+  } else {
+    dialog.selectedFilter = std::min(dialog.selectedFilter, int{kExportFasta});
+  }
+  auto choice = platform.chooseFileToSave(dialog);
   if (!choice) return false;
-  const int format = choice->filter == kExportFasta ? kExportFasta : kExportText;
-  OutputError error = exportSequence(app.document, choice->path, format);
+  const int filterCount = static_cast<int>(dialog.filters.size());
+  const int format =
+      choice->filter > 0 && choice->filter < filterCount ? choice->filter : kExportText;
+  OutputError error = exportSequence(app.document, choice->path, format, trimmed);
   // The choice is remembered once the file could be created.
   if (error.kind != OutputError::CreateFailed) app.settings.exportFormat = format;
   return report(platform, error, kCannotCreateMessage);

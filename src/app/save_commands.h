@@ -2,6 +2,9 @@
 // their dialogs and messages, and the prompt that guards unsaved changes.
 #pragma once
 
+#include <optional>
+
+#include "analysis/trim.h"
 #include "app/app_state.h"
 #include "platform/platform.h"
 
@@ -11,8 +14,10 @@ namespace vistrel {
 /// or failed (after its message).
 bool saveDocument(AppState& app, Platform& platform, bool saveAs);
 
-/// Export of the sequence as text or FASTA; the chosen format is remembered.
-bool exportSequenceCommand(AppState& app, Platform& platform);
+/// Export of the sequence, or of its `trimmed` region, as text, FASTA or (for a set with quality
+/// values) FASTQ; the chosen format is remembered.
+bool exportSequenceCommand(AppState& app, Platform& platform,
+                           const std::optional<TrimRegion>& trimmed = std::nullopt);
 
 bool exportRawDataCommand(AppState& app, Platform& platform);
 

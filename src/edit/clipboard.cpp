@@ -6,24 +6,27 @@
 #include <cstring>
 #include <string>
 
+#include "output/sequence_export.h"
+
 namespace vistrel {
 
 namespace {
 
 constexpr std::size_t kLineLength = 60;
-constexpr const char kHeaderEnd[] = " sequence exported from chromatogram file\r\n";
 
 }  // namespace
 
-bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text) {
+bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text,
+                           const std::optional<TrimRegion>& trimmed) {
   const BaseCalls& calls = document.shown();
-  const auto count = static_cast<std::size_t>(calls.baseCount);
+  const TrimRegion bases = trimmed.value_or(TrimRegion{0, calls.baseCount});
+  const auto count = static_cast<std::size_t>(bases.end - bases.start);
+  const std::uint8_t* letters = calls.bases.data() + bases.start;
   std::string header;
   if (fasta) {
     const std::string& title = document.fileTitle;
-    header = ">";
-    header.append(title, 0, title.find_last_of('.'));  // the whole title when it has no '.'
-    header += kHeaderEnd;
+    // The whole title when it has no '.'.
+    header = fastaHeader(title.substr(0, title.find_last_of('.')), trimmed);
   }
   const std::size_t lineEnds = count == 0 ? 0 : 2 * ((count - 1) / kLineLength);
   if (!text.allocate(header.size() + count + lineEnds)) return false;
@@ -31,14 +34,15 @@ bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text
   if (!header.empty()) out = std::copy(header.begin(), header.end(), out);
   for (std::size_t start = 0; start < count; start += kLineLength) {
     if (start > 0) out = std::copy_n("\r\n", 2, out);
-    out = std::copy_n(calls.bases.data() + start, std::min(kLineLength, count - start), out);
+    out = std::copy_n(letters + start, std::min(kLineLength, count - start), out);
   }
   return true;
 }
 
-void copySequence(const Chromatogram& document, Platform& platform, bool fasta) {
+void copySequence(const Chromatogram& document, Platform& platform, bool fasta,
+                  const std::optional<TrimRegion>& trimmed) {
   Block text;
-  if (!sequenceClipboardText(document, fasta, text)) {
+  if (!sequenceClipboardText(document, fasta, text, trimmed)) {
     platform.showMessage(kNoMemoryForOperationMessage, MessageIcon::Stop, MessageOwner::MainWindow);
     return;
   }

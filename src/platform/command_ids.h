@@ -10,6 +10,7 @@ enum Command {
   kSaveAs = 103,
   kExport = 104,
   kExportRawData = 105,
+  kExportTrimmed = 106,
   kPrintXZoomFirst = 107,  // 107..111: 0.25 .. 4
   kPrintXZoomLast = 111,
   kPrintYZoomFirst = 112,  // 112..118: 1 .. 64
@@ -25,6 +26,8 @@ enum Command {
   kNextRedundant = 207,
   kFind = 208,
   kFindNext = 209,  ///< posted by the Find dialog's buttons
+  kCopyTrimmedPlainText = 210,
+  kCopyTrimmedFasta = 211,
   kYScaleSmall = 301,
   kYScaleLarge = 302,
   kFitToWindow = 303,

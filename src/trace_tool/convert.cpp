@@ -5,6 +5,7 @@
 
 #include <filesystem>
 #include <new>
+#include <optional>
 #include <set>
 #include <utility>
 
@@ -27,6 +28,8 @@ const char* extensionFor(ConvertTarget target) {
     case ConvertTarget::Text:
     case ConvertTarget::Fasta:
       return ".seq";
+    case ConvertTarget::Fastq:
+      return ".fastq";
     case ConvertTarget::Raw:
       return ".txt";
   }
@@ -90,35 +93,61 @@ std::string refusalFor(const ConvertRequest& request, const std::string& input,
   return {};
 }
 
-/// The message of a failure, or an empty text on success.
-std::string convertOne(const ConvertRequest& request, const std::string& input,
-                       const CalendarDate& today, ClaimedOutputs& claimed) {
+/// What became of one input: the message of a failure, and a note told even on success.
+struct Outcome {
+  std::string failure;
+  std::string note;
+};
+
+/// The region a trimmed export writes, or nothing (the whole set) with a note saying why the
+/// set has none.
+std::optional<TrimRegion> regionToWrite(const ConvertRequest& request, const BaseCalls& calls,
+                                        std::string& note) {
+  if (!request.trim) return std::nullopt;
+  std::optional<TrimRegion> region = trimRegion(calls, request.trimCutoff);
+  if (!region) {
+    note = std::string(kNoQualitiesToTrimMessage) + " The whole read is written.";
+  } else if (region->empty()) {
+    note = kEmptyTrimmedRegionMessage;
+  }
+  return region;
+}
+
+Outcome convertOne(const ConvertRequest& request, const std::string& input,
+                   const CalendarDate& today, ClaimedOutputs& claimed) {
   const std::string output = convertedPath(request, input);
   std::string refusal = refusalFor(request, input, output, claimed);
-  if (!refusal.empty()) return refusal;
+  if (!refusal.empty()) return {refusal, {}};
 
   Chromatogram document;
   std::string sampleName;
   LoadError loadError = readTraceFile(input, request.showOriginalSequence, document, sampleName);
-  if (loadError) return loadErrorMessage(loadError);
+  if (loadError) return {loadErrorMessage(loadError), {}};
 
+  Outcome outcome;
   OutputError outputError;
   switch (request.target) {
     case ConvertTarget::Scf:
       outputError = saveScf(document, output, true, today);
       break;
     case ConvertTarget::Text:
-      outputError = exportSequence(document, output, kExportText);
-      break;
     case ConvertTarget::Fasta:
-      outputError = exportSequence(document, output, kExportFasta);
+    case ConvertTarget::Fastq: {
+      const int format = request.target == ConvertTarget::Text    ? kExportText
+                         : request.target == ConvertTarget::Fasta ? kExportFasta
+                                                                  : kExportFastq;
+      if (!canExport(document, format)) return {kNoQualitiesForFastqMessage, {}};
+      const auto region = regionToWrite(request, document.shown(), outcome.note);
+      outputError = exportSequence(document, output, format, region);
       break;
+    }
     case ConvertTarget::Raw:
       outputError = exportRawData(document, output);
       break;
   }
   if (!outputError) claimed.written(output);
-  return outputErrorMessage(outputError);
+  outcome.failure = outputErrorMessage(outputError);
+  return outcome;
 }
 
 }  // namespace
@@ -141,17 +170,17 @@ int convertAll(const ConvertRequest& request, std::FILE* errors) {
   int failures = 0;
   for (std::size_t i = 0; i < total; ++i) {
     const std::string& input = request.inputs[i];
-    std::string message;
+    Outcome outcome;
     try {
-      message = convertOne(request, input, today, claimed);
+      outcome = convertOne(request, input, today, claimed);
     } catch (const std::bad_alloc&) {
       // One file too large for memory need not stop the batch.
-      message = kNoMemoryMessage;
+      outcome.failure = kNoMemoryMessage;
     }
-    if (!message.empty()) {
-      std::fprintf(errors, "%s: %s\n", input.c_str(), message.c_str());
-      ++failures;
+    for (const std::string* message : {&outcome.failure, &outcome.note}) {
+      if (!message->empty()) std::fprintf(errors, "%s: %s\n", input.c_str(), message->c_str());
     }
+    if (!outcome.failure.empty()) ++failures;
     if (total >= kProgressFrom) {
       std::fprintf(errors, "[%zu/%zu] %s\n", i + 1, total, input.c_str());
     }

@@ -4,6 +4,7 @@
 #include <charconv>
 #include <nlohmann/json.hpp>
 
+#include "analysis/trim.h"
 #include "document/trace_file.h"
 
 namespace vistrel {
@@ -109,6 +110,31 @@ void writePeaks(JsonWriter& out, const char* name, const BaseCalls& calls) {
   out.endArray();
 }
 
+/// The quality values, or null for a set without them.
+void writeQualities(JsonWriter& out, const char* name, const BaseCalls& calls) {
+  out.key(name);
+  if (!calls.hasQualities) {
+    out.null();
+    return;
+  }
+  out.beginArray();
+  for (std::int32_t i = 0; i < calls.baseCount; ++i) out.number(calls.quality(i));
+  out.endArray();
+}
+
+void writeTrimRegion(JsonWriter& out, const BaseCalls& calls, double cutoff) {
+  out.key("trim");
+  std::optional<TrimRegion> region = trimRegion(calls, cutoff);
+  if (!region) {
+    out.null();
+    return;
+  }
+  out.beginArray();
+  out.number(region->start);
+  out.number(region->end);
+  out.endArray();
+}
+
 void writeChannels(JsonWriter& out, const Chromatogram& document) {
   out.key("channels");
   out.beginArray();
@@ -130,7 +156,8 @@ void writeChannels(JsonWriter& out, const Chromatogram& document) {
 
 }  // namespace
 
-std::string documentJson(const Chromatogram& document, const std::string& sampleName) {
+std::string documentJson(const Chromatogram& document, const std::string& sampleName,
+                         double trimCutoff) {
   const BaseCalls& shown = document.shown();
   JsonWriter out;
   out.beginObject();
@@ -143,11 +170,15 @@ std::string documentJson(const Chromatogram& document, const std::string& sample
   writePeaks(out, "peaks", shown);
   out.field("baseCount", shown.baseCount);
   out.field("peakCount", shown.peakCount);
+  writeQualities(out, "quality", shown);
+  writeTrimRegion(out, shown, trimCutoff);
   if (!document.isScf) {
     out.field("editedBases", lettersOf(document.edited));
     writePeaks(out, "editedPeaks", document.edited);
+    writeQualities(out, "editedQuality", document.edited);
     out.field("originalBases", lettersOf(document.original));
     writePeaks(out, "originalPeaks", document.original);
+    writeQualities(out, "originalQuality", document.original);
   }
   out.field("fileTitle", document.fileTitle);
   out.field("fileInfoText", document.fileInfoText);

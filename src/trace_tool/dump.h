@@ -7,8 +7,10 @@
 
 namespace vistrel {
 
-/// One JSON object with the document's fields as held in memory. Bytes from the file (letters,
-/// comments, sample name) appear as code points U+0000 to U+00FF, escaped when not ASCII.
-std::string documentJson(const Chromatogram& document, const std::string& sampleName);
+/// One JSON object with the document's fields as held in memory, and the shown set's good region
+/// at `trimCutoff`. Bytes from the file (letters, comments, sample name) appear as code points
+/// U+0000 to U+00FF, escaped when not ASCII.
+std::string documentJson(const Chromatogram& document, const std::string& sampleName,
+                         double trimCutoff);
 
 }  // namespace vistrel

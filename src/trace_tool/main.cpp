@@ -1,11 +1,13 @@
 // vistrel-trace: dump a trace file as JSON, or convert trace files in batches, with the same
 // core as the desktop program and without a display.
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 #include <new>
 #include <string>
 #include <vector>
 
+#include "analysis/trim.h"
 #include "document/trace_file.h"
 #include "output/output_error.h"
 #include "trace_tool/convert.h"
@@ -14,30 +16,47 @@
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: vistrel-trace dump [--original] FILE\n"
-    "       vistrel-trace convert --to scf|text|fasta|raw [--original] [--force]\n"
-    "                             [-o OUT | -d DIR] FILE...\n"
+    "usage: vistrel-trace dump [--original] [--trim-cutoff P] FILE\n"
+    "       vistrel-trace convert --to scf|text|fasta|fastq|raw [--original] [--force]\n"
+    "                             [--trim [--trim-cutoff P]] [-o OUT | -d DIR] FILE...\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
-    "convert  writes each FILE as SCF 3.00, as a text or FASTA sequence, or as a raw data\n"
-    "         table; -o names the output of a single FILE, -d puts one output per FILE into\n"
-    "         DIR (default: beside each FILE), named after it with .scf, .seq or .txt.\n"
-    "         A FILE is skipped, and the exit status is 1, when its output exists (unless\n"
-    "         --force), would replace the FILE itself, or is the output of an earlier FILE\n"
-    "--original  use the original base calls of ABI files instead of the edited ones\n"
-    "--force     replace outputs that exist already\n";
+    "convert  writes each FILE as SCF 3.00, as a text, FASTA or FASTQ sequence, or as a raw\n"
+    "         data table; -o names the output of a single FILE, -d puts one output per FILE\n"
+    "         into DIR (default: beside each FILE), named after it with .scf, .seq, .fastq or\n"
+    "         .txt. A FILE is skipped, and the exit status is 1, when its output exists (unless\n"
+    "         --force), would replace the FILE itself, or is the output of an earlier FILE,\n"
+    "         and for fastq when it has no quality values\n"
+    "--original     use the original base calls of ABI files instead of the edited ones\n"
+    "--force        replace outputs that exist already\n"
+    "--trim         write only the good region of the read (text, fasta and fastq); a read\n"
+    "               without quality values is written whole, with a note on stderr\n"
+    "--trim-cutoff  the error probability P (0 to 1, default 0.05) a base may have on average\n"
+    "               in the good region\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
   return 2;
 }
 
+/// A probability from 0 to 1, written as a decimal number and nothing else.
+bool parseProbability(const std::string& text, double& value) {
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, value);
+  // Not-a-number fails both comparisons.
+  return error == std::errc() && stop == end && value >= 0.0 && value <= 1.0;
+}
+
 int dump(const std::vector<std::string>& args) {
   bool original = false;
+  double trimCutoff = vistrel::kDefaultTrimCutoff;
   std::string path;
-  for (const std::string& arg : args) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
     if (arg == "--original") {
       original = true;
+    } else if (arg == "--trim-cutoff" && i + 1 < args.size()) {
+      if (!parseProbability(args[++i], trimCutoff)) return usage();
     } else if (path.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
       path = arg;
     } else {
@@ -52,7 +71,7 @@ int dump(const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s\n", vistrel::loadErrorMessage(error).c_str());
     return 1;
   }
-  std::string json = vistrel::documentJson(document, sampleName);
+  std::string json = vistrel::documentJson(document, sampleName, trimCutoff);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -65,6 +84,8 @@ bool parseTarget(const std::string& name, vistrel::ConvertTarget& target) {
     target = ConvertTarget::Text;
   else if (name == "fasta")
     target = ConvertTarget::Fasta;
+  else if (name == "fastq")
+    target = ConvertTarget::Fastq;
   else if (name == "raw")
     target = ConvertTarget::Raw;
   else
@@ -93,6 +114,10 @@ int convert(const std::vector<std::string>& args) {
       request.showOriginalSequence = true;
     } else if (arg == "--force") {
       request.replaceExisting = true;
+    } else if (arg == "--trim") {
+      request.trim = true;
+    } else if (arg == "--trim-cutoff" && hasValue) {
+      if (!parseProbability(args[++i], request.trimCutoff)) return usage();
     } else if (!arg.empty() && arg[0] == '-') {
       return usage();
     } else {
@@ -104,7 +129,11 @@ int convert(const std::vector<std::string>& args) {
                    (outputFolderGiven && request.outputFolder.empty());
   bool bothOutputs = outputFileGiven && outputFolderGiven;
   bool oneOutputForMany = outputFileGiven && request.inputs.size() != 1;
-  if (!targetGiven || request.inputs.empty() || emptyName || bothOutputs || oneOutputForMany) {
+  // Only a sequence has a region to trim.
+  bool trimWithoutSequence = request.trim && (request.target == vistrel::ConvertTarget::Scf ||
+                                              request.target == vistrel::ConvertTarget::Raw);
+  if (!targetGiven || request.inputs.empty() || emptyName || bothOutputs || oneOutputForMany ||
+      trimWithoutSequence) {
     return usage();
   }
   return vistrel::convertAll(request, stderr) == 0 ? 0 : 1;

@@ -111,8 +111,7 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   // Taken as unsigned, so a negative value is above 6 as well.
   const int printYZoom = ini.readInt(kOptions, "Print Y Zoom", 0);
   s.printYZoom = static_cast<unsigned>(printYZoom) > 6u ? 6 : printYZoom;
-  int exportFormat = ini.readInt(kOptions, "Export Format", 1);
-  s.exportFormat = exportFormat < 0 ? 1 : std::min(exportFormat, 1);
+  s.exportFormat = rangedValue(ini, "Export Format", 1, 0, 2);
   int xZoom = ini.readInt(kOptions, "X Zoom", 0);
   applyXZoomValue(s, xZoom > 2 ? 0 : xZoom);
   s.yScaleShift = ini.readInt(kOptions, "Y scale", 3);

@@ -32,7 +32,7 @@ struct ViewSettings {
   std::int32_t colourN = 4;
   std::int32_t printXZoom = 0;
   std::int32_t printYZoom = 0;
-  std::int32_t exportFormat = 1;
+  std::int32_t exportFormat = 1;  ///< the export dialog's last choice: 0 text, 1 FASTA, 2 FASTQ
   std::int32_t xZoomMode = kMagnify;
   std::int32_t xZoomLevel = 0;
   std::int32_t scrollStep = 16;

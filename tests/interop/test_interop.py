@@ -12,7 +12,10 @@ Known io_lib behaviour that the comparisons allow for:
 - samples are the stored 16-bit values, shown unsigned: no shift, no clipping, no scaling.
 - io_lib reads only DATA 9-12 unless told otherwise, so it refuses test.fsa (DATA 1-8 only),
   and it accepts a file without PBAS as one with no bases, where Vistrel refuses it.
+- an SCF file cannot tell quality values that are all zero from none: io_lib then lists none.
+Biopython's sequence and quality values of an ABI file are the original set's (PBAS2, PCON2).
 """
+import io
 import json
 import os
 import struct
@@ -45,8 +48,8 @@ def vistrel(*args):
     return subprocess.run([TOOL, *args], capture_output=True, text=True)
 
 
-def dump(path):
-    r = vistrel("dump", path)
+def dump(path, *options):
+    r = vistrel("dump", *options, path)
     if r.returncode != 0:
         raise Mismatch(f"Vistrel refused it: {r.stderr.strip()!r}")
     return json.loads(r.stdout)
@@ -81,6 +84,31 @@ def io_lib(path):
         elif section in ("A_Trace", "C_Trace", "G_Trace", "T_Trace"):
             t[section[0]].append(int(line.split("#")[0]))
     return t
+
+
+def io_lib_qualities(path):
+    """The quality values io_lib reads from an SCF file (the AV lines of the Experiment file it
+    makes of it), or None when it lists none."""
+    with open(path, "rb") as f:
+        r = subprocess.run(["convert_trace", "-in_format", "scf", "-out_format", "exp"], stdin=f,
+                           capture_output=True)
+    if r.returncode != 0:
+        raise Mismatch(f"io_lib cannot convert it: {r.stderr.strip()!r}")
+    values = [int(v) for line in r.stdout.decode("latin-1").splitlines()
+              if line.startswith("AV") for v in line[2:].split()]
+    return values or None
+
+
+def mott(qualities, cutoff):
+    """The modified Mott region [start, end) of a list of Phred values, written afresh."""
+    best, best_score, score, start = [0, 0], 0.0, 0.0, 0
+    for i, q in enumerate(qualities):
+        score += cutoff - 10 ** (-q / 10)
+        if score <= 0:
+            score, start = 0.0, i + 1
+        elif score > best_score:
+            best_score, best = score, [start, i + 1]
+    return best
 
 
 def abif_tags(path):
@@ -138,6 +166,76 @@ def check_abi_against_biopython(path):
     return f"DATA{lanes[0]}-{lanes[-1]}, {raw['FWO_1'][:4].decode('latin-1')}"
 
 
+def check_abi_qualities_against_biopython(path):
+    from Bio import SeqIO
+    record = SeqIO.read(path, "abi")
+    d = dump(path, "--original")
+    want = record.letter_annotations["phred_quality"]
+    same("original quality (PCON2)", d["originalQuality"], want)
+    same("shown quality with --original", d["quality"], want)
+    edited = list(record.annotations["abif_raw"]["PCON1"])
+    same("edited quality (PCON1)", d["editedQuality"], edited)
+    return f"{len(want)} values, highest {max(want, default=0)}"
+
+
+def check_fastq_against_biopython(path, tmp):
+    from Bio import SeqIO
+    out = os.path.join(tmp, "record.fastq")
+    r = vistrel("convert", "--to", "fastq", "--original", "--force", "-o", out, path)
+    if r.returncode != 0:
+        raise Mismatch(f"convert failed: {r.stderr.strip()!r}")
+    with open(out, newline="") as f:
+        got = f.read().split("\n")
+    want = io.StringIO()
+    SeqIO.write(SeqIO.read(path, "abi"), want, "fastq")
+    # The title names the file here and the sample in Biopython; the rest must be the same bytes.
+    same("title", got[0][:1], "@")
+    same("letters, '+' and qualities", got[1:], want.getvalue().split("\n")[1:])
+    return f"{len(got[1])} bases"
+
+
+def check_trim(path):
+    # The shown set at the default cutoff and at a stricter one, and the other set of ABI files.
+    runs = [((), 0.05), (("--trim-cutoff", "0.01"), 0.01)]
+    if abif_tags(path) is not None:
+        runs.append((("--original",), 0.05))
+    regions = []
+    for options, cutoff in runs:
+        d = dump(path, *options)
+        want = None if d["quality"] is None else mott(d["quality"], cutoff)
+        same(f"region {' '.join(options)}", d["trim"], want)
+        regions.append(d["trim"])
+    return f"{regions} of {d['baseCount']}"
+
+
+def check_trim_of_made_qualities(path, tmp):
+    # The real file with its PCON entries replaced: no good base, two good runs parted by a gap
+    # that empties the score (the later run longer, so the best must move) and two equal runs
+    # (the first is kept).
+    n = dump(path)["baseCount"]
+    good, gap = [40] * 20, [0] * 5
+    cases = [("all zero", [0] * n, [0, 0]),
+             ("two runs", good + gap + good + [40] * 10 + [0] * (n - 55), [25, 55]),
+             ("a tie", good + gap + good + [0] * (n - 45), [0, 20])]
+    with open(path, "rb") as f:
+        image = f.read()
+    for what, qualities, region in cases:
+        data = bytearray(image)
+        count, offset = struct.unpack(">I4xI", data[18:30])
+        for entry in range(offset, offset + 28 * count, 28):
+            if data[entry:entry + 4] == b"PCON":
+                size, where = struct.unpack(">I4xI", data[entry + 12:entry + 24])
+                data[where:where + size] = bytes(qualities[:size]).ljust(size, b"\0")
+        made = os.path.join(tmp, "made.ab1")
+        with open(made, "wb") as f:
+            f.write(data)
+        got = dump(made)
+        same(f"{what}: quality", got["quality"], qualities)
+        same(f"{what}: region", got["trim"], region)
+        same(f"{what}: independent region", mott(qualities, 0.05), region)
+    return f"{n} bases"
+
+
 def check_scf_against_io_lib(path):
     t = io_lib(path)
     if t is None:
@@ -146,6 +244,7 @@ def check_scf_against_io_lib(path):
     same("channel letters", "".join(c["letter"] for c in d["channels"]), "ACGT")
     same("letters", d["bases"], t["letters"])
     same("peaks", d["peaks"], t["peaks"])
+    same("quality", d["quality"], io_lib_qualities(path))
     largest = max(max(t[letter], default=0) for letter in "ACGT")
     for letter in "ACGT":
         want = [v * 1600 // largest if largest else 0 for v in t[letter]]
@@ -169,6 +268,7 @@ def check_written_scf(path, tmp):
     for letter in "ACGT":
         samples = channel(d, letter)["samples"]
         same(f"{letter} samples", t[letter], samples + [0] * (d["maxSampleCount"] - len(samples)))
+    same("quality", io_lib_qualities(out), d["quality"] if any(d["quality"] or []) else None)
     return f"{len(t['letters'])} bases, {t['npoints']} samples"
 
 
@@ -247,6 +347,9 @@ def main():
             print(f"abi/{name}")
             run("same as io_lib", check_abi_against_io_lib, path)
             run("same as Biopython's raw tags", check_abi_against_biopython, path)
+            run("quality values as Biopython's", check_abi_qualities_against_biopython, path)
+            run("FASTQ as Biopython's", check_fastq_against_biopython, path, tmp)
+            run("trimmed region", check_trim, path)
             run("SCF written, read by io_lib", check_written_scf, path, tmp)
             stem = os.path.splitext(name)[0]
             for version in ("v2", "v3"):
@@ -257,6 +360,7 @@ def main():
             path = os.path.join(scf_dir, name)
             print(f"scf/{name}")
             run("same as io_lib, scaled", check_scf_against_io_lib, path)
+            run("trimmed region", check_trim, path)
             run("SCF written, read by io_lib", check_written_scf, path, tmp)
 
         print("refused files")
@@ -267,6 +371,9 @@ def main():
         if with_calls:
             run(f"abi/{with_calls[0]} without PBAS", check_refused_without_base_calls,
                 os.path.join(abi_dir, with_calls[0]), tmp)
+            print("made quality values")
+            run(f"abi/{with_calls[-1]}, trimmed", check_trim_of_made_qualities,
+                os.path.join(abi_dir, with_calls[-1]), tmp)
 
     print(f"{total - failures} of {total} checks passed")
     return 1 if failures else 0

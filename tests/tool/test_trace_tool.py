@@ -51,9 +51,9 @@ class Dump(unittest.TestCase):
         d = dump(os.path.join(SAMPLES, "sample.ab1"))
         self.assertEqual(list(d), [
             "format", "headerSkip", "codeSet", "maxSampleCount", "channels", "bases", "peaks",
-            "baseCount", "peakCount", "editedBases", "editedPeaks", "originalBases",
-            "originalPeaks", "fileTitle", "fileInfoText", "sampleNameText", "runEndedText",
-            "windowTitle", "comments"])
+            "baseCount", "peakCount", "quality", "trim", "editedBases", "editedPeaks",
+            "editedQuality", "originalBases", "originalPeaks", "originalQuality", "fileTitle",
+            "fileInfoText", "sampleNameText", "runEndedText", "windowTitle", "comments"])
         self.assertEqual(d["format"], "abi")
         self.assertEqual(d["codeSet"], 4)
         self.assertEqual("".join(c["letter"] for c in d["channels"]), "GATC")
@@ -120,7 +120,12 @@ class Dump(unittest.TestCase):
                      ("convert", "--to", "pdf", "x.ab1"), ("frobnicate",),
                      ("convert", "--to", "scf", "-o", "a", "x.ab1", "y.ab1"),
                      ("convert", "--to", "scf", "-o", "", "x.ab1"),
-                     ("convert", "--to", "scf", "-d", "", "x.ab1")]:
+                     ("convert", "--to", "scf", "-d", "", "x.ab1"),
+                     ("convert", "--to", "scf", "--trim", "x.ab1"),
+                     ("convert", "--to", "raw", "--trim", "x.ab1"),
+                     ("dump", "--trim-cutoff", "1.01", "x.ab1")] + [
+                        ("convert", "--to", "fasta", "--trim", "--trim-cutoff", p, "x.ab1")
+                        for p in ["-0.1", "2", "abc", "nan", "inf", "0.5x", ""]]:
             result = run(*args)
             self.assertEqual(result.returncode, 2, args)
             self.assertIn("usage:", result.stderr)
@@ -300,6 +305,32 @@ class Convert(unittest.TestCase):
                                  (1, self.abi + ": Could not write file\n"))
                 self.assertEqual(os.listdir(seen), ["old.scf"])
                 self.assertEqual(self.read("seen/old.scf"), b"kept")
+
+    def test_fastq_needs_quality_values_and_trim_without_them_writes_the_whole_read(self):
+        bare = os.path.join(self.tmp, "bare.scf")
+        write_long_scf(bare, 10)  # its probabilities are all zero: no quality values
+        out = os.path.join(self.tmp, "out")
+        os.mkdir(out)
+        result = run("convert", "--to", "fastq", "-d", out, bare, self.abi)
+        self.assertEqual((result.returncode, result.stderr), (1, (
+            f"{bare}: This read has no quality values, so it cannot be exported as FASTQ.\n")))
+        self.assertEqual(os.listdir(out), ["sample.fastq"])
+        d = dump(self.abi)
+        self.assertEqual(self.read("out/sample.fastq", "r").split("\n")[1], d["bases"])
+        start, end = d["trim"]
+        self.assertLess(end - start, d["baseCount"])
+        result = run("convert", "--to", "fastq", "--trim", "--force", "-d", out, self.abi)
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        self.assertEqual(self.read("out/sample.fastq", "r").split("\n")[1], d["bases"][start:end])
+
+        result = run("convert", "--to", "text", "--trim", "--trim-cutoff", "0", "-d", out, bare,
+                     self.abi)
+        self.assertEqual((result.returncode, result.stderr), (0, (
+            f"{bare}: This read has no quality values, so it has no trimmed region. The whole "
+            f"read is written.\n{self.abi}: No part of this read is good enough at the trim "
+            "cutoff, so its trimmed region is empty.\n")))
+        self.assertEqual(self.read("out/bare.seq", "r"), "A")
+        self.assertEqual(self.read("out/sample.seq", "r"), "")
 
     def test_batches_report_progress(self):
         inputs = []
