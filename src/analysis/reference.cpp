@@ -5,6 +5,9 @@
 #include <cctype>
 #include <cstring>
 
+#include "document/load_error.h"
+#include "platform/files.h"
+
 namespace vistrel {
 
 namespace {
@@ -102,6 +105,29 @@ Reference parseReference(std::string_view text, std::string_view recordName, std
   if (error.empty() && found.sequence.empty()) error = "The reference holds no sequence.";
   if (!error.empty()) return {};
   return found;
+}
+
+Reference readReferenceFile(const std::string& path, std::string_view recordName,
+                            std::string& error) {
+  Block text;
+  const FileReadResult read = readWholeFile(path, text);
+  if (read.status != FileReadStatus::Ok) {
+    LoadError why{LoadError::Unreadable};
+    if (read.status == FileReadStatus::OpenFailed)
+      why = {LoadError::OpenFailed, read.openErrorCode};
+    if (read.status == FileReadStatus::NoMemory) why = {LoadError::NoMemory};
+    error = loadErrorMessage(why);
+    return {};
+  }
+  Reference reference = parseReference(
+      std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), recordName, error);
+  if (error.empty() && reference.name.empty()) {
+    std::string name = path.substr(path.find_last_of('/') + 1);
+    const std::size_t dot = name.find_last_of('.');
+    if (dot != std::string::npos && dot > 0) name.resize(dot);
+    reference.name = name;
+  }
+  return reference;
 }
 
 }  // namespace vistrel

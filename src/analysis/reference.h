@@ -17,4 +17,9 @@ struct Reference {
 /// result is empty. `recordName`, when not empty, picks the FASTA record of that name.
 Reference parseReference(std::string_view text, std::string_view recordName, std::string& error);
 
+/// Reads the reference in the file at `path`; one without a name of its own is named after the
+/// file. On failure `error` says why.
+Reference readReferenceFile(const std::string& path, std::string_view recordName,
+                            std::string& error);
+
 }  // namespace vistrel

@@ -2,8 +2,10 @@
 #include "trace_tool/dump.h"
 
 #include <charconv>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 
+#include "analysis/mixed_peaks.h"
 #include "analysis/trim.h"
 #include "document/trace_file.h"
 
@@ -42,6 +44,13 @@ class JsonWriter {
   void null() {
     item();
     text_ += "null";
+  }
+  /// A fraction with three decimals.
+  void decimal(double value) {
+    item();
+    char digits[32];
+    const int length = std::snprintf(digits, sizeof digits, "%.3f", value);
+    text_.append(digits, static_cast<std::size_t>(length));
   }
 
   void field(const char* name, std::int64_t value) {
@@ -135,6 +144,20 @@ void writeTrimRegion(JsonWriter& out, const BaseCalls& calls, double cutoff) {
   out.endArray();
 }
 
+void writeMixedBases(JsonWriter& out, const Chromatogram& document, int ratioPercent) {
+  out.key("mixed");
+  out.beginArray();
+  for (const MixedBase& m : mixedBases(document, document.shown(), ratioPercent)) {
+    out.beginObject();
+    out.field("index", m.index);
+    out.field("call", std::string(1, static_cast<char>(m.call)));
+    out.key("ratio");
+    out.decimal(m.peaks.ratio());
+    out.endObject();
+  }
+  out.endArray();
+}
+
 void writeChannels(JsonWriter& out, const Chromatogram& document) {
   out.key("channels");
   out.beginArray();
@@ -157,7 +180,7 @@ void writeChannels(JsonWriter& out, const Chromatogram& document) {
 }  // namespace
 
 std::string documentJson(const Chromatogram& document, const std::string& sampleName,
-                         double trimCutoff) {
+                         const DumpOptions& options) {
   const BaseCalls& shown = document.shown();
   JsonWriter out;
   out.beginObject();
@@ -171,15 +194,19 @@ std::string documentJson(const Chromatogram& document, const std::string& sample
   out.field("baseCount", shown.baseCount);
   out.field("peakCount", shown.peakCount);
   writeQualities(out, "quality", shown);
-  writeTrimRegion(out, shown, trimCutoff);
+  writeTrimRegion(out, shown, options.trimCutoff);
+  writeMixedBases(out, document, options.mixedRatio);
   if (!document.isScf) {
     out.field("editedBases", lettersOf(document.edited));
     writePeaks(out, "editedPeaks", document.edited);
-    writeQualities(out, "editedQuality", document.edited);
+  }
+  writeQualities(out, "editedQuality", document.edited);
+  if (!document.isScf) {
     out.field("originalBases", lettersOf(document.original));
     writePeaks(out, "originalPeaks", document.original);
-    writeQualities(out, "originalQuality", document.original);
   }
+  // An SCF document has only the edited set: its original qualities are null.
+  writeQualities(out, "originalQuality", document.original);
   out.field("fileTitle", document.fileTitle);
   out.field("fileInfoText", document.fileInfoText);
   out.field("sampleNameText", bytesText(document.sampleNameText));

@@ -1,5 +1,5 @@
-// vistrel-trace: dump a trace file as JSON, or convert trace files in batches, with the same
-// core as the desktop program and without a display.
+// vistrel-trace: dump a trace file as JSON, convert trace files in batches, or check reads
+// against their reference, with the same core as the desktop program and without a display.
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -10,15 +10,18 @@
 #include "analysis/trim.h"
 #include "document/trace_file.h"
 #include "output/output_error.h"
+#include "trace_tool/align.h"
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
 
 namespace {
 
 constexpr const char kUsage[] =
-    "usage: vistrel-trace dump [--original] [--trim-cutoff P] FILE\n"
+    "usage: vistrel-trace dump [--original] [--trim-cutoff P] [--mixed-ratio PERCENT] FILE\n"
     "       vistrel-trace convert --to scf|text|fasta|fastq|raw [--original] [--force]\n"
     "                             [--trim [--trim-cutoff P]] [-o OUT | -d DIR] FILE...\n"
+    "       vistrel-trace align --ref REF [--record NAME] [--summary] [--vcf OUT.vcf]\n"
+    "                           [--original] [--trim-cutoff P] [--mixed-ratio PERCENT] FILE...\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
     "convert  writes each FILE as SCF 3.00, as a text, FASTA or FASTQ sequence, or as a raw\n"
@@ -32,7 +35,13 @@ constexpr const char kUsage[] =
     "--trim         write only the good region of the read (text, fasta and fastq); a read\n"
     "               without quality values is written whole, with a note on stderr\n"
     "--trim-cutoff  the error probability P (0 to 1, default 0.05) a base may have on average\n"
-    "               in the good region\n";
+    "               in the good region\n"
+    "--mixed-ratio  how high, in percent of the called peak (1 to 100, default 33), a second\n"
+    "               peak must rise for the base to count as mixed\n"
+    "align    aligns the good region of each FILE (all of it without quality values) to the\n"
+    "         reference REF (FASTA, its first record or --record NAME; GenBank; or bare\n"
+    "         letters) on both strands and prints one tab-separated line per difference,\n"
+    "         or with --summary one per FILE; --vcf also writes the differences as VCF\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -47,16 +56,26 @@ bool parseProbability(const std::string& text, double& value) {
   return error == std::errc() && stop == end && value >= 0.0 && value <= 1.0;
 }
 
+/// A whole percentage from 1 to 100.
+bool parsePercent(const std::string& text, int& value) {
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end && value >= 1 && value <= 100;
+}
+
 int dump(const std::vector<std::string>& args) {
   bool original = false;
-  double trimCutoff = vistrel::kDefaultTrimCutoff;
+  vistrel::DumpOptions options;
   std::string path;
   for (std::size_t i = 0; i < args.size(); ++i) {
     const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
     if (arg == "--original") {
       original = true;
-    } else if (arg == "--trim-cutoff" && i + 1 < args.size()) {
-      if (!parseProbability(args[++i], trimCutoff)) return usage();
+    } else if (arg == "--trim-cutoff" && hasValue) {
+      if (!parseProbability(args[++i], options.trimCutoff)) return usage();
+    } else if (arg == "--mixed-ratio" && hasValue) {
+      if (!parsePercent(args[++i], options.mixedRatio)) return usage();
     } else if (path.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
       path = arg;
     } else {
@@ -71,7 +90,7 @@ int dump(const std::vector<std::string>& args) {
     std::fprintf(stderr, "%s\n", vistrel::loadErrorMessage(error).c_str());
     return 1;
   }
-  std::string json = vistrel::documentJson(document, sampleName, trimCutoff);
+  std::string json = vistrel::documentJson(document, sampleName, options);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
 }
@@ -139,12 +158,48 @@ int convert(const std::vector<std::string>& args) {
   return vistrel::convertAll(request, stderr) == 0 ? 0 : 1;
 }
 
+int align(const std::vector<std::string>& args) {
+  vistrel::AlignRequest request;
+  bool vcfGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--ref" && hasValue) {
+      request.referencePath = args[++i];
+    } else if (arg == "--record" && hasValue) {
+      request.recordName = args[++i];
+    } else if (arg == "--vcf" && hasValue) {
+      request.vcfPath = args[++i];
+      vcfGiven = true;
+    } else if (arg == "--summary") {
+      request.summary = true;
+    } else if (arg == "--original") {
+      request.showOriginalSequence = true;
+    } else if (arg == "--trim-cutoff" && hasValue) {
+      if (!parseProbability(args[++i], request.options.trimCutoff)) return usage();
+    } else if (arg == "--mixed-ratio" && hasValue) {
+      if (!parsePercent(args[++i], request.options.mixedRatio)) return usage();
+    } else if (!arg.empty() && arg[0] == '-') {
+      return usage();
+    } else {
+      request.inputs.push_back(arg);
+    }
+  }
+  if (request.referencePath.empty() || request.inputs.empty() ||
+      (vcfGiven && request.vcfPath.empty())) {
+    return usage();
+  }
+  const int failures = vistrel::alignAll(request, stdout, stderr);
+  return std::fflush(stdout) == 0 && failures == 0 ? 0 : 1;
+}
+
 int run(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
   std::vector<std::string> args(argv + 2, argv + argc);
   if (command == "dump") return dump(args);
   if (command == "convert") return convert(args);
+  if (command == "align") return align(args);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;

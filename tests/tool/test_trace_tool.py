@@ -51,7 +51,7 @@ class Dump(unittest.TestCase):
         d = dump(os.path.join(SAMPLES, "sample.ab1"))
         self.assertEqual(list(d), [
             "format", "headerSkip", "codeSet", "maxSampleCount", "channels", "bases", "peaks",
-            "baseCount", "peakCount", "quality", "trim", "editedBases", "editedPeaks",
+            "baseCount", "peakCount", "quality", "trim", "mixed", "editedBases", "editedPeaks",
             "editedQuality", "originalBases", "originalPeaks", "originalQuality", "fileTitle",
             "fileInfoText", "sampleNameText", "runEndedText", "windowTitle", "comments"])
         self.assertEqual(d["format"], "abi")
@@ -80,6 +80,8 @@ class Dump(unittest.TestCase):
         d = dump(os.path.join(SAMPLES, "sample.scf"))
         self.assertEqual(d["format"], "scf")
         self.assertNotIn("editedBases", d)
+        self.assertEqual(d["editedQuality"], d["quality"])
+        self.assertIsNone(d["originalQuality"])
         self.assertEqual("".join(c["letter"] for c in d["channels"]), "ACGT")
         self.assertEqual(max(max(c["samples"]) for c in d["channels"]), 1600)
         self.assertEqual(d["windowTitle"], "Vistrel")
