@@ -1,0 +1,253 @@
+"""Mixed peaks and alignment to a reference, checked against independent truth on real files.
+
+usage: test_align.py VISTREL_TRACE TEST_DATA
+- the mixed bases `dump` lists against a small implementation of the rule written here;
+- `align` against references built from a real read with planted substitutions, insertions and
+  deletions (none in a repeat) between unrelated flanks, on both strands;
+- the VCF through bcftools, which must read it without a word.
+Exits 77 when the test data has not been fetched.
+"""
+import json
+import os
+import random
+import shutil
+import subprocess
+import sys
+import tempfile
+import unittest
+
+TOOL = None
+DATA = None
+COMPLEMENT = str.maketrans("ACGT", "TGCA")
+IUPAC = {frozenset("AG"): "R", frozenset("CT"): "Y", frozenset("CG"): "S",
+         frozenset("AT"): "W", frozenset("GT"): "K", frozenset("AC"): "M"}
+
+
+def run(*args):
+    return subprocess.run([TOOL, *args], capture_output=True, text=True)
+
+
+def dump(path, *options):
+    r = run("dump", *options, path)
+    assert r.returncode == 0, r.stderr
+    return json.loads(r.stdout)
+
+
+def readable_abi_files():
+    folder = os.path.join(DATA, "abi")
+    for name in sorted(os.listdir(folder)):
+        path = os.path.join(folder, name)
+        if run("dump", path).returncode == 0:
+            yield path
+
+
+def mixed_oracle(d, ratio):
+    """The mixed rule, written from its description."""
+    samples = [c["samples"] for c in d["channels"]]
+    letters = [c["letter"].upper() for c in d["channels"]]
+    peaks, bases = d["peaks"], d["bases"]
+    found = []
+    for i in range(min(len(peaks), len(bases))):
+        p = peaks[i]
+        distances = []
+        if i > 0:
+            distances.append(p - peaks[i - 1])
+        if i + 1 < len(peaks):
+            distances.append(peaks[i + 1] - p)
+        dist = min(distances) if distances else 12
+        if dist <= 0:
+            dist = 1
+        h = max(1, dist // 4)
+        heights = [max([s[j] for j in range(p - h, p + h + 1) if 0 <= j < len(s)], default=0)
+                   for s in samples]
+        if bases[i].upper() in letters:
+            first = letters.index(bases[i].upper())
+        else:
+            first = max(range(4), key=lambda c: (heights[c], -c))
+        others = [c for c in range(4) if c != first]
+        second = max(others, key=lambda c: (heights[c], -c))
+        if heights[first] > 0 and 100 * heights[second] >= ratio * heights[first]:
+            pair = frozenset(letters[first] + letters[second])
+            found.append({"index": i, "call": IUPAC.get(pair, "N"),
+                          "ratio": round(heights[second] / heights[first], 3)})
+    return found
+
+
+class MixedPeaks(unittest.TestCase):
+    def test_dump_lists_what_the_rule_gives(self):
+        checked = 0
+        for path in readable_abi_files():
+            for ratio in ("33", "20"):
+                with self.subTest(file=os.path.basename(path), ratio=ratio):
+                    d = dump(path, "--mixed-ratio", ratio)
+                    want = mixed_oracle(d, int(ratio))
+                    got = d["mixed"]
+                    self.assertEqual([(m["index"], m["call"]) for m in got],
+                                     [(m["index"], m["call"]) for m in want])
+                    for g, w in zip(got, want):
+                        self.assertAlmostEqual(g["ratio"], w["ratio"], places=3)
+                    checked += len(got)
+        self.assertGreater(checked, 50)
+
+    def test_ratio_outside_one_to_a_hundred_is_a_usage_error(self):
+        path = os.path.join(DATA, "abi", "3730.ab1")
+        for bad in ("0", "101", "x", "33.5"):
+            self.assertEqual(run("dump", "--mixed-ratio", bad, path).returncode, 2, bad)
+
+
+def plant(read):
+    """The reference middle made from `read` and the columns of its true alignment: each column
+    is (reference letter or '-', read index or None). Three substitutions, two bases the read
+    lacks and two it has extra, each away from repeats."""
+    def plain(k):
+        return all(c in "ACGT" for c in read[k - 3:k + 4]) and read[k - 1] != read[k] != read[k + 1]
+
+    spots = [k for k in range(40, len(read) - 40, 90) if plain(k)][:7]
+    assert len(spots) == 7, "the read is too short or too ambiguous to plant in"
+    kinds = dict(zip(spots, ["sub", "lacks", "extra", "sub", "lacks", "extra", "sub"]))
+    columns = []
+    for k, letter in enumerate(read):
+        kind = kinds.get(k)
+        if kind == "sub":
+            columns.append((next(b for b in "ACGT" if b != letter), k))
+        elif kind == "lacks":
+            # A base the read does not have, before read base k, unlike both neighbours.
+            columns.append((next(b for b in "ACGT" if b not in (read[k - 1], letter)), None))
+            columns.append((letter, k))
+        elif kind == "extra":
+            columns.append(("-", k))
+        else:
+            columns.append((letter, k))
+    middle = "".join(r for r, _ in columns if r != "-")
+    return middle, columns
+
+
+def expected_rows(columns, read, start, flank, reverse):
+    """The differences as `align` prints them, from the true columns: reference order, gaps
+    anchored on the letter to their left."""
+    if reverse:
+        columns = [(r.translate(COMPLEMENT), k) for r, k in reversed(columns)]
+    rows, ref_pos, read_base = [], flank, None
+    for r, k in columns:
+        letter = read[k] if k is not None else "-"
+        if reverse and k is not None:
+            letter = letter.translate(COMPLEMENT)
+        if r != "-":
+            ref_pos += 1
+        if k is not None:
+            read_base = start + k + 1
+        if r == "-" or k is None or r != letter:
+            rows.append((ref_pos, r, letter, read_base))
+    return rows
+
+
+class Alignment(unittest.TestCase):
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp()
+        cls.path = os.path.join(DATA, "abi", "3730.ab1")
+        d = dump(cls.path)
+        cls.start, end = d["trim"]
+        cls.read = d["bases"][cls.start:end].upper()
+        cls.quality = d["quality"]
+        cls.mixed = {m["index"] for m in d["mixed"]}
+        rng = random.Random(11)
+        cls.middle, cls.columns = plant(cls.read)
+        cls.flank = 400
+        cls.left = "".join(rng.choice("ACGT") for _ in range(cls.flank))
+        cls.right = "".join(rng.choice("ACGT") for _ in range(350))
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp)
+
+    def reference(self, reverse, layout="fasta"):
+        middle = self.middle.translate(COMPLEMENT)[::-1] if reverse else self.middle
+        sequence = self.left + middle + self.right
+        path = os.path.join(self.tmp, f"ref-{reverse}-{layout}")
+        with open(path, "w") as f:
+            if layout == "fasta":
+                f.write(">decoy\nACGTACGT\n>clone7 expected insert\n")
+                f.writelines(sequence[i:i + 70] + "\n" for i in range(0, len(sequence), 70))
+            else:
+                f.write("LOCUS       clone7  %d bp  DNA\nORIGIN\n" % len(sequence))
+                for i in range(0, len(sequence), 60):
+                    f.write("%9d %s\n" % (i + 1, sequence[i:i + 60].lower()))
+                f.write("//\n")
+        return path
+
+    def test_planted_differences_come_back_exactly_on_both_strands(self):
+        for reverse in (False, True):
+            for layout in ("fasta", "genbank"):
+                with self.subTest(reverse=reverse, layout=layout):
+                    ref = self.reference(reverse, layout)
+                    args = ["align", "--ref", ref, self.path]
+                    if layout == "fasta":
+                        args[3:3] = ["--record", "clone7"]
+                    r = run(*args)
+                    self.assertEqual(r.returncode, 0, r.stderr)
+                    lines = r.stdout.splitlines()
+                    self.assertEqual(lines[0].split("\t"), [
+                        "file", "reference", "strand", "ref_pos", "ref", "read", "read_base",
+                        "quality", "mixed"])
+                    rows = [line.split("\t") for line in lines[1:]]
+                    self.assertEqual({row[2] for row in rows}, {"-" if reverse else "+"})
+                    self.assertEqual({row[1] for row in rows}, {"clone7"})
+                    got = [(int(row[3]), row[4], row[5], int(row[6])) for row in rows]
+                    want = expected_rows(self.columns, self.read, self.start, self.flank, reverse)
+                    self.assertEqual(got, want)
+                    for row in rows:
+                        base = int(row[6]) - 1
+                        self.assertEqual(int(row[7]), self.quality[base])
+                        self.assertEqual(row[8], "1" if base in self.mixed else "0")
+
+    def test_summary_and_vcf_that_bcftools_reads(self):
+        ref = self.reference(False)
+        vcf = os.path.join(self.tmp, "out.vcf")
+        r = run("align", "--summary", "--vcf", vcf, "--ref", ref, "--record", "clone7", self.path,
+                os.path.join(DATA, "abi", "fake.ab1"))
+        self.assertEqual(r.returncode, 1)
+        self.assertIn("fake.ab1", r.stderr)
+        rows = [line.split("\t") for line in r.stdout.splitlines()]
+        self.assertEqual(len(rows), 2)
+        summary = rows[1]
+        aligned = sum(1 for c in self.columns)
+        self.assertEqual(summary[2:8], ["+", str(self.flank + 1),
+                                        str(self.flank + len(self.middle)), str(aligned),
+                                        "%.4f" % ((aligned - 7) / aligned), "7"])
+        view = subprocess.run(["bcftools", "view", "-H", vcf], capture_output=True, text=True)
+        self.assertEqual(view.returncode, 0, view.stderr)
+        self.assertEqual(view.stderr, "")
+        records = [line.split("\t") for line in view.stdout.splitlines()]
+        self.assertEqual(len(records), 7)
+        # Three substitutions, two deletions of one base and two insertions of one base.
+        self.assertEqual(sorted(len(v[3]) - len(v[4]) for v in records), [-1, -1, 0, 0, 0, 1, 1])
+        self.assertEqual({v[9] for v in records} - {"1/1", "0/1"}, set())
+        self.assertEqual({v[10] for v in records}, {"./."})  # the unreadable file's column
+
+    def test_unreadable_references_are_refused_with_a_reason(self):
+        cases = {"missing": None, "binary": b"\x89PNG\r\n\x1a\n\0\0", "words": b"hello world\n"}
+        for name, content in cases.items():
+            with self.subTest(name):
+                path = os.path.join(self.tmp, name)
+                if content is not None:
+                    with open(path, "wb") as f:
+                        f.write(content)
+                r = run("align", "--ref", path, self.path)
+                self.assertEqual(r.returncode, 1)
+                self.assertTrue(r.stderr.startswith(path + ": "), r.stderr)
+                self.assertEqual(r.stdout, "")
+
+
+def main():
+    global TOOL, DATA
+    TOOL, DATA = sys.argv[1], sys.argv[2]
+    if not os.path.isdir(os.path.join(DATA, "abi")):
+        print("test data not fetched; run scripts/fetch-test-data", file=sys.stderr)
+        return 77
+    program = unittest.main(argv=[sys.argv[0]], exit=False, verbosity=1)
+    return 0 if program.result.wasSuccessful() else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
