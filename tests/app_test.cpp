@@ -10,12 +10,14 @@
 #include <functional>
 #include <map>
 
+#include "analysis/trim.h"
 #include "app/command_line.h"
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
 #include "app/new_window.h"
 #include "app/startup.h"
+#include "app/status_text.h"
 #include "edit/input.h"
 #include "fake_platform.h"
 #include "output/sequence_export.h"
@@ -306,13 +308,72 @@ TEST_F(App, ChecksFollowTheSettings) {
   EXPECT_TRUE(menuItemState(app, kContinuousEdit).checked);
 }
 
+TEST_F(App, FitPeaksAndFitWindowAreRadioItemsThatKeepTheZoomAndTheScale) {
+  auto checked = [&](std::vector<int> group) {
+    std::erase_if(group, [&](int id) { return !menuItemState(app, id).checked; });
+    return group;
+  };
+  const std::vector<int> yZoom{312, 313, 314, 315, 316, 317, 318, kYZoomFitPeaks};
+  const std::vector<int> yScale{kYScaleSmall, kYScaleLarge, kFitWindow};
+  executeCommand(app, platform, 315);
+  executeCommand(app, platform, kYZoomFitPeaks);
+  EXPECT_EQ(checked(yZoom), std::vector<int>{kYZoomFitPeaks});
+  EXPECT_EQ(app.settings.yZoom, 3);  // kept for when Fit Peaks is left
+  executeCommand(app, platform, 313);
+  EXPECT_EQ(checked(yZoom), std::vector<int>{313});
+  EXPECT_EQ(app.settings.fitPeaks, 0);
+
+  const Rect window = platform.outer;
+  executeCommand(app, platform, kFitWindow);
+  EXPECT_EQ(checked(yScale), std::vector<int>{kFitWindow});
+  EXPECT_EQ(platform.outer, window);  // the window keeps its size
+  executeCommand(app, platform, kYScaleSmall);
+  EXPECT_EQ(checked(yScale), std::vector<int>{kYScaleSmall});
+  EXPECT_EQ(app.settings.fitWindow, 0);
+
+  for (auto [id, setting] : {std::pair{kQualityValues, &app.settings.qualityValues},
+                             std::pair{kTrimmedEnds, &app.settings.showTrimmed}}) {
+    EXPECT_TRUE(menuItemState(app, id).checked);
+    executeCommand(app, platform, id);
+    EXPECT_EQ(*setting, 0);
+    EXPECT_FALSE(menuItemState(app, id).checked);
+    EXPECT_EQ(platform.invalidated.back(), app.view.traceRect());
+  }
+}
+
+TEST_F(App, TheStatusTextTellsTheSelectedBaseTheCaretOrTheRead) {
+  EXPECT_EQ(statusText(app), "");
+  ASSERT_TRUE(open({abiFile("a.ab1")}));
+  BaseCalls& calls = app.document.shown();
+  const std::optional<TrimRegion> region = trimRegion(calls, kDefaultTrimCutoff);
+  ASSERT_TRUE(region && !region->empty());
+  EXPECT_EQ(statusText(app), "40 bases, good region " + std::to_string(region->start + 1) + "-" +
+                                 std::to_string(region->end));
+  app.view.selectedBase = 4;
+  const std::string base5 = std::string("Base 5: ") + static_cast<char>(calls.base(4));
+  const std::string peak = "  peak at sample " + std::to_string(calls.peak(4));
+  EXPECT_EQ(statusText(app), base5 + "  quality " + std::to_string(calls.quality(4)) + peak);
+  calls.hasQualities = false;
+  EXPECT_EQ(statusText(app), base5 + "  no quality" + peak);
+  app.view.selectedBase = -1;
+  EXPECT_EQ(statusText(app), "40 bases");
+  app.view.insertCaret = 123;
+  for (auto [index, text] : {std::pair{0, "Insert before base 1 at sample 123"},
+                             std::pair{7, "Insert between bases 7 and 8 at sample 123"},
+                             std::pair{40, "Insert after base 40 at sample 123"}}) {
+    app.edit.insertIndex = index;
+    EXPECT_EQ(statusText(app), text);
+  }
+}
+
 TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
   const std::vector<MenuEntry>& bar = menuTable();
-  ASSERT_EQ(bar.size(), 4u);
+  ASSERT_EQ(bar.size(), 5u);
   EXPECT_STREQ(bar[0].text, "&File");
   EXPECT_STREQ(bar[1].text, "&Edit");
-  EXPECT_STREQ(bar[2].text, "&Options");
-  EXPECT_STREQ(bar[3].text, "&Help");
+  EXPECT_STREQ(bar[2].text, "&View");
+  EXPECT_STREQ(bar[3].text, "&Options");
+  EXPECT_STREQ(bar[4].text, "&Help");
   std::vector<int> commands;
   std::vector<std::pair<std::string, int>> shortcuts;
   std::map<int, std::vector<int>> groups;
@@ -341,16 +402,17 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
   std::sort(radio.begin(), radio.end());
   const std::vector<std::vector<int>> expectedRadio{{107, 108, 109, 110, 111},
                                                     {112, 113, 114, 115, 116, 117, 118},
-                                                    {301, 302},
+                                                    {301, 302, 323},
                                                     {303, 304, 305, 306, 307, 308},
                                                     {309, 310},
-                                                    {312, 313, 314, 315, 316, 317, 318},
+                                                    {312, 313, 314, 315, 316, 317, 318, 319},
                                                     {321, 322}};
   EXPECT_EQ(radio, expectedRadio);
-  EXPECT_EQ(checkBoxes, (std::vector<int>{kReverseComplement, kContinuousEdit}));
+  EXPECT_EQ(checkBoxes,
+            (std::vector<int>{kReverseComplement, kQualityValues, kTrimmedEnds, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
-  EXPECT_EQ(commands.size(), 53u);  // 21 in File, 9 in Edit, 21 in Options, 2 in Help
+  EXPECT_EQ(commands.size(), 57u);  // 21 in File, 9 in Edit, 2 in View, 23 in Options, 2 in Help
   std::sort(shortcuts.begin(), shortcuts.end());
   const std::vector<std::pair<std::string, int>> expected{
       {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+E", 104}, {"Ctrl+F", 208},

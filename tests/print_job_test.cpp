@@ -89,6 +89,12 @@ TEST(PrintGeometry, PageRangesAreSettledAgainstThePageCount) {
 
 class Printing : public ViewTest {
  protected:
+  // The quality marks have tests of their own; here they would only crowd the recording.
+  void SetUp() override {
+    ViewTest::SetUp();
+    app.settings.qualityValues = 0;
+    app.settings.showTrimmed = 0;
+  }
   // 300 dpi, three rows a page; 6,000 samples make five rows: a full page and one of two rows.
   PrintedJob job;
   FakePrintDevice device{job, 300, 2550, 1400};

@@ -7,6 +7,8 @@
 
 #include <algorithm>
 
+#include "document/trace_file.h"
+#include "view/scrolling.h"
 #include "view_fixture.h"
 
 namespace vistrel::testing {
@@ -70,6 +72,12 @@ TEST(Layout, VerticalMappingCutsAtTheTopAndNotBelowTheBaseline) {
 
 class Painting : public ViewTest {
  protected:
+  // The quality marks have tests of their own; here they would only crowd the recording.
+  void SetUp() override {
+    ViewTest::SetUp();
+    app.settings.qualityValues = 0;
+    app.settings.showTrimmed = 0;
+  }
   RecordingCanvas paint(const Rect& area) {
     RecordingCanvas canvas;
     paintView(app.document, app.settings, app.view, platform, canvas, area);
@@ -346,6 +354,64 @@ TEST_F(Painting, CursorIsAnIBeamOverTheLetterRowOnly) {
   EXPECT_EQ(cursorAt(app.document, app.settings, app.view, 100), CursorShape::Arrow);
   app.settings.xZoomMode = kFit;
   EXPECT_EQ(cursorAt(app.document, app.settings, app.view, 39), CursorShape::Arrow);
+}
+
+TEST_F(Painting, FitPeaksBringsTheTallestSampleJustToTheTopWithoutFlatTops) {
+  Chromatogram document;
+  std::string name;
+  if (readTraceFile(VISTREL_TEST_DATA "/abi/3730.ab1", false, document, name)) {
+    GTEST_SKIP() << "the test traces were not fetched";
+  }
+  int tallest = 0, tallestCount = 0;
+  for (int c = 0; c < 4; ++c) {
+    for (int i = 0; i < document.channels[c].sampleCount; ++i) {
+      const int v = static_cast<std::int16_t>(document.sample(c, i));
+      if (v > tallest) tallest = v, tallestCount = 0;
+      if (v == tallest) ++tallestCount;
+    }
+  }
+  show(std::move(document));
+  app.settings.xZoomMode = kFit;  // every sample drawn
+  app.settings.xZoomLevel = app.document.maxSampleCount / 800 + 1;
+  const int top = app.view.layout.baseline(200) - 200;
+  auto pointsAtTheTop = [&] {
+    const RecordingCanvas c = paintAll();
+    int count = 0;
+    for (const TraceChannel& channel : app.document.channels) {
+      for (const DrawnLine& line : c.polylinesIn(channel.colour)) {
+        for (const Point& p : line.points) {
+          EXPECT_GE(p.y, top);
+          count += p.y == top ? 1 : 0;
+        }
+      }
+    }
+    return count;
+  };
+  EXPECT_GT(pointsAtTheTop(), tallestCount);  // Y zoom 1 cuts the tall peaks flat
+  app.settings.fitPeaks = 1;
+  EXPECT_EQ(pointsAtTheTop(), tallestCount);
+}
+
+TEST_F(Painting, FitWindowGivesTheTracesTheHeightTheWindowLeaves) {
+  show(regularDocument(300));  // the last sample of T, 1600, fills the area at Y zoom 1
+  app.settings.fitWindow = 1;
+  for (int height : {300, 500, 80}) {
+    SCOPED_TRACE(height);
+    platform.invalidated.clear();
+    resizeClient(app.document, app.settings, app.view, platform, 800, height);
+    EXPECT_EQ(platform.invalidated, std::vector<Rect>{app.view.clientArea()});
+    const int traceHeight = std::max(height - 65, kLeastFittedTraceHeight);  // 57 above, 8 below
+    const int baseline = 57 + traceHeight - 1;
+    const RecordingCanvas c = paintAll();
+    EXPECT_TRUE(std::any_of(c.lines.begin(), c.lines.end(), [&](const DrawnLine& l) {
+      return l.points == std::vector<Point>{{0, baseline}, {800, baseline}};
+    }));
+    auto t = c.polylinesIn(kRed);
+    ASSERT_EQ(t.size(), 1u);
+    EXPECT_EQ(t[0].points.back().y, baseline - traceHeight);
+  }
+  app.settings.fitWindow = 0;
+  EXPECT_EQ(paintAll().polylinesIn(kRed)[0].points.back().y, 256 - 200);
 }
 
 }  // namespace

@@ -29,6 +29,12 @@ void chooseColours(AppState& app, Platform& platform) {
   platform.invalidate(app.view.traceRect());
 }
 
+/// Shows or hides one kind of quality mark.
+void toggleMarks(std::int32_t& setting, const ViewState& view, Platform& platform) {
+  setting = setting != 0 ? 0 : 1;
+  platform.invalidate(view.traceRect());
+}
+
 void showHelp(Platform& platform) {
   if (!platform.showHelp()) {
     platform.showMessage("Could not run Windows Help", MessageIcon::Stop, MessageOwner::MainWindow);
@@ -82,10 +88,21 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       platform.closeWindow();
       break;
     case kYScaleSmall:
-      setYScale(app.settings, app.view, platform, true);
-      break;
     case kYScaleLarge:
-      setYScale(app.settings, app.view, platform, false);
+      app.settings.fitWindow = 0;
+      setYScale(app.settings, app.view, platform, id == kYScaleSmall);
+      break;
+    case kFitWindow:
+      fitTracesToWindow(app.settings, app.view, platform);
+      break;
+    case kYZoomFitPeaks:
+      fitPeaks(app.settings, app.view, platform);
+      break;
+    case kQualityValues:
+      toggleMarks(app.settings.qualityValues, app.view, platform);
+      break;
+    case kTrimmedEnds:
+      toggleMarks(app.settings.showTrimmed, app.view, platform);
       break;
     case kFitToWindow:
       fitToWindow(app.document, app.settings, app.view, platform);
@@ -161,7 +178,9 @@ MenuItemState menuItemState(const AppState& app, int id) {
   if (id >= kPrintYZoomFirst && id <= kPrintYZoomLast) {
     return {true, s.printYZoom == id - kPrintYZoomFirst};
   }
-  if (id >= kYZoomFirst && id <= kYZoomLast) return {true, s.yZoom == id - kYZoomFirst};
+  if (id >= kYZoomFirst && id <= kYZoomLast) {
+    return {true, s.fitPeaks == 0 && s.yZoom == id - kYZoomFirst};
+  }
   if (id >= kXZoomFirst && id <= kXZoomLast) {
     const int value = xZoomValueOfCommand(id);
     const bool checked = value >= 0 ? s.xZoomMode == kMagnify && s.xZoomLevel == value
@@ -191,9 +210,17 @@ MenuItemState menuItemState(const AppState& app, int id) {
     case kFind:
       return {browsing && !app.find.dialogOpen, false};
     case kYScaleSmall:
-      return {true, s.traceHeight() == 100};
+      return {true, s.fitWindow == 0 && s.traceHeight() == 100};
     case kYScaleLarge:
-      return {true, s.traceHeight() == 200};
+      return {true, s.fitWindow == 0 && s.traceHeight() == 200};
+    case kFitWindow:
+      return {true, s.fitWindow != 0};
+    case kYZoomFitPeaks:
+      return {true, s.fitPeaks != 0};
+    case kQualityValues:
+      return {true, s.qualityValues != 0};
+    case kTrimmedEnds:
+      return {true, s.showTrimmed != 0};
     case kFitToWindow:
       return {true, s.xZoomMode == kFit};
     case kFontSmall:

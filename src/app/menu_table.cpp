@@ -56,7 +56,8 @@ std::vector<MenuEntry> yZoomItems(int first, Group group) {
 std::vector<MenuEntry> buildMenuBar() {
   std::vector<MenuEntry> options = {
       submenu("Y &Scale", {radioItem("&Small", kYScaleSmall, kYScaleGroup),
-                           radioItem("&Large", kYScaleLarge, kYScaleGroup)}),
+                           radioItem("&Large", kYScaleLarge, kYScaleGroup), separator(),
+                           radioItem("Fit &Window", kFitWindow, kYScaleGroup)}),
       submenu("&X Zoom", {radioItem("&Fit To Window", kFitToWindow, kXZoomGroup), separator()}),
       submenu("&Y Zoom", yZoomItems(kYZoomFirst, kYZoomGroup)),
       submenu("&Font Size", {radioItem("&Small", kFontSmall, kFontSizeGroup),
@@ -69,6 +70,8 @@ std::vector<MenuEntry> buildMenuBar() {
       radioItem("&Original Sequence", kOriginalSequence, kSequenceGroup),
       radioItem("&Edited Sequence", kEditedSequence, kSequenceGroup)};
   for (MenuEntry& zoom : xZoomItems(kXZoomFirst, kXZoomGroup)) options[1].entries.push_back(zoom);
+  options[2].entries.push_back(separator());
+  options[2].entries.push_back(radioItem("Fit &Peaks", kYZoomFitPeaks, kYZoomGroup));
 
   return {
       submenu("&File",
@@ -92,6 +95,8 @@ std::vector<MenuEntry> buildMenuBar() {
                         separator(), item("&Next N", kNextN, {"Ctrl+N"}),
                         item("N&ext Redundant", kNextRedundant, {"Ctrl+R"}),
                         item("&Find...", kFind, {"Ctrl+F"})}),
+      submenu("&View", {checkItem("&Quality Values", kQualityValues),
+                        checkItem("&Trimmed Ends", kTrimmedEnds)}),
       submenu("&Options", options),
       submenu("&Help", {item("&Contents", kHelpContents), separator(), item("&About...", kAbout)}),
   };

@@ -106,6 +106,10 @@ struct Chromatogram {
   std::int32_t headerSkip = 0;
   std::array<TraceChannel, 4> channels{};
   std::int32_t maxSampleCount = 0;
+  /// The greatest sample of the four channels, read as signed 16-bit (0 when none is above 0).
+  /// Samples only ever move within a channel or between channels, so it holds for the document's
+  /// life.
+  std::int32_t tallestSample = 0;
 
   /// An SCF document has only the edited set. An ABI document has both, and `originalShown`
   /// says which of them is the current one.

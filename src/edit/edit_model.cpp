@@ -106,6 +106,7 @@ void replaceBase(EditContext& c, std::uint8_t letter) {
   BaseCalls& calls = c.document.shown();
   const int s = c.view.selectedBase;
   if (s < 0 || s >= calls.baseCount) return;
+  const std::optional<TrimRegion> region = shownRegion(c);
   pushUndo(c.edit, {.kind = kUndoReplace,
                     .baseIndex = s,
                     .oldBase = calls.base(s),
@@ -115,6 +116,7 @@ void replaceBase(EditContext& c, std::uint8_t letter) {
   followHistory(c);
   if (c.settings.continuousEdit != 0 && s < calls.baseCount - 1) c.view.selectedBase = s + 1;
   refreshBaseRange(c, c.view.selectedBase - 1, c.view.selectedBase, false);
+  refreshQualityMarks(c, region, s);
 }
 
 void insertBase(EditContext& c, std::uint8_t letter) {
@@ -125,6 +127,7 @@ void insertBase(EditContext& c, std::uint8_t letter) {
   }
   // Past the end of the peaks (a set with more letters than peaks) the letter gets no peak.
   const bool withPeak = i <= calls.peakCount;
+  const std::optional<TrimRegion> region = shownRegion(c);
   const auto caret = static_cast<std::int16_t>(c.view.insertCaret);
   insertLetter(calls, i, letter, typedQuality(letter));
   if (withPeak) insertPeak(calls, i, caret);
@@ -133,6 +136,7 @@ void insertBase(EditContext& c, std::uint8_t letter) {
   c.view.insertCaret = 0;
   followHistory(c);
   refreshBaseRange(c, i, i, true);
+  refreshQualityMarks(c, region, i);
 }
 
 void deleteBase(EditContext& c, bool backward) {
@@ -140,6 +144,7 @@ void deleteBase(EditContext& c, bool backward) {
   const int s = c.view.selectedBase;
   if (s < 0 || s >= calls.baseCount) return;
   const bool withPeak = s < calls.peakCount;
+  const std::optional<TrimRegion> region = shownRegion(c);
   pushUndo(c.edit, {.kind = kUndoDelete,
                     .baseIndex = s,
                     .oldBase = calls.base(s),
@@ -151,6 +156,7 @@ void deleteBase(EditContext& c, bool backward) {
   c.view.selectedBase = backward ? s - 1 : (s < calls.baseCount ? s : -1);
   followHistory(c);
   refreshBaseRange(c, s - 1, s, true);
+  refreshQualityMarks(c, region, s);
 }
 
 void undo(EditContext& c) {
@@ -166,6 +172,7 @@ void undo(EditContext& c) {
     return;
   }
   BaseCalls& calls = c.document.shown();
+  const std::optional<TrimRegion> region = shownRegion(c);
   c.view.insertCaret = 0;
   c.view.selectedBase = r.baseIndex;
   switch (r.kind) {
@@ -191,6 +198,7 @@ void undo(EditContext& c) {
   const int p = inserted ? r.oldPeak : placed ? calls.peak(r.baseIndex) : 0;
   if (!placed || !bringIntoView(c.document, c.settings, c.view, c.platform, p, 0)) {
     repaintBaseRows(c.view, c.platform);
+    refreshQualityMarks(c, region, r.baseIndex);
   }
 }
 

@@ -82,7 +82,8 @@ void mouseMove(EditContext& c, Point at, bool leftHeld) {
   if (!c.document.loaded) return;
   const ViewLayout& l = c.view.layout;
   if (c.view.positionTickX >= 0) c.platform.invalidate(tickArea(l, c.view.positionTickX));
-  const bool overTraces = at.y > l.traceTop() && at.y <= l.traceTop() + c.settings.traceHeight();
+  const bool overTraces =
+      at.y > l.traceTop() && at.y <= l.traceTop() + traceAreaHeight(c.settings, c.view);
   if (leftHeld && overTraces) {
     c.view.positionTickX = at.x;
     c.platform.invalidate(tickArea(l, at.x));

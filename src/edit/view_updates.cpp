@@ -65,6 +65,26 @@ void refreshBaseRange(EditContext& c, int first, int last, bool renumber) {
   c.platform.invalidate(numberRow(l, numbersLeft, c.view.clientWidth));
 }
 
+std::optional<TrimRegion> shownRegion(const EditContext& c) {
+  return trimRegion(c.document.shown(), c.settings.trimCutoffProbability());
+}
+
+void refreshQualityMarks(EditContext& c, const std::optional<TrimRegion>& before, int edited) {
+  const BaseCalls& calls = c.document.shown();
+  const ViewSettings& s = c.settings;
+  if (!calls.hasQualities || (s.qualityValues == 0 && s.showTrimmed == 0)) return;
+  Rect area{0, c.view.layout.traceTop() - 1, c.view.clientWidth, c.view.clientHeight};
+  if (s.showTrimmed == 0 || shownRegion(c) == before) {
+    // The bars of the base and of its neighbours reach at most to the neighbours' peaks, but
+    // the end bars mirror their inner halves outwards.
+    const int bars = std::min(calls.baseCount, calls.peakCount);
+    auto x = [&](int i) { return sampleToX(s, c.view.scrollPos, calls.peak(i)); };
+    if (edited - 1 > 0 && edited - 1 < bars) area.left = x(edited - 1);
+    if (edited + 1 < bars - 1) area.right = x(edited + 1) + 1;
+  }
+  c.platform.invalidate(area);
+}
+
 void repaintBaseRows(const ViewState& view, Platform& platform) {
   platform.invalidate(numberRow(view.layout, 0, view.clientWidth));
   platform.invalidate(letterRow(view.layout, 0, view.clientWidth));

@@ -2,6 +2,9 @@
 // only the stretch of the base row that changed.
 #pragma once
 
+#include <optional>
+
+#include "analysis/trim.h"
 #include "edit/edit_state.h"
 
 namespace vistrel {
@@ -21,6 +24,14 @@ void showFromSample(const Chromatogram& document, const ViewSettings& settings, 
 /// repaints the letters from base `first` to base `last` (an index outside the bases stands
 /// for that edge of the window) and, when `renumber`, the numbers from there to the right edge.
 void refreshBaseRange(EditContext& c, int first, int last, bool renumber);
+
+/// The good region of the shown set, taken before an edit for `refreshQualityMarks`.
+std::optional<TrimRegion> shownRegion(const EditContext& c);
+
+/// After an edit of base `edited` of the shown set (a base placed, replaced or taken away):
+/// repaints the quality marks from its left to its right neighbour's peak, or the whole trace
+/// area when the good region is no longer `before`. Nothing when no marks are shown.
+void refreshQualityMarks(EditContext& c, const std::optional<TrimRegion>& before, int edited);
 
 /// Repaints the number row and the letter row across the whole width.
 void repaintBaseRows(const ViewState& view, Platform& platform);

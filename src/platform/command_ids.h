@@ -38,9 +38,13 @@ enum Command {
   kColours = 311,
   kYZoomFirst = 312,  // 312..318: 1 .. 64
   kYZoomLast = 318,
+  kYZoomFitPeaks = 319,
   kContinuousEdit = 320,
   kOriginalSequence = 321,
   kEditedSequence = 322,
+  kFitWindow = 323,
+  kQualityValues = 324,
+  kTrimmedEnds = 325,
   kHelpContents = 401,
   kAbout = 402,
 };

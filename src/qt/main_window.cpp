@@ -7,6 +7,7 @@
 #include <QMenuBar>
 #include <QMimeData>
 #include <QPainter>
+#include <QStatusBar>
 #include <QVBoxLayout>
 #include <QWheelEvent>
 #include <optional>
@@ -14,6 +15,7 @@
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
+#include "app/status_text.h"
 #include "edit/input.h"
 #include "qt/qt_canvas.h"
 #include "view/scrolling.h"
@@ -37,6 +39,11 @@ MainWindow::MainWindow(AppState& app) : app_(app) {
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   view_->setFocus();
   buildMenus();
+  status_ = new QLabel(this);
+  statusBar()->addWidget(status_, 1);
+  // Whatever changes the selection, the caret or the document repaints the view, so the text
+  // is brought up to date after each paint.
+  view_->onPainted = [this] { refreshStatus(); };
   scrollBar_->onScroll = [this](ScrollAction action, int position) {
     if (platform_ != nullptr) {
       scrollView(app_.document, app_.settings, app_.view, *platform_, action, position);
@@ -136,6 +143,11 @@ void MainWindow::refreshMenu(QMenu* menu) {
   if (copyMenu_ != nullptr) copyMenu_->setEnabled(copySubmenuEnabled(app_));
 }
 
+void MainWindow::refreshStatus() {
+  const QString text = QString::fromStdString(statusText(app_));
+  if (status_->text() != text) status_->setText(text);
+}
+
 void MainWindow::closeEvent(QCloseEvent* event) {
   if (platform_ == nullptr || !closeRequested(app_, *platform_)) {
     event->ignore();
@@ -174,6 +186,7 @@ void TraceWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
   QtCanvas canvas(painter);
   paintView(app_.document, app_.settings, app_.view, *platform_, canvas, fromQRect(event->rect()));
+  if (onPainted) onPainted();
 }
 
 void TraceWidget::resizeEvent(QResizeEvent* event) {

@@ -2,6 +2,7 @@
 // it. Qt's events go to the core, which owns all behaviour.
 #pragma once
 
+#include <QLabel>
 #include <QMainWindow>
 #include <functional>
 #include <map>
@@ -44,12 +45,14 @@ class MainWindow : public QMainWindow {
  private:
   void buildMenus();
   void refreshMenu(QMenu* menu);
+  void refreshStatus();
 
   AppState& app_;
   Platform* platform_ = nullptr;
   TraceWidget* view_ = nullptr;
   ViewScrollBar* scrollBar_ = nullptr;
   QMenu* copyMenu_ = nullptr;
+  QLabel* status_ = nullptr;
   std::map<int, QAction*> actions_;
   int wantedFrameWidth_ = 0;  ///< the outer width last asked for
   bool framed_ = false;
@@ -64,6 +67,9 @@ class TraceWidget : public QWidget {
 
   /// A wheel turn over the view or its scroll bar: scrolls, or with Ctrl zooms.
   void wheel(QWheelEvent* event);
+
+  /// Called after every paint.
+  std::function<void()> onPainted;
 
  protected:
   void paintEvent(QPaintEvent* event) override;

@@ -11,6 +11,7 @@
 #include <QPrinter>
 #include <QScreen>
 #include <QSpinBox>
+#include <QStatusBar>
 
 #include "qt/desktop.h"
 #include "qt/detached_process.h"
@@ -189,8 +190,9 @@ void QtPlatform::moveWindow(const Rect& outer) {
 Rect QtPlatform::clientRect() {
   // From the window's own size, which follows a resize at once, rather than from the view,
   // whose layout catches up later.
-  const int chrome =
-      window_.menuBar()->sizeHint().height() + window_.scrollBar()->sizeHint().height();
+  const int chrome = window_.menuBar()->sizeHint().height() +
+                     window_.scrollBar()->sizeHint().height() +
+                     window_.statusBar()->sizeHint().height();
   return {0, 0, window_.geometry().width(), std::max(window_.geometry().height() - chrome, 0)};
 }
 

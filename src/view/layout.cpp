@@ -1,6 +1,8 @@
 // Layout metrics and the sample-to-pixel mappings of the three X zoom modes.
 #include "view/layout.h"
 
+#include <algorithm>
+
 namespace vistrel {
 
 void createViewFonts(ViewLayout& layout, ScreenLook& screen, bool largeFonts) {
@@ -41,6 +43,25 @@ int sampleToX(const ViewSettings& s, int scrollPos, int p) {
   }
 }
 
+int SampleAxis::x(std::int32_t sample) const {
+  const std::int64_t product = (std::int64_t{sample} - first) * numerator;
+  std::int64_t quotient = product / denominator;
+  if (product % denominator != 0 && product < 0) --quotient;  // down, not toward zero
+  return origin + static_cast<int>(quotient);
+}
+
+SampleAxis viewAxis(const ViewSettings& s, int scrollPos) {
+  switch (s.xZoomMode) {
+    case kMagnify:
+      return {0, scrollPos, std::int64_t{1} << s.xZoomLevel, 1};
+    case kReduce:
+      return {0, scrollPos, 1, std::int64_t{1} << s.xZoomLevel};
+    default:
+      // Fit mode always stands at sample 0, where rounding down and toward zero agree.
+      return {0, scrollPos, 1, std::max(s.xZoomLevel, 1)};
+  }
+}
+
 int xToSampleOffset(const ViewSettings& s, int x) {
   switch (s.xZoomMode) {
     case kMagnify:
@@ -52,11 +73,33 @@ int xToSampleOffset(const ViewSettings& s, int x) {
   }
 }
 
+namespace {
+
+constexpr int kScaleBits = 20;
+
+}  // namespace
+
+int TraceScale::pixels(std::uint16_t v) const {
+  // An arithmetic shift: negative values round down too.
+  const std::int64_t h = (std::int64_t{static_cast<std::int16_t>(v)} * factor) >> kScaleBits;
+  return h < height ? static_cast<int>(h) : height;
+}
+
+TraceScale traceScale(const ViewSettings& s, int height, int tallest) {
+  // Factors are rounded up, so that what should just fill the area (the tallest sample, or 1600
+  // units at zoom 1 on any height) reaches its top exactly.
+  auto ceiling = [](std::int64_t a, std::int64_t b) { return (a + b - 1) / b; };
+  if (s.fitPeaks != 0 && tallest > 0) {
+    return {height, ceiling(std::int64_t{height} << kScaleBits, tallest)};
+  }
+  // The Y scale stored in the settings file may be any number; the clamp keeps the products
+  // within 64 bits.
+  const int bits = std::clamp(s.yZoom - s.yScaleShift + kScaleBits, 0, kScaleBits + 10);
+  return {height, ceiling((std::int64_t{1} << bits) * height, s.traceHeight())};
+}
+
 int sampleHeight(const ViewSettings& s, std::uint16_t v) {
-  const int value = static_cast<std::int16_t>(v);
-  const int shift = s.yZoom - s.yScaleShift;
-  int h = shift > 0 ? value * (1 << shift) : value >> -shift;
-  return h < s.traceHeight() ? h : s.traceHeight();
+  return traceScale(s, s.traceHeight(), 0).pixels(v);
 }
 
 }  // namespace vistrel

@@ -39,10 +39,38 @@ int visibleSpan(const ViewSettings& settings, int clientWidth);
 /// The x pixel of sample `p` with `scrollPos` at the left edge.
 int sampleToX(const ViewSettings& settings, int scrollPos, int p);
 
+/// The x pixel of a sample: `origin` for sample `first`, then `numerator / denominator` pixels
+/// a sample, rounded down. The view's zooms and the printed rows are both such a line.
+struct SampleAxis {
+  int origin = 0;
+  std::int32_t first = 0;
+  std::int64_t numerator = 1;
+  std::int64_t denominator = 1;
+
+  int x(std::int32_t sample) const;
+};
+
+/// The axis of `sampleToX`.
+SampleAxis viewAxis(const ViewSettings& settings, int scrollPos);
+
 /// The sample offset from `scrollPos` of the pixel column `x`.
 int xToSampleOffset(const ViewSettings& settings, int x);
 
-/// The height in pixels of sample value `v` (read as signed 16-bit), cut to `traceHeight`.
+/// How sample values rise in a trace area `height` pixels tall: `value * factor / 2^20` pixels,
+/// rounded down and cut to the height. The factor is worked out once, so a sample costs a
+/// multiplication and a shift.
+struct TraceScale {
+  int height = 200;
+  std::int64_t factor = std::int64_t{1} << 17;
+  int pixels(std::uint16_t v) const;
+};
+
+/// The scale of a trace area `height` pixels tall: the Y zoom magnifies what the Y scale shows
+/// (1600 units fill the area at zoom 1), or with Fit Peaks `tallest` (when above 0) fills it.
+TraceScale traceScale(const ViewSettings& settings, int height, int tallest);
+
+/// The height in pixels of sample value `v` (read as signed 16-bit) at the Y zoom and Y scale,
+/// cut to `traceHeight`.
 int sampleHeight(const ViewSettings& settings, std::uint16_t v);
 
 }  // namespace vistrel

@@ -11,6 +11,7 @@ ViewSettings pngSettings(const ViewSettings& stored) {
   ViewSettings settings = stored;
   if (settings.xZoomMode == kFit) applyXZoomValue(settings, 0);
   settings.yScaleShift = settings.yScaleShift == 4 ? 4 : 3;
+  settings.fitWindow = 0;  // there is no window to fit
   return settings;
 }
 

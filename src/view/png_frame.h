@@ -25,7 +25,7 @@ struct PngFrame {
 };
 
 /// The zooms an image is drawn at: those of `stored`, a fit to the window being X zoom 1, and
-/// the Y scale small or large as the window takes it.
+/// the Y scale small or large as the window takes it (Fit Window too takes the stored one).
 ViewSettings pngSettings(const ViewSettings& stored);
 
 /// The frame that shows the whole trace, or `bases` with room for the letters and numbers of

@@ -112,6 +112,12 @@ void Job::drawHeader(int page) {
 }
 
 bool Job::drawRow(int rowStart, int rowTop, int baseline) {
+  const MarkArea marks{{g_.margin, rowStart, g_.scale10, 10},
+                       baseline - g_.traceHeight,
+                       baseline,
+                       g_.margin,
+                       g_.right};
+  paintQualityMarks(d_.shown(), s_, marks, palette_.marks, *canvas_);
   return drawLetters(rowStart, rowTop) && drawTraces(rowStart, baseline);
 }
 

@@ -7,6 +7,7 @@
 
 #include "document/chromatogram.h"
 #include "platform/platform.h"
+#include "view/quality_marks.h"
 #include "view/settings.h"
 
 namespace vistrel {
@@ -23,6 +24,7 @@ inline constexpr Rgb kPrintGreen{0, 255, 0};
 struct PrintPalette {
   std::array<Rgb, kColourCount> table{};
   std::array<Rgb, 4> channels{};  ///< in channel order
+  MarkColours marks = kPrintMarkColours;
 };
 
 /// The palette for `document` under the colour choices of `settings`.

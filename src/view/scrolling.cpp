@@ -91,6 +91,17 @@ void fitToWindow(const Chromatogram& document, ViewSettings& settings, ViewState
 
 void setYZoom(ViewSettings& settings, const ViewState& view, Platform& platform, int zoom) {
   settings.yZoom = zoom;
+  settings.fitPeaks = 0;
+  platform.invalidate(view.traceRect());
+}
+
+void fitPeaks(ViewSettings& settings, const ViewState& view, Platform& platform) {
+  settings.fitPeaks = 1;
+  platform.invalidate(view.traceRect());
+}
+
+void fitTracesToWindow(ViewSettings& settings, const ViewState& view, Platform& platform) {
+  settings.fitWindow = 1;
   platform.invalidate(view.traceRect());
 }
 
@@ -132,10 +143,9 @@ void resizeClient(const Chromatogram& document, ViewSettings& settings, ViewStat
   view.clientWidth = width;
   view.clientHeight = height;
   if (settings.xZoomMode == kFit) fitLevel(document, settings, view);
-  if (!document.loaded) {
-    platform.invalidate(view.clientArea());
-    return;
-  }
+  // The traces fitted to the window stretch with it.
+  if (!document.loaded || settings.fitWindow != 0) platform.invalidate(view.clientArea());
+  if (!document.loaded) return;
   updateScrollRange(document, settings, view, platform, false);
 }
 

@@ -33,7 +33,13 @@ void setXZoom(const Chromatogram& document, ViewSettings& settings, ViewState& v
               Platform& platform, int value);
 void fitToWindow(const Chromatogram& document, ViewSettings& settings, ViewState& view,
                  Platform& platform);
+/// Y zoom 1 to 64 (`zoom` 0 to 6), leaving Fit Peaks.
 void setYZoom(ViewSettings& settings, const ViewState& view, Platform& platform, int zoom);
+/// Fit Peaks: the tallest sample fills the trace area. The Y zoom is kept for when it is left.
+void fitPeaks(ViewSettings& settings, const ViewState& view, Platform& platform);
+/// Fit Window: the trace area takes the client area's height, now and after every resize. The
+/// window keeps its size; choosing Small or Large leaves it.
+void fitTracesToWindow(ViewSettings& settings, const ViewState& view, Platform& platform);
 /// Y scale Small or Large: the window takes the height the layout needs, placed by `placement`
 /// when a start-up switch asks for it.
 void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool small,

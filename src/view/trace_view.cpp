@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "view/layout.h"
+#include "view/quality_marks.h"
 
 namespace vistrel {
 
@@ -77,7 +78,9 @@ void paintInfoBand(const Chromatogram& d, const ViewState& view, ScreenLook& scr
 void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
                  Canvas& canvas, int first, int last) {
   const int scrollPos = view.scrollPos;
-  const int baseline = view.layout.baseline(s.traceHeight());
+  const int height = traceAreaHeight(s, view);
+  const int baseline = view.layout.baseline(height);
+  const TraceScale scale = traceScale(s, height, d.tallestSample);
   // One sample before the first column, when there is one, so the line enters from the left.
   const int start = first > 0 || scrollPos > 0 ? first - 1 : first;
   std::vector<Point> points;
@@ -86,7 +89,7 @@ void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& 
     points.clear();
     for (int j = start; j <= last + 1 && scrollPos + j < count; ++j) {
       const int p = scrollPos + j;
-      points.push_back({sampleToX(s, scrollPos, p), baseline - sampleHeight(s, d.sample(c, p))});
+      points.push_back({sampleToX(s, scrollPos, p), baseline - scale.pixels(d.sample(c, p))});
     }
     if (!points.empty()) canvas.drawPolyline(points.data(), points.size(), d.channels[c].colour);
   }
@@ -174,8 +177,12 @@ void paintView(const Chromatogram& document, const ViewSettings& settings, const
   const int first = xToSampleOffset(s, area.left);
   const int last = xToSampleOffset(s, area.right);
   if (l.traceTop() <= area.bottom) {
+    const int height = traceAreaHeight(s, view);
+    const int baseline = l.baseline(height);
+    const MarkArea marks{viewAxis(s, view.scrollPos), baseline - height, baseline, area.left,
+                         area.right};
+    paintQualityMarks(document.shown(), s, marks, kScreenMarkColours, canvas);
     paintTraces(document, s, view, canvas, first, last);
-    const int baseline = l.baseline(s.traceHeight());
     canvas.drawLine({0, baseline}, {view.clientWidth, baseline}, kBlackColour);
   }
   if (area.bottom > l.numberRowTop() && area.top <= l.numberRowTop() + 2 * l.baseFontHeight + 3) {

@@ -1,5 +1,5 @@
-// Painting the client area: the start screen, or the info band, traces, baseline, base numbers
-// and letters, caret and position tick of the loaded document.
+// Painting the client area: the start screen, or the info band, quality marks, traces, baseline,
+// base numbers and letters, caret and position tick of the loaded document.
 #pragma once
 
 #include <array>

@@ -32,4 +32,15 @@ struct ViewState {
   Rect infoBand() const { return {0, 0, clientWidth, layout.numberRowTop()}; }
 };
 
+/// The fewest rows Fit Window leaves the traces in a window too low for them.
+inline constexpr int kLeastFittedTraceHeight = 20;
+
+/// The trace area's height: the Y scale's, or with Fit Window all that the client area leaves
+/// under the info band and the base rows, less the margin the Y scales keep.
+inline int traceAreaHeight(const ViewSettings& settings, const ViewState& view) {
+  if (settings.fitWindow == 0) return settings.traceHeight();
+  const int left = view.clientHeight - view.layout.neededClientHeight(0);
+  return left > kLeastFittedTraceHeight ? left : kLeastFittedTraceHeight;
+}
+
 }  // namespace vistrel

@@ -1,0 +1,48 @@
+// The status bar's text, built here so that the window only shows it.
+#include "app/status_text.h"
+
+#include "analysis/trim.h"
+
+namespace vistrel {
+
+namespace {
+
+std::string selectedBaseText(const BaseCalls& calls, int i) {
+  std::string text = "Base " + std::to_string(i + 1) + ": " + static_cast<char>(calls.base(i));
+  text += calls.hasQualities ? "  quality " + std::to_string(calls.quality(i)) : "  no quality";
+  text += i < calls.peakCount ? "  peak at sample " + std::to_string(calls.peak(i)) : "  no peak";
+  return text;
+}
+
+/// `index` is the base the typed letter will become.
+std::string caretText(const BaseCalls& calls, int index, int sample) {
+  const std::string at = " at sample " + std::to_string(sample);
+  if (calls.baseCount == 0) return "Insert the first base" + at;
+  if (index <= 0) return "Insert before base 1" + at;
+  if (index >= calls.baseCount) return "Insert after base " + std::to_string(calls.baseCount) + at;
+  return "Insert between bases " + std::to_string(index) + " and " + std::to_string(index + 1) + at;
+}
+
+std::string summaryText(const BaseCalls& calls, double cutoff) {
+  std::string text = std::to_string(calls.baseCount) + (calls.baseCount == 1 ? " base" : " bases");
+  const std::optional<TrimRegion> region = trimRegion(calls, cutoff);
+  if (!region) return text;
+  if (region->empty()) return text + ", no good region";
+  return text + ", good region " + std::to_string(region->start + 1) + "-" +
+         std::to_string(region->end);
+}
+
+}  // namespace
+
+std::string statusText(const AppState& app) {
+  if (!app.document.loaded) return {};
+  const BaseCalls& calls = app.document.shown();
+  const int selected = app.view.selectedBase;
+  if (selected >= 0 && selected < calls.baseCount) return selectedBaseText(calls, selected);
+  if (app.view.insertCaret != 0) {
+    return caretText(calls, app.edit.insertIndex, app.view.insertCaret);
+  }
+  return summaryText(calls, app.settings.trimCutoffProbability());
+}
+
+}  // namespace vistrel

@@ -1,0 +1,15 @@
+// The status bar's text: what the selection or the caret stands on, else a summary of the read.
+#pragma once
+
+#include <string>
+
+#include "app/app_state.h"
+
+namespace vistrel {
+
+/// "Base 123: G  quality 38  peak at sample 4567" for the selected base, "Insert between bases
+/// 122 and 123 at sample 4567" while the caret shows, else "812 bases, good region 23-790";
+/// empty without a document. Bases are numbered from 1.
+std::string statusText(const AppState& app);
+
+}  // namespace vistrel
