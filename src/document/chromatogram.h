@@ -2,6 +2,7 @@
 // describe the file they came from.
 #pragma once
 
+#include <algorithm>
 #include <array>
 #include <cassert>
 #include <cstdint>
@@ -106,10 +107,6 @@ struct Chromatogram {
   std::int32_t headerSkip = 0;
   std::array<TraceChannel, 4> channels{};
   std::int32_t maxSampleCount = 0;
-  /// The greatest sample of the four channels, read as signed 16-bit (0 when none is above 0).
-  /// Samples only ever move within a channel or between channels, so it holds for the document's
-  /// life.
-  std::int32_t tallestSample = 0;
 
   /// An SCF document has only the edited set. An ABI document has both, and `originalShown`
   /// says which of them is the current one.
@@ -120,6 +117,22 @@ struct Chromatogram {
   BaseCalls& shown() { return originalShown ? original : edited; }
   const BaseCalls& shown() const { return originalShown ? original : edited; }
   BaseCalls& hidden() { return originalShown ? edited : original; }
+
+  /// The greatest sample of the four channels, read as signed 16-bit (0 when none is above 0).
+  /// Worked out when asked, in one pass the compiler vectorises, so that reading a file does
+  /// not pay for it.
+  std::int32_t tallestSample() const {
+    std::int16_t tallest = 0;
+    for (int c = 0; c < 4; ++c) {
+      const std::uint8_t* samples = sampleData(c);
+      for (std::int32_t i = 0; i < channels[c].sampleCount; ++i) {
+        std::int16_t v;
+        std::memcpy(&v, samples + 2 * static_cast<std::size_t>(i), 2);
+        tallest = std::max(tallest, v);
+      }
+    }
+    return tallest;
+  }
 
   /// Sample i of channel c, valid for 0 <= i < channels[c].sampleCount.
   std::uint16_t sample(int c, std::int32_t i) const {

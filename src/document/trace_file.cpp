@@ -48,16 +48,6 @@ std::size_t wellFormedLength(const std::string& text, std::size_t at) {
   return length;
 }
 
-std::int32_t tallestSampleOf(const Chromatogram& document) {
-  std::int32_t tallest = 0;
-  for (int c = 0; c < 4; ++c) {
-    for (std::int32_t i = 0; i < document.channels[c].sampleCount; ++i) {
-      tallest = std::max<std::int32_t>(tallest, static_cast<std::int16_t>(document.sample(c, i)));
-    }
-  }
-  return tallest;
-}
-
 }  // namespace
 
 LoadError readTraceImage(Block image, bool showOriginalSequence, Chromatogram& document,
@@ -79,7 +69,6 @@ LoadError readTraceImage(Block image, bool showOriginalSequence, Chromatogram& d
     error = readAbi(std::move(image), skip, showOriginalSequence, read, sampleName);
   }
   if (error) return error;
-  read.tallestSample = tallestSampleOf(read);
   read.loaded = true;
   document = std::move(read);
   return {};
