@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <cstdio>
 #include <cstring>
 #include <optional>
 
@@ -22,6 +23,9 @@ constexpr char kBaseOrderTag[] = "FWO_";
 constexpr char kBasesTag[] = "PBAS";
 constexpr char kPeaksTag[] = "PLOC";
 constexpr char kQualitiesTag[] = "PCON";
+constexpr char kWellTag[] = "TUBE";
+constexpr char kModelTag[] = "MODL";
+constexpr char kPlateTag[] = "CTNM";
 constexpr char kRunDateTag[] = "RUND";
 constexpr char kSampleNameTag[] = "SMPL";
 
@@ -40,6 +44,7 @@ constexpr std::size_t kDataField = 20;
 constexpr std::int32_t kMaxInlineSize = 4;
 
 constexpr std::int64_t kMaxSampleNameLength = 31;
+constexpr std::size_t kMaxPlateNameLength = 64;
 constexpr std::uint8_t kMaxQuality = 99;
 
 /// How much data the reader takes from an entry, by what it uses the entry for.
@@ -47,7 +52,7 @@ enum class Extent {
   Field,     ///< the data-offset field itself (base order, run date)
   Bytes,     ///< data size bytes (base letters, quality values)
   Values16,  ///< element count 16-bit values (trace samples, peak positions)
-  Name,      ///< a length byte and up to 31 characters, cut at the end of the data
+  Name,      ///< a length byte and up to 31 characters, cut at the end of the data (names, wells)
 };
 
 /// A directory entry the reader uses, decoded once. It exists only when its data lies inside
@@ -84,6 +89,13 @@ class Directory {
       if (std::memcmp(row(e), tag, 4) == 0) return e;
     }
     return -1;
+  }
+
+  /// First entry named `tag` from `hint` on or, when there is none there, before it; -1 when the
+  /// directory has none. For optional tags, which a sorted directory keeps after `hint`.
+  std::int64_t findAnywhere(const char* tag, std::int64_t hint) const {
+    const std::int64_t after = find(tag, hint);
+    return after >= 0 ? after : find(tag, 0);
   }
 
   /// First entry named `tag` with tag number `tagNumber`, or -1.
@@ -190,6 +202,9 @@ struct AbiEntries {
   std::array<std::int64_t, 2> qualities{-1, -1};
   std::int64_t runEnd = -1;
   std::int64_t sampleName = -1;
+  std::int64_t well = -1;
+  std::int64_t model = -1;
+  std::int64_t plate = -1;
 };
 
 /// The entries as a directory sorted by tag name lists them: each search runs forward from
@@ -222,13 +237,14 @@ bool locateInOrder(const Directory& dir, AbiEntries& found) {
   }
   found.sampleName = dir.find(kSampleNameTag, current);
   // Quality values are optional and were added to the format late: they are looked for in the
-  // whole directory, first where a sorted one keeps them (after the letters), the original
-  // set's right after the edited set's.
-  std::int64_t qualities = dir.find(kQualitiesTag, bases + 2);
-  if (qualities < 0) qualities = dir.find(kQualitiesTag, 0);
+  // whole directory, the original set's right after the edited set's.
+  const std::int64_t qualities = dir.findAnywhere(kQualitiesTag, bases + 2);
   if (qualities >= 0) {
     found.qualities = {qualities, dir.nameIs(qualities + 1, kQualitiesTag) ? qualities + 1 : -1};
   }
+  found.model = dir.findAnywhere(kModelTag, found.baseOrder);
+  found.well = dir.findAnywhere(kWellTag, found.sampleName);
+  found.plate = dir.find(kPlateTag, 0);
   return true;
 }
 
@@ -252,7 +268,37 @@ bool locateByNumber(const Directory& dir, AbiEntries& found) {
   found.runEnd = dir.findSecondLowest(kRunDateTag);
   found.sampleName = dir.findNumbered(kSampleNameTag, 1);
   found.qualities = {dir.findNumbered(kQualitiesTag, 1), dir.findNumbered(kQualitiesTag, 2)};
+  found.model = dir.findNumbered(kModelTag, 1);
+  found.well = dir.findNumbered(kWellTag, 1);
+  found.plate = dir.findNumbered(kPlateTag, 1);
   return true;
+}
+
+/// The run's date as YYYY-MM-DD, or empty when the entry holds no date.
+std::string isoDate(const std::optional<Entry>& entry) {
+  if (!entry || !entry->named(kRunDateTag)) return {};
+  const int year = static_cast<std::int16_t>(entry->field.be16<0>());
+  const int month = entry->field.u8<2>(), day = entry->field.u8<3>();
+  if (year < 1 || year > 9999 || month < 1 || month > 12 || day < 1 || day > 31) return {};
+  char text[11];
+  std::snprintf(text, sizeof text, "%04d-%02d-%02d", year, month, day);
+  return text;
+}
+
+/// The plate's name: a text of the entry's size, cut at a zero byte and kept short.
+std::string plateNameOf(const std::optional<Entry>& entry) {
+  if (!entry) return {};
+  std::string name(reinterpret_cast<const char*>(entry->data.data()),
+                   std::min(entry->data.size(), kMaxPlateNameLength));
+  return name.substr(0, name.find('\0'));
+}
+
+/// The instrument model: up to four characters, cut at a zero byte.
+std::string modelOf(const std::optional<Entry>& entry) {
+  if (!entry) return {};
+  const std::array<std::uint8_t, 4> bytes = entry->field.copy();
+  std::string model(bytes.begin(), bytes.end());
+  return model.substr(0, model.find('\0'));
 }
 
 std::string runEndedText(const std::optional<Entry>& entry) {
@@ -265,9 +311,9 @@ std::string runEndedText(const std::optional<Entry>& entry) {
          std::to_string(year);
 }
 
-/// The sample name: a string whose first byte is its length. It ends where its entry's data
-/// ends, and at a zero byte as any text does.
-std::string sampleNameOf(const std::optional<Entry>& entry) {
+/// A short text (the sample name, the well) whose first byte is its length. It ends where its
+/// entry's data ends, and at a zero byte as any text does.
+std::string lengthPrefixedText(const std::optional<Entry>& entry) {
   if (!entry) return {};
   std::optional<Record<1>> length = entry->data.record<1>(0);
   if (!length) return {};
@@ -373,8 +419,13 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
   if (!baseOrder) return corrupt;
 
   Chromatogram read;
-  read.runEndedText = runEndedText(dir->entry(found.runEnd, Extent::Field));
-  std::string name = sampleNameOf(dir->entry(found.sampleName, Extent::Name));
+  const std::optional<Entry> runEnd = dir->entry(found.runEnd, Extent::Field);
+  read.runEndedText = runEndedText(runEnd);
+  read.runDate = isoDate(runEnd);
+  read.instrumentModel = modelOf(dir->entry(found.model, Extent::Field));
+  read.wellName = lengthPrefixedText(dir->entry(found.well, Extent::Name));
+  read.plateName = plateNameOf(dir->entry(found.plate, Extent::Bytes));
+  std::string name = lengthPrefixedText(dir->entry(found.sampleName, Extent::Name));
   read.sampleNameText = name.empty() ? "Sequence Name: (none)" : "Sequence Name: " + name;
 
   if (!copyBaseCalls(*letters[0], *positions[0], read.edited) ||

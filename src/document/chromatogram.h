@@ -96,6 +96,12 @@ struct Chromatogram {
   std::string fileInfoText;
   std::string sampleNameText;
   std::string runEndedText;
+  /// Where and when an ABI file says it was run: the plate and its well, the instrument model
+  /// and the run's end as YYYY-MM-DD; empty when it does not say.
+  std::string plateName;
+  std::string wellName;
+  std::string instrumentModel;
+  std::string runDate;
 
   std::int32_t codeSet = 0;
   Block comments;

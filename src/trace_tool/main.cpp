@@ -1,5 +1,7 @@
 // vistrel-trace: dump a trace file as JSON, convert trace files in batches, or check reads
 // against their reference, with the same core as the desktop program and without a display.
+#include <unistd.h>
+
 #include <charconv>
 #include <cstdio>
 #include <cstring>
@@ -13,6 +15,7 @@
 #include "trace_tool/align.h"
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
+#include "trace_tool/qc.h"
 
 namespace {
 
@@ -22,6 +25,10 @@ constexpr const char kUsage[] =
     "                             [--trim [--trim-cutoff P]] [-o OUT | -d DIR] FILE...\n"
     "       vistrel-trace align --ref REF [--record NAME] [--summary] [--vcf OUT.vcf]\n"
     "                           [--original] [--trim-cutoff P] [--mixed-ratio PERCENT] FILE...\n"
+    "       vistrel-trace qc [--format tsv|json] [--ref REF [--record NAME]] [--min-length N]\n"
+    "                        [--min-crl N] [--max-mixed-percent P] [--original]\n"
+    "                        [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N] FILE...\n"
+    "       vistrel-trace qc --merge [--format tsv|json] PART...\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
     "convert  writes each FILE as SCF 3.00, as a text, FASTA or FASTQ sequence, or as a raw\n"
@@ -41,7 +48,14 @@ constexpr const char kUsage[] =
     "align    aligns the good region of each FILE (all of it without quality values) to the\n"
     "         reference REF (FASTA, its first record or --record NAME; GenBank; or bare\n"
     "         letters) on both strands and prints one tab-separated line per difference,\n"
-    "         or with --summary one per FILE; --vcf also writes the differences as VCF\n";
+    "         or with --summary one per FILE; --vcf also writes the differences as VCF\n"
+    "qc       prints one tab-separated line (or with --format json one JSON object) per FILE:\n"
+    "         its figures and a status, pass, weak or fail: fail below --min-length trimmed\n"
+    "         bases (100), weak below --min-crl bases of contiguous read length (400) or\n"
+    "         with more than --max-mixed-percent mixed bases in the region (2); a FILE that\n"
+    "         cannot be read is a row with status error (exit status 1). --ref adds the\n"
+    "         alignment to REF; --merge joins the outputs of earlier qc runs into one\n"
+    "-j N     read N files at once (default: the number of cores)\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
@@ -61,6 +75,20 @@ bool parsePercent(const std::string& text, int& value) {
   const char* end = text.data() + text.size();
   auto [stop, error] = std::from_chars(text.data(), end, value);
   return error == std::errc() && stop == end && value >= 1 && value <= 100;
+}
+
+/// A whole number from `low` up.
+bool parseWhole(const std::string& text, int low, int& value) {
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end && value >= low;
+}
+
+/// A percentage from 0 to 100, written as a decimal number.
+bool parsePercentage(const std::string& text, double& value) {
+  const char* end = text.data() + text.size();
+  auto [stop, error] = std::from_chars(text.data(), end, value);
+  return error == std::errc() && stop == end && value >= 0.0 && value <= 100.0;
 }
 
 int dump(const std::vector<std::string>& args) {
@@ -193,6 +221,50 @@ int align(const std::vector<std::string>& args) {
   return std::fflush(stdout) == 0 && failures == 0 ? 0 : 1;
 }
 
+int qc(const std::vector<std::string>& args) {
+  vistrel::QcRequest request;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    bool valid = true;
+    if (arg == "--format" && hasValue) {
+      const std::string& format = args[++i];
+      valid = format == "tsv" || format == "json";
+      request.json = format == "json";
+    } else if (arg == "--ref" && hasValue) {
+      request.referencePath = args[++i];
+      valid = !request.referencePath.empty();
+    } else if (arg == "--record" && hasValue) {
+      request.recordName = args[++i];
+    } else if (arg == "--min-length" && hasValue) {
+      valid = parseWhole(args[++i], 0, request.thresholds.minLength);
+    } else if (arg == "--min-crl" && hasValue) {
+      valid = parseWhole(args[++i], 0, request.thresholds.minCrl);
+    } else if (arg == "--max-mixed-percent" && hasValue) {
+      valid = parsePercentage(args[++i], request.thresholds.maxMixedPercent);
+    } else if (arg == "--trim-cutoff" && hasValue) {
+      valid = parseProbability(args[++i], request.options.trimCutoff);
+    } else if (arg == "--mixed-ratio" && hasValue) {
+      valid = parsePercent(args[++i], request.options.mixedRatio);
+    } else if (arg == "-j" && hasValue) {
+      valid = parseWhole(args[++i], 1, request.jobs);
+    } else if (arg == "--original") {
+      request.showOriginalSequence = true;
+    } else if (arg == "--merge") {
+      request.merge = true;
+    } else if (!arg.empty() && arg[0] == '-') {
+      valid = false;
+    } else {
+      request.inputs.push_back(arg);
+    }
+    if (!valid) return usage();
+  }
+  if (request.inputs.empty() || (request.merge && !request.referencePath.empty())) return usage();
+  request.progress = isatty(fileno(stderr)) != 0;
+  const int status = vistrel::runQc(request, stdout, stderr);
+  return std::fflush(stdout) == 0 ? status : 1;
+}
+
 int run(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
@@ -200,6 +272,7 @@ int run(int argc, char** argv) {
   if (command == "dump") return dump(args);
   if (command == "convert") return convert(args);
   if (command == "align") return align(args);
+  if (command == "qc") return qc(args);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;

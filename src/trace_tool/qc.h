@@ -1,0 +1,49 @@
+// vistrel-trace qc: one row per read of a run, judged pass, weak or fail, as a table, JSON lines
+// or an HTML page; or the rows of earlier parts of a run joined into one report.
+#pragma once
+
+#include <cstdint>
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "analysis/read_check.h"
+#include "trace_tool/parallel.h"
+#include "trace_tool/qc_table.h"
+
+namespace vistrel {
+
+/// A read fails below `minLength` trimmed bases; it is weak when its contiguous read length is
+/// below `minCrl` or more than `maxMixedPercent` percent of its region is mixed.
+struct QcThresholds {
+  std::int32_t minLength = 100;
+  std::int32_t minCrl = 400;
+  double maxMixedPercent = 2.0;
+};
+
+struct QcRequest {
+  std::vector<std::string> inputs;  ///< trace files, or with `merge` earlier outputs
+  bool merge = false;
+  QcThresholds thresholds;
+  ReadCheckOptions options;
+  bool showOriginalSequence = false;
+  std::string referencePath;
+  std::string recordName;
+  bool json = false;
+  std::string htmlPath;
+  int jobs = coreCount();
+  bool progress = false;  ///< a progress bar on the error stream
+};
+
+/// The row of one trace file.
+QcRow qcRow(const QcRequest& request, const Reference* reference, const std::string& path);
+
+/// Runs the request, printing the table on `out` and failures on `errors`. Returns the exit
+/// status: 1 when a file was an error row or an output could not be written.
+int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors);
+
+/// The well named in a file name: a row letter A to P and a column 1 to 24, set apart from the
+/// rest of the name (A01, H12_, -B7.), as A01; empty when there is none.
+std::string wellFromFileName(const std::string& path);
+
+}  // namespace vistrel
