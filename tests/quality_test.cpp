@@ -4,6 +4,7 @@
 
 #include <functional>
 
+#include "analysis/read_stats.h"
 #include "analysis/trim.h"
 #include "document/byte_view.h"
 #include "edit/edit_model.h"
@@ -198,6 +199,35 @@ TEST(Trim, GoodRegionIsTheFirstSegmentOfGreatestScore) {
   }
   BaseCalls none;
   EXPECT_FALSE(trimRegion(none, 0.05).has_value());
+}
+
+TEST(ReadStats, ContiguousReadLengthIsTheLongestRunOfGoodWindows) {
+  struct Case {
+    const char* what;
+    Bytes qualities;
+    std::int32_t crl;
+  };
+  auto joined = [](std::initializer_list<Bytes> parts) {
+    Bytes all;
+    for (const Bytes& p : parts) all.insert(all.end(), p.begin(), p.end());
+    return all;
+  };
+  const std::vector<Case> cases = {
+      {"fewer than 20 bases", Bytes(19, 60), 0},
+      {"exactly one good window", Bytes(20, 20), 20},
+      {"one window just short", joined({Bytes(19, 20), Bytes(1, 19)}), 0},
+      // A single low base is carried by good neighbours: every window still averages 20.
+      {"a dip the windows carry", joined({Bytes(30, 40), Bytes(1, 0), Bytes(30, 40)}), 61},
+      // A window of 30s may hold six zeros and still average 20; those holding seven or more
+      // split the read at ten zeros into bases 0-30 and 29-74, and the longer wins.
+      {"two stretches", joined({Bytes(25, 30), Bytes(10, 0), Bytes(40, 30)}), 46},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    EXPECT_EQ(
+        contiguousReadLength(k.qualities.data(), static_cast<std::int32_t>(k.qualities.size())),
+        k.crl);
+  }
 }
 
 }  // namespace

@@ -15,6 +15,8 @@
 #include <cstring>
 #include <ctime>
 #include <limits>
+#include <mutex>
+#include <set>
 #include <utility>
 
 namespace vistrel {
@@ -206,6 +208,21 @@ bool syncFolder(const std::string& folder) {
   return ok;
 }
 
+std::mutex deferralMutex;
+std::set<std::string>* deferredFolders = nullptr;  ///< of the live DeferredFolderSync
+
+/// Flushes `folder` now, or leaves it to the live DeferredFolderSync.
+bool syncOrDeferFolder(const std::string& folder) {
+  {
+    std::lock_guard lock(deferralMutex);
+    if (deferredFolders != nullptr) {
+      deferredFolders->insert(folder);
+      return true;
+    }
+  }
+  return syncFolder(folder);
+}
+
 /// Writes all of `data` from the start of the file, over whatever is there.
 bool writeFromStart(int fd, const std::uint8_t* data, std::size_t size) {
   off_t offset = 0;
@@ -387,7 +404,7 @@ bool ReplacingFileWriter::replaceTarget(const std::uint8_t* data, std::size_t si
   if (::close(std::exchange(tempFd_, -1)) != 0 || !flushed) return false;
   if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return false;
   tempPath_.clear();
-  return syncFolder(parentFolder(targetPath_));
+  return syncOrDeferFolder(parentFolder(targetPath_));
 }
 
 /// Overwrites the target from its start and then cuts it to the new size; never emptied first,
@@ -419,6 +436,30 @@ FileWriteStatus writeWholeFile(const std::string& path, const void* data, std::s
   }
   if (!writer.commit(data, size)) return FileWriteStatus::WriteFailed;
   return FileWriteStatus::Ok;
+}
+
+DeferredFolderSync::DeferredFolderSync() {
+  std::lock_guard lock(deferralMutex);
+  deferredFolders = &folders_;
+}
+
+DeferredFolderSync::~DeferredFolderSync() {
+  (void)flush();
+  std::lock_guard lock(deferralMutex);
+  deferredFolders = nullptr;
+}
+
+std::vector<std::string> DeferredFolderSync::flush() {
+  std::set<std::string> folders;
+  {
+    std::lock_guard lock(deferralMutex);
+    folders.swap(folders_);
+  }
+  std::vector<std::string> failed;
+  for (const std::string& folder : folders) {
+    if (!syncFolder(folder)) failed.push_back(folder);
+  }
+  return failed;
 }
 
 }  // namespace vistrel

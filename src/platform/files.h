@@ -4,7 +4,9 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <set>
 #include <string>
+#include <vector>
 
 #include "platform/block.h"
 
@@ -92,6 +94,24 @@ class ReplacingFileWriter {
   int targetFd_ = -1;       ///< the existing target, open for writing
   int tempFd_ = -1;         ///< the replacement; -1 when writing in place
   int openErrorCode_ = 0;
+};
+
+/// While one lives, a replacing write leaves the flush of its folder to it, and `flush()` (or
+/// the destructor) flushes each folder once: for batches, where a flush of the folder after
+/// every file costs more than the writing. Each file is still written aside, flushed and renamed
+/// into place. One at a time; writes from several threads may share it.
+class DeferredFolderSync {
+ public:
+  DeferredFolderSync();
+  ~DeferredFolderSync();
+  DeferredFolderSync(const DeferredFolderSync&) = delete;
+  DeferredFolderSync& operator=(const DeferredFolderSync&) = delete;
+
+  /// Flushes every folder written into so far; returns those that could not be flushed.
+  std::vector<std::string> flush();
+
+ private:
+  std::set<std::string> folders_;
 };
 
 /// Creates or replaces `path` with `size` bytes from `data` through a ReplacingFileWriter.

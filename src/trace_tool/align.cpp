@@ -4,6 +4,7 @@
 
 #include <cctype>
 #include <map>
+#include <new>
 #include <optional>
 #include <set>
 #include <tuple>
@@ -11,6 +12,7 @@
 #include "analysis/reference.h"
 #include "document/trace_file.h"
 #include "output/output_error.h"
+#include "trace_tool/parallel.h"
 
 namespace vistrel {
 
@@ -194,24 +196,24 @@ std::string vcfText(const Reference& reference, const std::string& referencePath
   return text;
 }
 
-/// The check of one file, or nothing after reporting why it failed.
-std::optional<ReadCheck> checkFile(const AlignRequest& request, const Reference& reference,
-                                   const std::string& path, std::FILE* errors) {
+/// The check of one file, or why there is none.
+struct FileOutcome {
+  std::optional<ReadCheck> check;
+  std::string failure;
+};
+
+FileOutcome checkFile(const AlignRequest& request, const Reference& reference,
+                      const std::string& path) {
   Chromatogram document;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, document, sampleName);
-  if (error) {
-    std::fprintf(errors, "%s: %s\n", path.c_str(), loadErrorMessage(error).c_str());
-    return std::nullopt;
+  if (error) return {std::nullopt, loadErrorMessage(error)};
+  FileOutcome outcome{checkRead(document, document.shown(), reference, request.options), {}};
+  if (!outcome.check) {
+    outcome.failure = document.shown().baseCount == 0 ? "the read has no bases"
+                                                      : "no part of the read passes trimming";
   }
-  std::optional<ReadCheck> check =
-      checkRead(document, document.shown(), reference, request.options);
-  if (!check) {
-    std::fprintf(errors, "%s: %s\n", path.c_str(),
-                 document.shown().baseCount == 0 ? "the read has no bases"
-                                                 : "no part of the read passes trimming");
-  }
-  return check;
+  return outcome;
 }
 
 }  // namespace
@@ -227,17 +229,27 @@ int alignAll(const AlignRequest& request, std::FILE* out, std::FILE* errors) {
   std::fputs(request.summary ? kSummaryHeader : kTableHeader, out);
   int failures = 0;
   std::vector<CheckedFile> files;
-  for (const std::string& path : request.inputs) {
-    std::optional<ReadCheck> check = checkFile(request, reference, path, errors);
-    if (!check) {
-      ++failures;
-    } else if (request.summary) {
-      printSummary(path, reference.name, *check, out);
-    } else {
-      printDifferences(path, reference.name, *check, out);
-    }
-    files.push_back({path, std::move(check)});
-  }
+  runInOrder<FileOutcome>(
+      request.inputs.size(), request.jobs,
+      [&](std::size_t i) {
+        try {
+          return checkFile(request, reference, request.inputs[i]);
+        } catch (const std::bad_alloc&) {
+          return FileOutcome{std::nullopt, kNoMemoryMessage};
+        }
+      },
+      [&](std::size_t i, FileOutcome& outcome) {
+        const std::string& path = request.inputs[i];
+        if (!outcome.check) {
+          std::fprintf(errors, "%s: %s\n", path.c_str(), outcome.failure.c_str());
+          ++failures;
+        } else if (request.summary) {
+          printSummary(path, reference.name, *outcome.check, out);
+        } else {
+          printDifferences(path, reference.name, *outcome.check, out);
+        }
+        files.push_back({path, std::move(outcome.check)});
+      });
   if (!request.vcfPath.empty()) {
     const std::string vcf = vcfText(reference, request.referencePath, files);
     const OutputError written = writeOutputFile(request.vcfPath, vcf.data(), vcf.size());

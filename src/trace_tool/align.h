@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "analysis/read_check.h"
+#include "trace_tool/parallel.h"
 
 namespace vistrel {
 
@@ -18,6 +19,7 @@ struct AlignRequest {
   bool showOriginalSequence = false;
   ReadCheckOptions options;
   std::vector<std::string> inputs;
+  int jobs = coreCount();  ///< -j: files checked at once
 };
 
 /// Checks every input and prints the table on `out`; a file that cannot be read or aligned is

@@ -14,12 +14,15 @@
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
 #include "output/sequence_export.h"
+#include "platform/files.h"
+#include "trace_tool/parallel.h"
 
 namespace vistrel {
 
 namespace {
 
 constexpr std::size_t kProgressFrom = 4;
+constexpr int kMaxLinkHops = 40;
 
 const char* extensionFor(ConvertTarget target) {
   switch (target) {
@@ -48,21 +51,21 @@ class ClaimedOutputs {
     return ::stat(path.c_str(), &st) != 0 || files_.insert({st.st_dev, st.st_ino}).second;
   }
 
-  /// Records the file just written at `path`, which may have come into being under it.
-  void written(const std::string& path) {
-    struct stat st {};
-    if (::stat(path.c_str(), &st) == 0) files_.insert({st.st_dev, st.st_ino});
-  }
-
- private:
   /// The absolute path with ".", ".." and symbolic links resolved as far as they exist, so
-  /// that "./x.scf", "x.scf" and a path through a linked folder compare equal.
+  /// that "./x.scf", "x.scf" and a path through a linked folder compare equal. A link at the
+  /// end is followed even when it dangles: an earlier output of the run may be what it names.
   static std::string normalisedPath(const std::string& path) {
+    namespace fs = std::filesystem;
     std::error_code error;
-    std::filesystem::path absolute = std::filesystem::absolute(path, error);
+    fs::path p = fs::absolute(path, error);
     if (error) return path;
-    std::filesystem::path resolved = std::filesystem::weakly_canonical(absolute, error);
-    return error ? absolute.lexically_normal().string() : resolved.string();
+    for (int hops = 0; hops < kMaxLinkHops && fs::is_symlink(p, error); ++hops) {
+      const fs::path target = fs::read_symlink(p, error);
+      if (error) break;
+      p = target.is_absolute() ? target : p.parent_path() / target;
+    }
+    fs::path resolved = fs::weakly_canonical(p, error);
+    return error ? p.lexically_normal().string() : resolved.string();
   }
 
   std::set<std::string> paths_;
@@ -114,11 +117,7 @@ std::optional<TrimRegion> regionToWrite(const ConvertRequest& request, const Bas
 }
 
 Outcome convertOne(const ConvertRequest& request, const std::string& input,
-                   const CalendarDate& today, ClaimedOutputs& claimed) {
-  const std::string output = convertedPath(request, input);
-  std::string refusal = refusalFor(request, input, output, claimed);
-  if (!refusal.empty()) return {refusal, {}};
-
+                   const std::string& output, const CalendarDate& today) {
   Chromatogram document;
   std::string sampleName;
   LoadError loadError = readTraceFile(input, request.showOriginalSequence, document, sampleName);
@@ -145,7 +144,6 @@ Outcome convertOne(const ConvertRequest& request, const std::string& input,
       outputError = exportRawData(document, output);
       break;
   }
-  if (!outputError) claimed.written(output);
   outcome.failure = outputErrorMessage(outputError);
   return outcome;
 }
@@ -166,24 +164,41 @@ std::string convertedPath(const ConvertRequest& request, const std::string& inpu
 int convertAll(const ConvertRequest& request, std::FILE* errors) {
   const CalendarDate today = localDate();
   const std::size_t total = request.inputs.size();
+  // Every output is claimed, in the order of the inputs, before any is written: the files can
+  // then be converted in any order and the same inputs are refused.
   ClaimedOutputs claimed;
+  std::vector<std::string> outputs, refusals;
+  for (const std::string& input : request.inputs) {
+    outputs.push_back(convertedPath(request, input));
+    refusals.push_back(refusalFor(request, input, outputs.back(), claimed));
+  }
+  DeferredFolderSync folderSync;
   int failures = 0;
-  for (std::size_t i = 0; i < total; ++i) {
-    const std::string& input = request.inputs[i];
-    Outcome outcome;
-    try {
-      outcome = convertOne(request, input, today, claimed);
-    } catch (const std::bad_alloc&) {
-      // One file too large for memory need not stop the batch.
-      outcome.failure = kNoMemoryMessage;
-    }
-    for (const std::string* message : {&outcome.failure, &outcome.note}) {
-      if (!message->empty()) std::fprintf(errors, "%s: %s\n", input.c_str(), message->c_str());
-    }
-    if (!outcome.failure.empty()) ++failures;
-    if (total >= kProgressFrom) {
-      std::fprintf(errors, "[%zu/%zu] %s\n", i + 1, total, input.c_str());
-    }
+  runInOrder<Outcome>(
+      total, request.jobs,
+      [&](std::size_t i) -> Outcome {
+        if (!refusals[i].empty()) return {refusals[i], {}};
+        try {
+          return convertOne(request, request.inputs[i], outputs[i], today);
+        } catch (const std::bad_alloc&) {
+          // One file too large for memory need not stop the batch.
+          return {kNoMemoryMessage, {}};
+        }
+      },
+      [&](std::size_t i, Outcome& outcome) {
+        const std::string& input = request.inputs[i];
+        for (const std::string* message : {&outcome.failure, &outcome.note}) {
+          if (!message->empty()) std::fprintf(errors, "%s: %s\n", input.c_str(), message->c_str());
+        }
+        if (!outcome.failure.empty()) ++failures;
+        if (total >= kProgressFrom) {
+          std::fprintf(errors, "[%zu/%zu] %s\n", i + 1, total, input.c_str());
+        }
+      });
+  // The renames are on disk only once their folders are.
+  for (const std::string& folder : folderSync.flush()) {
+    std::fprintf(errors, "%s: %s\n", folder.c_str(), kCannotWriteMessage);
+    ++failures;
   }
   return failures;
 }

@@ -22,9 +22,10 @@ namespace {
 constexpr const char kUsage[] =
     "usage: vistrel-trace dump [--original] [--trim-cutoff P] [--mixed-ratio PERCENT] FILE\n"
     "       vistrel-trace convert --to scf|text|fasta|fastq|raw [--original] [--force]\n"
-    "                             [--trim [--trim-cutoff P]] [-o OUT | -d DIR] FILE...\n"
+    "                             [--trim [--trim-cutoff P]] [-j N] [-o OUT | -d DIR] FILE...\n"
     "       vistrel-trace align --ref REF [--record NAME] [--summary] [--vcf OUT.vcf]\n"
-    "                           [--original] [--trim-cutoff P] [--mixed-ratio PERCENT] FILE...\n"
+    "                           [--original] [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N]\n"
+    "                           FILE...\n"
     "       vistrel-trace qc [--format tsv|json] [--ref REF [--record NAME]] [--min-length N]\n"
     "                        [--min-crl N] [--max-mixed-percent P] [--original]\n"
     "                        [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N] FILE...\n"
@@ -161,6 +162,8 @@ int convert(const std::vector<std::string>& args) {
       request.showOriginalSequence = true;
     } else if (arg == "--force") {
       request.replaceExisting = true;
+    } else if (arg == "-j" && hasValue) {
+      if (!parseWhole(args[++i], 1, request.jobs)) return usage();
     } else if (arg == "--trim") {
       request.trim = true;
     } else if (arg == "--trim-cutoff" && hasValue) {
@@ -199,6 +202,8 @@ int align(const std::vector<std::string>& args) {
     } else if (arg == "--vcf" && hasValue) {
       request.vcfPath = args[++i];
       vcfGiven = true;
+    } else if (arg == "-j" && hasValue) {
+      if (!parseWhole(args[++i], 1, request.jobs)) return usage();
     } else if (arg == "--summary") {
       request.summary = true;
     } else if (arg == "--original") {
