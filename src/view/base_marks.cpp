@@ -61,18 +61,29 @@ void paintReferenceRow(const BaseCalls& calls, const ViewSettings& settings, con
   const ReferenceRow& row = view.referenceRow;
   const ViewLayout& l = view.layout;
   const int end = std::min(bases.end, static_cast<int>(row.size()));
+  const int top = l.referenceLetterTop();
+  const int bottom = top + l.baseFontHeight;
+  auto x = [&](int i) { return peakX(calls, settings, view, i); };
+  // Fitted to the window the letters would pile up: the differences alone give the overview.
+  if (settings.xZoomMode == kFit) {
+    for (int i = bases.first; i < end; ++i) {
+      const ReferenceMark& mark = row[static_cast<std::size_t>(i)];
+      if (mark.differs || mark.gapBefore)
+        canvas.fillRect({x(i), top, x(i) + 2, bottom}, kDifferenceText);
+    }
+    return;
+  }
   for (int i = bases.first; i < end; ++i) {
     const ReferenceMark& mark = row[static_cast<std::size_t>(i)];
-    if (mark.letter != 0)
-      paintReferenceLetter(mark, peakX(calls, settings, view, i), settings, l, canvas);
+    if (mark.letter != 0) paintReferenceLetter(mark, x(i), settings, l, canvas);
   }
-  // Over the letter cells, which would otherwise cover them.
+  // A bar with a foot between two bases where the read lacks reference letters, drawn over the
+  // letter cells, which would otherwise cover it.
   for (int i = std::max(bases.first, 1); i < end; ++i) {
     if (!row[static_cast<std::size_t>(i)].gapBefore) continue;
-    const int x = (peakX(calls, settings, view, i - 1) + peakX(calls, settings, view, i)) / 2;
-    canvas.fillRect(
-        {x - 1, l.referenceLetterTop(), x + 1, l.referenceLetterTop() + l.baseFontHeight},
-        kDifferenceText);
+    const int between = (x(i - 1) + x(i)) / 2;
+    canvas.fillRect({between - 1, top, between + 1, bottom}, kDifferenceText);
+    canvas.fillRect({between - 3, bottom - 2, between + 3, bottom}, kDifferenceText);
   }
 }
 

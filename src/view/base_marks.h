@@ -28,7 +28,7 @@ void paintMixedMarks(const Chromatogram& document, const ViewSettings& settings,
 
 /// The reference letter over each base of `bases` that the reference row covers, differences
 /// in red, a red bar where the read lacks reference letters, and every tenth reference position
-/// above its letter.
+/// above its letter; fitted to the window, a red bar at each difference only.
 void paintReferenceRow(const BaseCalls& calls, const ViewSettings& settings, const ViewState& view,
                        Canvas& canvas, BaseSpan bases);
 

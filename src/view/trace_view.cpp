@@ -204,7 +204,7 @@ void paintView(const Chromatogram& document, const ViewSettings& settings, const
     canvas.drawLine({0, baseline}, {view.clientWidth, baseline}, kBlackColour);
   }
   const BaseSpan span = visibleBases(document.shown(), s, view, first, last);
-  if (area.bottom > l.referenceRowTop() && area.top < l.numberRowTop() && s.xZoomMode != kFit) {
+  if (area.bottom > l.referenceRowTop() && area.top < l.numberRowTop()) {
     paintReferenceRow(document.shown(), s, view, canvas, span);
   }
   if (area.bottom > l.mixedMarkTop() && area.top < l.traceTop()) {
