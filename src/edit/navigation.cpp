@@ -1,7 +1,7 @@
-// Next N, Next Redundant and Find. The match table is derived from the IUPAC meaning of the
-// letters; every read of the shown set is bounded by its own count, so a set whose peak count
-// differs from its base count is searched safely and a base without a peak is selected without
-// scrolling.
+// Next N, Next Redundant, Next Mixed, Next Difference and Find. The match table is derived from the
+// IUPAC meaning of the letters; every read of the shown set is bounded by its own count, so a set
+// whose peak count differs from its base count is searched safely and a base without a peak is
+// selected without scrolling.
 #include "edit/navigation.h"
 
 #include <algorithm>

@@ -68,8 +68,9 @@ void paintReferenceRow(const BaseCalls& calls, const ViewSettings& settings, con
   if (settings.xZoomMode == kFit) {
     for (int i = bases.first; i < end; ++i) {
       const ReferenceMark& mark = row[static_cast<std::size_t>(i)];
-      if (mark.differs || mark.gapBefore)
+      if (mark.differs || mark.gapBefore) {
         canvas.fillRect({x(i), top, x(i) + 2, bottom}, kDifferenceText);
+      }
     }
     return;
   }
