@@ -3,8 +3,8 @@
 // that take and drop the reference.
 #include <gtest/gtest.h>
 
-#include <ostream>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "app/commands.h"
@@ -37,36 +37,24 @@ std::string expectedSequence(bool readLacksABase) {
   return kLeftFlank + s + kRightFlank;
 }
 
-struct RowSummary {
-  std::string letters;  ///< a space where the row shows nothing
-  std::vector<int> differs;
-  std::vector<int> gapsBefore;
-  std::vector<int> positions;
-  bool operator==(const RowSummary&) const = default;
-
-  friend std::ostream& operator<<(std::ostream& out, const RowSummary& s) {
-    auto list = [&](const char* name, const std::vector<int>& values) {
-      out << " " << name << ":";
-      for (int v : values) out << " " << v;
-    };
-    out << "[" << s.letters << "]";
-    list("differs", s.differs);
-    list("gaps", s.gapsBefore);
-    list("positions", s.positions);
-    return out;
-  }
-};
+/// The row's letters (a space where it shows nothing), differing bases, bases after a gap and
+/// positions; a tuple, so that a failure prints each part.
+using RowSummary = std::tuple<std::string, std::vector<int>, std::vector<int>, std::vector<int>>;
 
 RowSummary summaryOf(const ReferenceRow& row) {
   RowSummary s;
+  auto& [letters, differs, gapsBefore, positions] = s;
   for (std::size_t i = 0; i < row.size(); ++i) {
-    const int base = static_cast<int>(i);
-    s.letters += row[i].letter != 0 ? row[i].letter : ' ';
-    if (row[i].differs) s.differs.push_back(base);
-    if (row[i].gapBefore) s.gapsBefore.push_back(base);
-    s.positions.push_back(row[i].position);
+    letters += row[i].letter != 0 ? row[i].letter : ' ';
+    if (row[i].differs) differs.push_back(static_cast<int>(i));
+    if (row[i].gapBefore) gapsBefore.push_back(static_cast<int>(i));
+    positions.push_back(row[i].position);
   }
   return s;
+}
+
+std::vector<int> differencesOf(const ReferenceRow& row) {
+  return std::get<1>(summaryOf(row));
 }
 
 class ReferenceWindow : public TempFolderTest {
@@ -91,10 +79,6 @@ class ReferenceWindow : public TempFolderTest {
     app.reference.number += 1;
   }
 
-  std::string fasta(const std::string& sequence) {
-    return put(path("ref.fasta"), ">expected\n" + sequence + "\n");
-  }
-
   EditContext context() { return editContext(app, platform); }
   const ReferenceRow& row() const { return app.view.referenceRow; }
 
@@ -111,8 +95,9 @@ TEST_F(ReferenceWindow, TheRowShowsTheReferenceInTheReadsOrientationOnBothStrand
       const std::string forward = expectedSequence(readLacksABase);
       const int length = static_cast<int>(forward.size());
       RowSummary expected;
-      expected.letters = withSubstitution;
-      expected.differs = {12};
+      auto& [letters, differs, gapsBefore, positions] = expected;
+      letters = withSubstitution;
+      differs = {12};
       for (int i = 0; i < 40; ++i) {
         // Forward positions from 1; the extra A moves the bases after it on, the missing base
         // back. A '-' takes the position of the reference letter on its left.
@@ -121,13 +106,13 @@ TEST_F(ReferenceWindow, TheRowShowsTheReferenceInTheReadsOrientationOnBothStrand
         if (!readLacksABase && i >= 30) p -= 1;
         if (reverse) p = length - p + 1;
         if (reverse && !readLacksABase && i == 30) p -= 1;  // on the left in reference order
-        expected.positions.push_back(p);
+        positions.push_back(p);
       }
       if (readLacksABase) {
-        expected.gapsBefore = {26};
+        gapsBefore = {26};
       } else {
-        expected.letters[30] = '-';
-        expected.differs.push_back(30);
+        letters[30] = '-';
+        differs.push_back(30);
       }
       useReference(reverse ? reverseComplementOf(forward) : forward);
       ASSERT_TRUE(followReference(app, platform));
@@ -140,7 +125,7 @@ TEST_F(ReferenceWindow, TheRowFollowsEditsUndoAndReverseComplementAndNextDiffere
   useReference(expectedSequence(true));
   ASSERT_TRUE(followReference(app, platform));
   EXPECT_FALSE(followReference(app, platform));  // nothing changed: no alignment
-  EXPECT_EQ(summaryOf(row()).differs, std::vector<int>{12});
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
 
   EditContext c = context();
   nextDifference(c);
@@ -155,14 +140,14 @@ TEST_F(ReferenceWindow, TheRowFollowsEditsUndoAndReverseComplementAndNextDiffere
   app.view.selectedBase = 12;
   replaceBase(c, 'T');
   ASSERT_TRUE(followReference(app, platform));
-  EXPECT_TRUE(summaryOf(row()).differs.empty());
+  EXPECT_TRUE(differencesOf(row()).empty());
   undo(c);
   ASSERT_TRUE(followReference(app, platform));
-  EXPECT_EQ(summaryOf(row()).differs, std::vector<int>{12});
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
   reverseComplement(c);
   ASSERT_TRUE(followReference(app, platform));
-  EXPECT_EQ(summaryOf(row()).differs, std::vector<int>{27});
-  EXPECT_EQ(summaryOf(row()).gapsBefore, std::vector<int>{14});
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{27});
+  EXPECT_EQ(std::get<2>(summaryOf(row())), std::vector<int>{14});
 }
 
 TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) {
@@ -179,14 +164,14 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
   EXPECT_FALSE(app.view.layout.withReference);
   EXPECT_EQ(platform.outer, window);
 
-  platform.referenceAnswers = {fasta(expectedSequence(true))};
+  platform.referenceAnswers = {put(path("ref.fa"), ">expected\n" + expectedSequence(true) + "\n")};
   executeCommand(app, platform, kAlignToReference);
   EXPECT_TRUE(menuItemState(app, kClearReference).enabled);
   EXPECT_TRUE(menuItemState(app, kNextDifference).enabled);
   const ViewLayout& l = app.view.layout;
   EXPECT_EQ(platform.outer.height(), window.height() + 2 * l.baseFontHeight + 3);
   EXPECT_EQ(l.numberRowTop(), l.referenceRowTop() + 2 * l.baseFontHeight + 3);
-  EXPECT_EQ(summaryOf(row()).differs, std::vector<int>{12});
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
 
   // Another read loaded into the window is checked against the same reference.
   std::string other = kRead;
@@ -199,7 +184,7 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
   ASSERT_TRUE(loadFiles(app, platform, {put(path("other.scf"), {bytes.begin(), bytes.end()})}));
   ASSERT_TRUE(app.reference.reference);
   followReference(app, platform);
-  EXPECT_EQ(summaryOf(row()).differs, (std::vector<int>{5, 12}));
+  EXPECT_EQ(differencesOf(row()), (std::vector<int>{5, 12}));
 
   executeCommand(app, platform, kClearReference);
   EXPECT_FALSE(app.reference.reference);
