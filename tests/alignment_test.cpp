@@ -89,6 +89,21 @@ TEST(Alignment, GapsInRepeatsSitAtTheLeftmostPlace) {
   }
 }
 
+TEST(Alignment, TheReferenceAfterTheReadIsNoGapToMoveOverItsLastLetter) {
+  // The reference ends in the read's last letter, A, which the overhang must not take away.
+  const std::string read = "ATGGCTAGCTTACGGATCCAGTCAAGCTTGCATGCCTGCA";
+  const std::string reference = "GACTTGCAAGTCGGTACCAT" + read + "CGTAGGTCAACTGATCGGAA";
+  for (bool reverse : {false, true}) {
+    SCOPED_TRACE(reverse);
+    const std::optional<ReadAlignment> a =
+        alignToReference(reverse ? reverseComplementOf(read) : read, reference);
+    ASSERT_TRUE(a.has_value());
+    EXPECT_TRUE(differencesOf(*a).empty());
+    EXPECT_EQ(a->referenceStart, 20);
+    EXPECT_EQ(a->referenceEnd, 60);
+  }
+}
+
 TEST(Alignment, LeftAligningMovesGapsToTheStartOfTheirRepeat) {
   struct Case {
     std::string reference, read, leftReference, leftRead;

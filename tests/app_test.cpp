@@ -332,7 +332,8 @@ TEST_F(App, FitPeaksAndFitWindowAreRadioItemsThatKeepTheZoomAndTheScale) {
   EXPECT_EQ(app.settings.fitWindow, 0);
 
   for (auto [id, setting] : {std::pair{kQualityValues, &app.settings.qualityValues},
-                             std::pair{kTrimmedEnds, &app.settings.showTrimmed}}) {
+                             std::pair{kTrimmedEnds, &app.settings.showTrimmed},
+                             std::pair{kMixedBases, &app.settings.showMixed}}) {
     EXPECT_TRUE(menuItemState(app, id).checked);
     executeCommand(app, platform, id);
     EXPECT_EQ(*setting, 0);
@@ -408,15 +409,15 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
                                                     {312, 313, 314, 315, 316, 317, 318, 319},
                                                     {321, 322}};
   EXPECT_EQ(radio, expectedRadio);
-  EXPECT_EQ(checkBoxes,
-            (std::vector<int>{kReverseComplement, kQualityValues, kTrimmedEnds, kContinuousEdit}));
+  EXPECT_EQ(checkBoxes, (std::vector<int>{kReverseComplement, kQualityValues, kTrimmedEnds,
+                                          kMixedBases, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
-  EXPECT_EQ(commands.size(), 57u);  // 21 in File, 9 in Edit, 2 in View, 23 in Options, 2 in Help
+  EXPECT_EQ(commands.size(), 63u);  // 23 in File, 12 in Edit, 3 in View, 23 in Options, 2 in Help
   std::sort(shortcuts.begin(), shortcuts.end());
   const std::vector<std::pair<std::string, int>> expected{
-      {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+E", 104}, {"Ctrl+F", 208},
-      {"Ctrl+N", 206}, {"Ctrl+O", 101}, {"Ctrl+P", 119}, {"Ctrl+R", 207},
+      {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+D", 213}, {"Ctrl+E", 104}, {"Ctrl+F", 208},
+      {"Ctrl+M", 212}, {"Ctrl+N", 206}, {"Ctrl+O", 101}, {"Ctrl+P", 119}, {"Ctrl+R", 207},
       {"Ctrl+S", 102}, {"Ctrl+U", 201}, {"Ctrl+Z", 201}};
   EXPECT_EQ(shortcuts, expected);
 }

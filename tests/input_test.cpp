@@ -156,9 +156,9 @@ TEST_F(Input, OnlyTheLetterRowIsHitAndEveryClickClearsTheBaseRow) {
     EXPECT_EQ(app.view.selectedBase >= 0 || app.view.insertCaret != 0, k.hits);
     EXPECT_EQ(platform.cursor, k.inRow ? CursorShape::IBeam : CursorShape::Arrow);
     // The old caret goes with a repaint of both rows across the window, the caret's last row
-    // included.
+    // and the mixed-base marks under the letters included.
     EXPECT_TRUE(repainted({0, l.numberRowTop(), 800, l.numberRowTop() + l.baseFontHeight}));
-    EXPECT_TRUE(repainted({0, l.letterRowTop(), 800, rowBottom + 1}));
+    EXPECT_TRUE(repainted({0, l.letterRowTop(), 800, l.traceTop()}));
   }
 }
 

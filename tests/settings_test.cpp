@@ -89,6 +89,30 @@ TEST_F(Settings, QualityAndFitSettingsReadBackAndFallBackOutsideTheirRanges) {
   EXPECT_EQ(fields(readSettings(path("written.ini"), 1024)), (std::array{0, 1, 120, 0, 1}));
 }
 
+TEST_F(Settings, MixedSettingsReadBackAndFallBackOutsideTheirRanges) {
+  struct Case {
+    const char* stored;
+    int ratio, show;
+  };
+  const Case cases[] = {
+      {"", 33, 1},
+      {"Mixed ratio=1\nShow mixed=0\n", 1, 0},
+      {"Mixed ratio=100\nShow mixed=1\n", 100, 1},
+      {"Mixed ratio=0\nShow mixed=2\n", 33, 1},
+      {"Mixed ratio=101\nShow mixed=-1\n", 33, 1},
+  };
+  for (const Case& c : cases) {
+    const ViewSettings s = readWith(c.stored);
+    EXPECT_EQ((std::array{s.mixedRatio, s.showMixed}), (std::array{c.ratio, c.show})) << c.stored;
+  }
+  ViewSettings written;
+  written.mixedRatio = 45;
+  written.showMixed = 0;
+  writeSettings(written, path("written.ini"), nullptr);
+  const ViewSettings r = readSettings(path("written.ini"), 1024);
+  EXPECT_EQ((std::array{r.mixedRatio, r.showMixed}), (std::array{45, 0}));
+}
+
 TEST_F(Settings, XZoomEncoding) {
   struct Case {
     int stored, mode, level, step;

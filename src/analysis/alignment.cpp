@@ -71,7 +71,6 @@ std::optional<ReadAlignment> alignStrand(const std::string& read, std::string_vi
     out.columns.push_back({trace->ref[i], trace->query[i]});
     if (trace->ref[i] != '-') ++referenceLetters;
   }
-  leftAlignGaps(out.columns);
 
   // Number the letters. The traceback may or may not run on past the end of the alignment
   // through the rest of the reference; it ends at the reference's end or at the alignment's.
@@ -79,6 +78,14 @@ std::optional<ReadAlignment> alignStrand(const std::string& read, std::string_vi
   const auto referenceLength = static_cast<std::int32_t>(reference.size());
   std::int32_t referenceIndex =
       (referenceLetters > alignedEnd ? referenceLength : alignedEnd) - referenceLetters;
+  // Reference overhangs outside the read are not part of the alignment. They go before the gaps
+  // move: an overhang would pass for a gap that may move left over the read's last letter.
+  auto readLetter = [](const AlignedColumn& c) { return c.read != '-'; };
+  const auto first = std::find_if(out.columns.begin(), out.columns.end(), readLetter);
+  const auto last = std::find_if(out.columns.rbegin(), out.columns.rend(), readLetter).base();
+  referenceIndex += static_cast<std::int32_t>(std::distance(out.columns.begin(), first));
+  out.columns = std::vector<AlignedColumn>(first, last);
+  leftAlignGaps(out.columns);
   std::int32_t readIndex = 0;
   const auto readLength = static_cast<std::int32_t>(read.size());
   for (AlignedColumn& c : out.columns) {
@@ -88,11 +95,6 @@ std::optional<ReadAlignment> alignStrand(const std::string& read, std::string_vi
       ++readIndex;
     }
   }
-  // Reference overhangs outside the read are not part of the alignment.
-  auto readLetter = [](const AlignedColumn& c) { return c.read != '-'; };
-  const auto first = std::find_if(out.columns.begin(), out.columns.end(), readLetter);
-  const auto last = std::find_if(out.columns.rbegin(), out.columns.rend(), readLetter).base();
-  out.columns = std::vector<AlignedColumn>(first, last);
   for (const AlignedColumn& c : out.columns) {
     if (c.referenceIndex < 0) continue;
     if (out.referenceEnd == 0) out.referenceStart = c.referenceIndex;

@@ -27,7 +27,7 @@ ReadDifference describe(const Chromatogram& document, const BaseCalls& calls,
 std::optional<ReadCheck> checkRead(const Chromatogram& document, const BaseCalls& calls,
                                    const Reference& reference, const ReadCheckOptions& options) {
   ReadCheck check;
-  check.region = trimRegion(calls, options.trimCutoff).value_or(TrimRegion{0, calls.baseCount});
+  check.region = regionToCheck(calls, options.trimCutoff);
   if (check.region.empty()) return std::nullopt;
   const std::string read(reinterpret_cast<const char*>(calls.bases.data()) + check.region.start,
                          static_cast<std::size_t>(check.region.end - check.region.start));

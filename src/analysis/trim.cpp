@@ -44,4 +44,8 @@ std::optional<TrimRegion> trimRegion(const BaseCalls& calls, double cutoff) {
   return goodRegion(calls.qualities.data(), calls.baseCount, cutoff);
 }
 
+TrimRegion regionToCheck(const BaseCalls& calls, double cutoff) {
+  return trimRegion(calls, cutoff).value_or(TrimRegion{0, calls.baseCount});
+}
+
 }  // namespace vistrel

@@ -34,4 +34,8 @@ TrimRegion goodRegion(const std::uint8_t* qualities, std::int32_t count, double 
 /// The good region of a set, or nothing when the set has no quality values.
 std::optional<TrimRegion> trimRegion(const BaseCalls& calls, double cutoff);
 
+/// The bases a check of the read looks at: its good region, or all of it when the set has no
+/// quality values.
+TrimRegion regionToCheck(const BaseCalls& calls, double cutoff);
+
 }  // namespace vistrel

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/reference_row.h"
 #include "document/chromatogram.h"
 #include "edit/edit_state.h"
 #include "view/settings.h"
@@ -26,6 +27,7 @@ struct AppState {
   EditState edit;
   StartupState startup;
   FindState find;
+  ReferenceState reference;
 };
 
 /// The records of `app` that an edit works on.

@@ -4,6 +4,8 @@
 #include "app/load_flow.h"
 #include "app/new_window.h"
 #include "app/print_command.h"
+#include "app/reference_commands.h"
+#include "app/reference_row.h"
 #include "app/save_commands.h"
 #include "app/trimmed_commands.h"
 #include "edit/clipboard.h"
@@ -81,6 +83,12 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kExportRawData:
       if (loaded) exportRawDataCommand(app, platform);
       break;
+    case kAlignToReference:
+      alignToReferenceCommand(app, platform);
+      break;
+    case kClearReference:
+      clearReferenceCommand(app, platform);
+      break;
     case kNewWindow:
       openNewWindow(app, platform);
       break;
@@ -103,6 +111,9 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       break;
     case kTrimmedEnds:
       toggleMarks(app.settings.showTrimmed, app.view, platform);
+      break;
+    case kMixedBases:
+      toggleMarks(app.settings.showMixed, app.view, platform);
       break;
     case kFitToWindow:
       fitToWindow(app.document, app.settings, app.view, platform);
@@ -135,6 +146,18 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       break;
     case kNextRedundant:
       if (loaded && app.settings.xZoomMode != kFit) nextRedundant(edit);
+      break;
+    case kNextMixed:
+      if (loaded && app.settings.xZoomMode != kFit) nextMixed(edit);
+      break;
+    case kNextDifference:
+      if (loaded && app.settings.xZoomMode != kFit) {
+        followReference(app, platform);
+        nextDifference(edit);
+      }
+      break;
+    case kCallMixedBases:
+      if (loaded) callMixedBases(edit);
       break;
     case kFind:
       if (loaded && app.settings.xZoomMode != kFit) openFindDialog(app.find, platform);
@@ -206,7 +229,14 @@ MenuItemState menuItemState(const AppState& app, int id) {
       return {loaded, app.edit.reverseComplemented == 1};
     case kNextN:
     case kNextRedundant:
+    case kNextMixed:
       return {browsing, false};
+    case kNextDifference:
+      return {browsing && app.reference.reference.has_value(), false};
+    case kCallMixedBases:
+      return {loaded, false};
+    case kClearReference:
+      return {app.reference.reference.has_value(), false};
     case kFind:
       return {browsing && !app.find.dialogOpen, false};
     case kYScaleSmall:
@@ -221,6 +251,8 @@ MenuItemState menuItemState(const AppState& app, int id) {
       return {true, s.qualityValues != 0};
     case kTrimmedEnds:
       return {true, s.showTrimmed != 0};
+    case kMixedBases:
+      return {true, s.showMixed != 0};
     case kFitToWindow:
       return {true, s.xZoomMode == kFit};
     case kFontSmall:

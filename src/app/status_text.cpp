@@ -14,6 +14,15 @@ std::string selectedBaseText(const BaseCalls& calls, int i) {
   return text;
 }
 
+/// Where the reference row puts base `i`, when it covers it.
+std::string referenceText(const ReferenceRow& row, int i) {
+  if (i >= static_cast<int>(row.size())) return {};
+  const ReferenceMark& mark = row[static_cast<std::size_t>(i)];
+  if (mark.letter == 0) return {};
+  const std::string position = std::to_string(mark.position);
+  return mark.letter == '-' ? "  ref gap after " + position : "  ref " + position;
+}
+
 /// `index` is the base the typed letter will become.
 std::string caretText(const BaseCalls& calls, int index, int sample) {
   const std::string at = " at sample " + std::to_string(sample);
@@ -38,7 +47,9 @@ std::string statusText(const AppState& app) {
   if (!app.document.loaded) return {};
   const BaseCalls& calls = app.document.shown();
   const int selected = app.view.selectedBase;
-  if (selected >= 0 && selected < calls.baseCount) return selectedBaseText(calls, selected);
+  if (selected >= 0 && selected < calls.baseCount) {
+    return selectedBaseText(calls, selected) + referenceText(app.view.referenceRow, selected);
+  }
   if (app.view.insertCaret != 0) {
     return caretText(calls, app.edit.insertIndex, app.view.insertCaret);
   }

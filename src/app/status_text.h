@@ -7,9 +7,10 @@
 
 namespace vistrel {
 
-/// "Base 123: G  quality 38  peak at sample 4567" for the selected base, "Insert between bases
-/// 122 and 123 at sample 4567" while the caret shows, else "812 bases, good region 23-790";
-/// empty without a document. Bases are numbered from 1.
+/// "Base 123: G  quality 38  peak at sample 4567" for the selected base (and "  ref 1234" where
+/// the reference row covers it), "Insert between bases 122 and 123 at sample 4567" while the
+/// caret shows, else "812 bases, good region 23-790"; empty without a document. Bases are
+/// numbered from 1.
 std::string statusText(const AppState& app);
 
 }  // namespace vistrel

@@ -5,7 +5,9 @@
 
 #include <cstring>
 #include <utility>
+#include <vector>
 
+#include "analysis/mixed_peaks.h"
 #include "edit/reverse_complement.h"
 #include "edit/view_updates.h"
 
@@ -159,6 +161,29 @@ void deleteBase(EditContext& c, bool backward) {
   refreshQualityMarks(c, region, s);
 }
 
+void callMixedBases(EditContext& c) {
+  BaseCalls& calls = c.document.shown();
+  const TrimRegion region = regionToCheck(calls, c.settings.trimCutoffProbability());
+  std::vector<MixedBase> found =
+      mixedBases(c.document, calls, c.settings.mixedRatio, region.start, region.end);
+  // Channels of unknown letters give no code; a base called already stays as it is.
+  std::erase_if(found,
+                [&](const MixedBase& m) { return m.call == 'N' || m.call == calls.base(m.index); });
+  if (found.empty()) {
+    c.platform.beep();
+    return;
+  }
+  UndoRecord record{.kind = kUndoCallMixed, .baseIndex = found.front().index};
+  for (const MixedBase& m : found) {
+    const std::uint8_t quality = calls.hasQualities ? calls.quality(m.index) : std::uint8_t{0};
+    record.replaced.push_back({m.index, calls.base(m.index), quality});
+    calls.setBase(m.index, m.call);
+  }
+  pushUndo(c.edit, std::move(record));
+  followHistory(c);
+  repaintBaseRows(c.view, c.platform);
+}
+
 void undo(EditContext& c) {
   if (c.edit.undoCount == 0) return;
   c.edit.undoNext -= 1;
@@ -190,6 +215,12 @@ void undo(EditContext& c) {
       break;
     case kUndoDelete:
       restoreDeleted(calls, r);
+      break;
+    case kUndoCallMixed:
+      for (const ReplacedLetter& old : r.replaced) {
+        calls.setBase(old.index, old.letter);
+        if (calls.hasQualities) calls.setQuality(old.index, old.quality);
+      }
       break;
   }
   // What comes back into view: the caret of an insertion taken back, else the base.

@@ -31,6 +31,12 @@ void insertBase(EditContext& c, std::uint8_t letter);
 /// that follows.
 void deleteBase(EditContext& c, bool backward);
 
+/// Call Mixed Bases: every mixed base of the region to check (the good region, or all bases
+/// without quality values) takes its two-letter code, as one step of the ring. The qualities
+/// stay: the peaks under the bases did not change. Beeps and changes nothing when no letter
+/// would change.
+void callMixedBases(EditContext& c);
+
 /// Takes back the newest record of the ring. The document is unmodified afterwards exactly when
 /// the history is back where it stood at the last save or load.
 void undo(EditContext& c);

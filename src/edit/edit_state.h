@@ -15,12 +15,13 @@
 
 namespace vistrel {
 
-/// What a record takes back: a replaced, inserted or deleted base, or a reverse complement (the
-/// record carries that command's id).
+/// What a record takes back: a replaced, inserted or deleted base, the mixed bases called at
+/// once, or a reverse complement (the record carries that command's id).
 enum UndoKind {
   kUndoReplace = 1,
   kUndoInsert = 2,
   kUndoDelete = 3,
+  kUndoCallMixed = 4,
   kUndoReverseComplement = kReverseComplement
 };
 
@@ -28,6 +29,13 @@ struct KeptLetter {
   bool original = false;  ///< of the original set, else of the edited one
   std::int32_t index = 0;
   std::uint8_t letter = 0;
+};
+
+/// A base of the shown set as it was before a change of many bases at once.
+struct ReplacedLetter {
+  std::int32_t index = 0;
+  std::uint8_t letter = 0;
+  std::uint8_t quality = 0;  ///< when the set has quality values
 };
 
 /// One step that Undo can take back.
@@ -46,6 +54,8 @@ struct UndoRecord {
   /// Reverse complement: the letters that complementing twice does not give back (U becomes A,
   /// which becomes T), each with its set and its index.
   std::vector<KeptLetter> keptLetters{};
+  /// Mixed bases called at once: every base replaced, in order.
+  std::vector<ReplacedLetter> replaced{};
 };
 
 inline constexpr int kUndoSteps = 100;

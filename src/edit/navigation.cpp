@@ -1,11 +1,14 @@
-// Next N, Next Redundant and Find. The match table is derived from the IUPAC meaning of the
-// letters; every read of the shown set is bounded by its own count, so a set whose peak count
-// differs from its base count is searched safely and a base without a peak is selected without
-// scrolling.
+// Next N, Next Redundant, Next Mixed, Next Difference and Find. The match table is derived from the
+// IUPAC meaning of the letters; every read of the shown set is bounded by its own count, so a set
+// whose peak count differs from its base count is searched safely and a base without a peak is
+// selected without scrolling.
 #include "edit/navigation.h"
 
 #include <algorithm>
+#include <climits>
 
+#include "analysis/mixed_peaks.h"
+#include "analysis/trim.h"
 #include "edit/view_updates.h"
 #include "view/layout.h"
 
@@ -83,11 +86,15 @@ int navigationStart(const ViewState& view, const EditState& edit) {
   return 0;
 }
 
-void selectNext(EditContext& c, bool (*wanted)(std::uint8_t)) {
+/// Selects the first base from where navigation starts (at least `from`) to `end` (excluded)
+/// that `wanted(index)` accepts.
+template <typename Wanted>
+void selectNext(EditContext& c, Wanted wanted, int from = 0, int end = INT32_MAX) {
   const BaseCalls& calls = c.document.shown();
-  int i = navigationStart(c.view, c.edit);
-  while (i < calls.baseCount && !wanted(calls.base(i))) ++i;
-  if (i >= calls.baseCount) {
+  end = std::min(end, calls.baseCount);
+  int i = std::max(navigationStart(c.view, c.edit), from);
+  while (i < end && !wanted(i)) ++i;
+  if (i >= end) {
     c.platform.beep();
     return;
   }
@@ -150,11 +157,33 @@ bool lettersMatch(std::uint8_t sequence, std::uint8_t pattern) {
 }
 
 void nextN(EditContext& c) {
-  selectNext(c, isN);
+  const BaseCalls& calls = c.document.shown();
+  selectNext(c, [&](int i) { return isN(calls.base(i)); });
 }
 
 void nextRedundant(EditContext& c) {
-  selectNext(c, isRedundant);
+  const BaseCalls& calls = c.document.shown();
+  selectNext(c, [&](int i) { return isRedundant(calls.base(i)); });
+}
+
+void nextMixed(EditContext& c) {
+  const BaseCalls& calls = c.document.shown();
+  const TrimRegion region = regionToCheck(calls, c.settings.trimCutoffProbability());
+  const int ratio = c.settings.mixedRatio;
+  selectNext(
+      c, [&](int i) { return mixedBaseAt(c.document, calls, i, ratio).has_value(); }, region.start,
+      region.end);
+}
+
+void nextDifference(EditContext& c) {
+  const ReferenceRow& row = c.view.referenceRow;
+  selectNext(
+      c,
+      [&](int i) {
+        const ReferenceMark& mark = row[static_cast<std::size_t>(i)];
+        return mark.differs || mark.gapBefore;
+      },
+      0, static_cast<int>(row.size()));
 }
 
 void findNext(EditContext& c, FindState& find) {

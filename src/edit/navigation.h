@@ -1,6 +1,6 @@
-// Navigation and search through the shown base-call set: Next N, Next Redundant, and Find with
-// IUPAC ambiguity codes, including the rules of the modeless Find dialog, which the dialog on
-// screen only forwards to.
+// Navigation and search through the shown base-call set: Next N, Next Redundant, Next Mixed,
+// Next Difference, and Find with IUPAC ambiguity codes, including the rules of the modeless Find
+// dialog, which the dialog on screen only forwards to.
 #pragma once
 
 #include <array>
@@ -35,6 +35,14 @@ void nextN(EditContext& c);
 
 /// Next Redundant: as Next N, for the next base that is not A, C, G or T in either case.
 void nextRedundant(EditContext& c);
+
+/// Next Mixed: as Next N, for the next mixed base of the region to check (the good region, or
+/// all bases without quality values).
+void nextMixed(EditContext& c);
+
+/// Next Difference: as Next N, for the next base that differs from the reference or stands
+/// after reference letters that the read lacks, by the view's reference row.
+void nextDifference(EditContext& c);
 
 /// The search that the Find dialog's buttons post: from `find.start` forward, the first place
 /// where `find.text` matches. A match is selected and, when the view must scroll to show it,

@@ -16,10 +16,10 @@ Rect numberRow(const ViewLayout& l, int left, int right) {
   return {left, l.numberRowTop(), right, l.numberRowTop() + l.baseFontHeight};
 }
 
-/// The letter row with the tick above it and the caret's full height.
+/// The letter row with the tick above it, the caret's full height and the mixed-base marks
+/// under the letters (an edit may make a base mixed or not).
 Rect letterRow(const ViewLayout& l, int left, int right) {
-  return {left, l.numberRowTop() + l.baseFontHeight, right,
-          l.numberRowTop() + 2 * l.baseFontHeight + 4};
+  return {left, l.numberRowTop() + l.baseFontHeight, right, l.traceTop()};
 }
 
 }  // namespace

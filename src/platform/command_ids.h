@@ -18,6 +18,8 @@ enum Command {
   kPrint = 119,
   kNewWindow = 120,
   kExit = 121,
+  kAlignToReference = 122,
+  kClearReference = 123,
   kUndo = 201,
   kCopyPlainText = 202,
   kCopyFasta = 204,
@@ -28,6 +30,9 @@ enum Command {
   kFindNext = 209,  ///< posted by the Find dialog's buttons
   kCopyTrimmedPlainText = 210,
   kCopyTrimmedFasta = 211,
+  kNextMixed = 212,
+  kNextDifference = 213,
+  kCallMixedBases = 214,
   kYScaleSmall = 301,
   kYScaleLarge = 302,
   kFitToWindow = 303,
@@ -45,6 +50,7 @@ enum Command {
   kFitWindow = 323,
   kQualityValues = 324,
   kTrimmedEnds = 325,
+  kMixedBases = 326,
   kHelpContents = 401,
   kAbout = 402,
 };

@@ -135,6 +135,8 @@ class Platform : public ScreenLook {
   /// The open dialog: one or more full paths.
   virtual std::vector<std::string> chooseFilesToOpen() = 0;
   virtual std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) = 0;
+  /// The open dialog of a reference sequence (FASTA, GenBank or bare letters): one full path.
+  virtual std::optional<std::string> chooseReferenceFile() = 0;
   /// The save-changes prompt with its text; the first button reads "Save As..." when `saveAs`.
   virtual PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) = 0;
   /// The print dialog, opening with the page range 1 to 1 chosen, pages 1 to 65534 allowed.

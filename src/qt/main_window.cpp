@@ -15,6 +15,7 @@
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
+#include "app/reference_row.h"
 #include "app/status_text.h"
 #include "edit/input.h"
 #include "qt/qt_canvas.h"
@@ -183,6 +184,9 @@ void TraceWidget::wheel(QWheelEvent* event) {
 
 void TraceWidget::paintEvent(QPaintEvent* event) {
   if (platform_ == nullptr) return;
+  // The first paint after a change of the letters aligns them again; it repaints the
+  // reference row where that changed.
+  followReference(app_, *platform_);
   QPainter painter(this);
   QtCanvas canvas(painter);
   paintView(app_.document, app_.settings, app_.view, *platform_, canvas, fromQRect(event->rect()));

@@ -62,6 +62,14 @@ std::vector<std::string> QtPlatform::chooseFilesToOpen() {
   return paths;
 }
 
+std::optional<std::string> QtPlatform::chooseReferenceFile() {
+  const QString path = QFileDialog::getOpenFileName(
+      &window_, "Align to Reference", QString(),
+      "Sequences (*.fasta *.fa *.fas *.fna *.gb *.gbk *.genbank *.seq *.txt);;All files (*)");
+  if (path.isEmpty()) return std::nullopt;
+  return QFile::encodeName(path).toStdString();
+}
+
 std::optional<SaveChoice> QtPlatform::chooseFileToSave(const SaveDialog& spec) {
   QFileDialog dialog(&window_, QString::fromStdString(spec.title));
   dialog.setAcceptMode(QFileDialog::AcceptSave);

@@ -20,6 +20,7 @@ class QtPlatform : public Platform {
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
+  std::optional<std::string> chooseReferenceFile() override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override;

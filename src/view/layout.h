@@ -20,8 +20,16 @@ struct ViewLayout {
   int baseFontHeight = 0;
   int baseCharWidth = 0;
 
-  int numberRowTop() const { return infoFontHeight + 4; }
+  /// Whether the reference row (its positions over its letters) stands above the number row.
+  bool withReference = false;
+
+  int referenceRowTop() const { return infoFontHeight + 4; }
+  int referenceLetterTop() const { return referenceRowTop() + baseFontHeight + 1; }
+  int referenceRowHeight() const { return withReference ? 2 * baseFontHeight + 3 : 0; }
+  int numberRowTop() const { return referenceRowTop() + referenceRowHeight(); }
   int letterRowTop() const { return numberRowTop() + baseFontHeight + 3; }
+  /// The rows of the mixed-base marks, between the letters and the traces.
+  int mixedMarkTop() const { return letterRowTop() + baseFontHeight; }
   int traceTop() const { return numberRowTop() + 2 * baseFontHeight + 6; }
   int baseline(int traceHeight) const { return traceTop() + traceHeight - 1; }
   /// The client height the layout needs: the window is sized to it.

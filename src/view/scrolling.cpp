@@ -41,6 +41,15 @@ void fitLevel(const Chromatogram& document, ViewSettings& settings, const ViewSt
   }
 }
 
+/// The rows above the traces changed height by `change`: the window follows, and the traces
+/// keep their height.
+void growWindow(ViewState& view, Platform& platform, int change) {
+  const Rect outer = platform.windowRect();
+  platform.moveWindow({outer.left, outer.top, outer.right, outer.bottom + change});
+  takeClientSize(view, platform);
+  platform.invalidate(view.clientArea());
+}
+
 /// Whole steps of `unit` in what the wheel has turned so far; the rest waits for the next turn.
 int wheelSteps(int& rest, int delta, int unit) {
   rest += std::clamp(delta, -kLargestWheelTurn, kLargestWheelTurn);
@@ -110,9 +119,8 @@ void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool
   settings.yScaleShift = small ? 4 : 3;
   Rect outer = platform.windowRect();
   Rect client = platform.clientRect();
-  const ViewLayout& l = view.layout;
-  const int height = (outer.height() - client.height()) + l.infoFontHeight + 2 * l.baseFontHeight +
-                     settings.traceHeight() + 18;
+  const int height =
+      (outer.height() - client.height()) + view.layout.neededClientHeight(settings.traceHeight());
   int top = outer.top;
   if (placement) {
     // In 64 bits: the row comes from the command line and may be any int.
@@ -128,14 +136,17 @@ void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool
 
 void setFontSize(ViewSettings& settings, ViewState& view, Platform& platform, bool large) {
   settings.largeFonts = large ? 1 : 0;
+  const int before = view.layout.neededClientHeight(0);
+  createViewFonts(view.layout, platform, large);
+  growWindow(view, platform, view.layout.neededClientHeight(0) - before);
+}
+
+void showReferenceRow(ViewState& view, Platform& platform, bool shown) {
   ViewLayout& l = view.layout;
-  const int before = 2 * l.baseFontHeight + l.infoFontHeight;
-  createViewFonts(l, platform, large);
-  const int change = 2 * l.baseFontHeight + l.infoFontHeight - before;
-  Rect outer = platform.windowRect();
-  platform.moveWindow({outer.left, outer.top, outer.right, outer.bottom + change});
-  takeClientSize(view, platform);
-  platform.invalidate(view.clientArea());
+  if (l.withReference == shown) return;
+  const int before = l.neededClientHeight(0);
+  l.withReference = shown;
+  growWindow(view, platform, l.neededClientHeight(0) - before);
 }
 
 void resizeClient(const Chromatogram& document, ViewSettings& settings, ViewState& view,

@@ -45,6 +45,9 @@ void fitTracesToWindow(ViewSettings& settings, const ViewState& view, Platform& 
 void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool small,
                const std::optional<Placement>& placement = std::nullopt);
 void setFontSize(ViewSettings& settings, ViewState& view, Platform& platform, bool large);
+/// Shows or hides the reference row: the window grows or shrinks by its height, so that the
+/// traces keep theirs.
+void showReferenceRow(ViewState& view, Platform& platform, bool shown);
 
 /// The client area took a new size.
 void resizeClient(const Chromatogram& document, ViewSettings& settings, ViewState& view,

@@ -125,6 +125,8 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.trimCutoff = rangedValue(ini, "Trim cutoff", 50, 0, 1000);
   s.fitPeaks = rangedValue(ini, "Fit peaks", 0, 0, 1);
   s.fitWindow = rangedValue(ini, "Fit window", 0, 0, 1);
+  s.mixedRatio = rangedValue(ini, "Mixed ratio", kDefaultMixedRatio, 1, 100);
+  s.showMixed = rangedValue(ini, "Show mixed", 1, 0, 1);
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);
   s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);
@@ -157,6 +159,8 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   ini.writeInt(kOptions, "Trim cutoff", s.trimCutoff);
   ini.writeInt(kOptions, "Fit peaks", s.fitPeaks);
   ini.writeInt(kOptions, "Fit window", s.fitWindow);
+  ini.writeInt(kOptions, "Mixed ratio", s.mixedRatio);
+  ini.writeInt(kOptions, "Show mixed", s.showMixed);
   std::string out = ini.text();
   std::error_code ignored;
   std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "view/base_marks.h"
 #include "view/layout.h"
 #include "view/quality_marks.h"
 
@@ -98,22 +99,39 @@ void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& 
 /// The reach of `baseTextReach` in samples at the current X zoom.
 int baseRowReach(const ViewSettings& s, const ViewLayout& l, int baseCount) {
   const int pixels = baseTextReach(l, baseCount);
-  return s.xZoomMode == kMagnify ? (pixels >> s.xZoomLevel) + 1 : pixels << s.xZoomLevel;
+  switch (s.xZoomMode) {
+    case kMagnify:
+      return (pixels >> s.xZoomLevel) + 1;
+    case kReduce:
+      return pixels << s.xZoomLevel;
+    default:
+      // The fit level grows with the trace; the bound keeps the product within an int.
+      return pixels * std::min(s.xZoomLevel, 1 << 16);
+  }
 }
 
-void paintBaseRow(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
-                  Canvas& canvas, int first, int last) {
-  const ViewLayout& l = view.layout;
-  const BaseCalls& calls = d.shown();
+/// The bases whose text may reach into sample offsets `first` to `last`.
+BaseSpan visibleBases(const BaseCalls& calls, const ViewSettings& s, const ViewState& view,
+                      int first, int last) {
   const int scrollPos = view.scrollPos;
-  const int reach = baseRowReach(s, l, calls.baseCount);
+  const int reach = baseRowReach(s, view.layout, calls.baseCount);
   // Letters past `baseCount` do not exist, whatever the peak count says.
   const int bases = std::min(calls.baseCount, calls.peakCount);
   int i = 0;
   while (i < bases && calls.peak(i) < scrollPos + first - reach) ++i;
   if (i > 0) --i;
+  int end = i;
+  while (end < bases && calls.peak(end) < scrollPos + last + reach) ++end;
+  return {i, end};
+}
+
+void paintBaseRow(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
+                  Canvas& canvas, BaseSpan span) {
+  const ViewLayout& l = view.layout;
+  const BaseCalls& calls = d.shown();
+  const int scrollPos = view.scrollPos;
   const int numberStep = s.xZoomMode == kMagnify ? 10 : 50;
-  for (; i < bases && calls.peak(i) < scrollPos + last + reach; ++i) {
+  for (int i = span.first; i < span.end; ++i) {
     const int x = sampleToX(s, scrollPos, calls.peak(i));
     const std::uint8_t letter = calls.base(i);
     const Rgb background = i == view.selectedBase ? kSelectionGrey : kWhite;
@@ -185,9 +203,16 @@ void paintView(const Chromatogram& document, const ViewSettings& settings, const
     paintTraces(document, s, view, canvas, first, last);
     canvas.drawLine({0, baseline}, {view.clientWidth, baseline}, kBlackColour);
   }
+  const BaseSpan span = visibleBases(document.shown(), s, view, first, last);
+  if (area.bottom > l.referenceRowTop() && area.top < l.numberRowTop()) {
+    paintReferenceRow(document.shown(), s, view, canvas, span);
+  }
+  if (area.bottom > l.mixedMarkTop() && area.top < l.traceTop()) {
+    paintMixedMarks(document, s, view, canvas, span);
+  }
   if (area.bottom > l.numberRowTop() && area.top <= l.numberRowTop() + 2 * l.baseFontHeight + 3) {
     if (s.xZoomMode != kFit) {
-      paintBaseRow(document, s, view, canvas, first, last);
+      paintBaseRow(document, s, view, canvas, span);
       paintCaret(s, view, canvas);
     }
     // The tick follows a held button over the traces in every zoom mode, fit included: it

@@ -1,5 +1,6 @@
-// Painting the client area: the start screen, or the info band, quality marks, traces, baseline,
-// base numbers and letters, caret and position tick of the loaded document.
+// Painting the client area: the start screen, or the info band, reference row, quality marks,
+// traces, baseline, base numbers and letters, mixed-base marks, caret and position tick of the
+// loaded document.
 #pragma once
 
 #include <array>

@@ -6,6 +6,7 @@
 
 #include "platform/types.h"
 #include "view/layout.h"
+#include "view/reference_row.h"
 
 namespace vistrel {
 
@@ -25,11 +26,18 @@ struct ViewState {
   int wheelScrollRest = 0;
   int wheelZoomRest = 0;
 
+  /// What the reference row shows over each base; empty without an aligned reference.
+  ReferenceRow referenceRow;
+
   /// The client area below the info band: what most view changes repaint.
-  Rect traceRect() const { return {0, layout.numberRowTop(), clientWidth, clientHeight}; }
+  Rect traceRect() const { return {0, layout.referenceRowTop(), clientWidth, clientHeight}; }
   Rect clientArea() const { return {0, 0, clientWidth, clientHeight}; }
-  /// The client area above the number row.
-  Rect infoBand() const { return {0, 0, clientWidth, layout.numberRowTop()}; }
+  /// The client area above the reference and number rows.
+  Rect infoBand() const { return {0, 0, clientWidth, layout.referenceRowTop()}; }
+  /// The reference row, positions and letters.
+  Rect referenceBand() const {
+    return {0, layout.referenceRowTop(), clientWidth, layout.numberRowTop()};
+  }
 };
 
 /// The fewest rows Fit Window leaves the traces in a window too low for them.

@@ -22,6 +22,13 @@ std::optional<SaveChoice> FakePlatform::chooseFileToSave(const SaveDialog& dialo
   return answer;
 }
 
+std::optional<std::string> FakePlatform::chooseReferenceFile() {
+  if (referenceAnswers.empty()) return std::nullopt;
+  std::string answer = referenceAnswers.front();
+  referenceAnswers.pop_front();
+  return answer;
+}
+
 PromptAnswer FakePlatform::askToSaveChanges(const std::string& text, bool saveAs) {
   prompts.push_back(text + (saveAs ? " [Save As...]" : " [Save]"));
   if (promptAnswers.empty()) return PromptAnswer::Cancel;

@@ -63,6 +63,7 @@ class FakePlatform : public Platform {
   // Scripted answers, taken in order; an empty script cancels.
   std::deque<std::vector<std::string>> openAnswers;
   std::deque<std::optional<SaveChoice>> saveAnswers;
+  std::deque<std::string> referenceAnswers;
   std::deque<PromptAnswer> promptAnswers;
   std::deque<std::optional<std::array<int, 5>>> colourAnswers;
   StartResult startResult = StartResult::Started;
@@ -75,6 +76,7 @@ class FakePlatform : public Platform {
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
+  std::optional<std::string> chooseReferenceFile() override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override {}
