@@ -138,8 +138,9 @@ class Report(unittest.TestCase):
                     if w["attrs"]["data-well"] in expected:
                         self.assertIn("s-" + expected[w["attrs"]["data-well"]],
                                       w["attrs"]["class"])
-                        self.assertIn(os.path.join(plate, w["attrs"]["data-well"]),
-                                      w["attrs"]["title"])
+                        path = os.path.join(plate, w["attrs"]["data-well"])
+                        (file,) = (f for f in self.files if f.startswith(path))
+                        self.assertIn(file, w["attrs"]["title"])
         # Plates named inside ABI files: a well read alone shows that read's status.
         per_well = {}
         for r in self.rows:
@@ -152,18 +153,24 @@ class Report(unittest.TestCase):
                 self.assertEqual([c["attrs"]["data-status"] for c in cell], statuses, well)
 
     def test_summary_figures(self):
-        figures = {p["data-figure"]: b["text"] for b in self.dom.find("b")
-                   for p in b["parents"] if "data-figure" in p}
-        lengths = sorted(int(r["trimmed_length"]) for r in self.rows if r["trimmed_length"])
-        half = len(lengths) // 2
-        median = lengths[half] if len(lengths) % 2 else (lengths[half - 1] + lengths[half]) / 2
-        qualities = [float(r["mean_quality"]) for r in self.rows if r["mean_quality"]]
-        expected = {"files": str(len(self.files)),
-                    "median trimmed length": f"{median:g}",
-                    "mean quality": f"{sum(qualities) / len(qualities):.1f}"}
-        for status in ("pass", "weak", "fail", "error"):
-            expected[status] = str(sum(1 for r in self.rows if r["status"] == status))
-        self.assertEqual(figures, expected)
+        # Two reads of different lengths: the median of an even count lies between them.
+        pair = [os.path.join(self.plate96, "A01.scf"), os.path.join(self.plate96, "H12.scf")]
+        for files in (self.files, pair):
+            page = os.path.join(self.tmp, f"summary{len(files)}.html")
+            rows = table(run("qc", "--html", page, *files).stdout)
+            with open(page, encoding="utf-8") as f:
+                dom = self.dom if files == self.files else Dom(f.read())
+            figures = {p["data-figure"]: b["text"] for b in dom.find("b")
+                       for p in b["parents"] if "data-figure" in p}
+            lengths = sorted(int(r["trimmed_length"]) for r in rows if r["trimmed_length"])
+            half = len(lengths) // 2
+            median = lengths[half] if len(lengths) % 2 else (lengths[half - 1] + lengths[half]) / 2
+            qualities = [float(r["mean_quality"]) for r in rows if r["mean_quality"]]
+            expected = {"files": str(len(files)), "median trimmed length": f"{median:g}",
+                        "mean quality": f"{sum(qualities) / len(qualities):.1f}"}
+            for status in ("pass", "weak", "fail", "error"):
+                expected[status] = str(sum(1 for r in rows if r["status"] == status))
+            self.assertEqual(figures, expected)
 
     def test_self_contained_and_the_same_from_merged_parts(self):
         with open(self.page, encoding="utf-8") as f:
