@@ -64,7 +64,7 @@ td.well.s-pass, td.well.s-weak, td.well.s-fail, td.well.s-error { border-color: 
 .dot { display: inline-block; width: 10px; height: 10px; border-radius: 50%; margin-right: 6px; }
 table.reads { border-collapse: collapse; background: #fff; border: 1px solid var(--line);
   font-size: 12px; }
-table.reads th, table.reads td { padding: 3px 6px; border-bottom: 1px solid #eceef1;
+table.reads th, table.reads td { padding: 3px 4px; border-bottom: 1px solid #eceef1;
   text-align: left; vertical-align: middle; }
 table.reads th { position: sticky; top: 0; background: #eef0f3; vertical-align: bottom; }
 table.reads td.c-run_date { white-space: nowrap; }
@@ -72,7 +72,7 @@ table.reads th[data-col] { cursor: pointer; user-select: none; }
 table.reads th[aria-sort=ascending]::after { content: " \25B2"; font-size: 9px; }
 table.reads th[aria-sort=descending]::after { content: " \25BC"; font-size: 9px; }
 table.reads td.num { text-align: right; font-variant-numeric: tabular-nums; }
-table.reads td.c-file { min-width: 13em; max-width: 28em; overflow-wrap: anywhere; }
+table.reads td.c-file { min-width: 12em; max-width: 28em; overflow-wrap: anywhere; }
 table.reads td.c-message { min-width: 10em; }
 table.reads tr.s-pass, table.reads tr.s-weak, table.reads tr.s-fail, table.reads tr.s-error {
   background: none; color: inherit; }
@@ -392,7 +392,7 @@ class Page {
     if (points.empty()) return {};
     const int width = std::max(1, x - kProfileStep);
     const std::string w = std::to_string(width);
-    return "<svg class=\"profile\" width=\"120\" height=\"28\" viewBox=\"0 0 " + w + " " +
+    return "<svg class=\"profile\" width=\"100\" height=\"26\" viewBox=\"0 0 " + w + " " +
            std::to_string(kProfileTop) +
            "\" preserveAspectRatio=\"none\"><line class=\"q20\" x1=\"0\" x2=\"" + w + "\" y1=\"" +
            std::to_string(kProfileTop - 20) + "\" y2=\"" + std::to_string(kProfileTop - 20) +
