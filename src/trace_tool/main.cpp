@@ -28,8 +28,9 @@ constexpr const char kUsage[] =
     "                           FILE...\n"
     "       vistrel-trace qc [--format tsv|json] [--ref REF [--record NAME]] [--min-length N]\n"
     "                        [--min-crl N] [--max-mixed-percent P] [--original]\n"
-    "                        [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N] FILE...\n"
-    "       vistrel-trace qc --merge [--format tsv|json] PART...\n"
+    "                        [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N]\n"
+    "                        [--html OUT.html] FILE...\n"
+    "       vistrel-trace qc --merge [--format tsv|json] [--html OUT.html] PART...\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
     "convert  writes each FILE as SCF 3.00, as a text, FASTA or FASTQ sequence, or as a raw\n"
@@ -55,7 +56,9 @@ constexpr const char kUsage[] =
     "         bases (100), weak below --min-crl bases of contiguous read length (400) or\n"
     "         with more than --max-mixed-percent mixed bases in the region (2); a FILE that\n"
     "         cannot be read is a row with status error (exit status 1). --ref adds the\n"
-    "         alignment to REF; --merge joins the outputs of earlier qc runs into one\n"
+    "         alignment to REF; --merge joins the outputs of earlier qc runs into one;\n"
+    "         --html also writes the table as one self-contained page with a summary,\n"
+    "         a map of each plate and a sortable table with each read's quality profile\n"
     "-j N     read N files at once (default: the number of cores)\n";
 
 int usage() {
@@ -257,6 +260,10 @@ int qc(const std::vector<std::string>& args) {
       request.showOriginalSequence = true;
     } else if (arg == "--merge") {
       request.merge = true;
+    } else if (arg == "--html" && hasValue) {
+      request.htmlPath = args[++i];
+      // An empty name is a mistake (an unset shell variable), not a request for no page.
+      valid = !request.htmlPath.empty();
     } else if (!arg.empty() && arg[0] == '-') {
       valid = false;
     } else {

@@ -13,6 +13,7 @@
 #include "document/trace_file.h"
 #include "output/output_error.h"
 #include "platform/files.h"
+#include "trace_tool/qc_html.h"
 
 namespace vistrel {
 
@@ -88,6 +89,8 @@ QcRow errorRow(const std::vector<QcColumn>& columns, const std::string& path,
   QcRow row(columns.size());
   const QcTable shape{columns, {}};
   row[static_cast<std::size_t>(shape.column("file"))] = cell(path);
+  // A damaged file still has its place on the plate when its name gives the well.
+  row[static_cast<std::size_t>(shape.column("well"))] = wellFromFileName(path);
   row[static_cast<std::size_t>(shape.column("status"))] = "error";
   row[static_cast<std::size_t>(shape.column("plate"))] = cell(folderOf(path));
   row[static_cast<std::size_t>(shape.column("message"))] = cell(message);
@@ -147,6 +150,16 @@ std::string wellOf(const Chromatogram& d, const std::string& path) {
   if (d.wellName.empty()) return wellFromFileName(path);
   const std::string well = wellFromFileName(d.wellName);
   return well.empty() ? d.wellName : well;
+}
+
+/// Writes the page of `table` when one is asked for; false after reporting a failure.
+bool writeHtml(const QcRequest& request, const QcTable& table, std::FILE* errors) {
+  if (request.htmlPath.empty()) return true;
+  const std::string page = qcHtml(table);
+  const OutputError written = writeOutputFile(request.htmlPath, page.data(), page.size());
+  if (!written) return true;
+  std::fprintf(errors, "%s: %s\n", request.htmlPath.c_str(), outputErrorMessage(written).c_str());
+  return false;
 }
 
 bool anyError(const QcTable& table) {
@@ -226,7 +239,8 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
     if (!table) return 1;
     if (!request.json) std::fputs(tsvHeader(table->columns).c_str(), out);
     for (const QcRow& row : table->rows) printRow(request, table->columns, row, out);
-    return anyError(*table) ? 1 : 0;
+    const bool written = writeHtml(request, *table, errors);
+    return anyError(*table) || !written ? 1 : 0;
   }
 
   std::optional<Reference> reference;
@@ -256,7 +270,8 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
         table.rows.push_back(std::move(row));
         if (request.progress) drawProgress(errors, i + 1, total);
       });
-  return anyError(table) ? 1 : 0;
+  const bool written = writeHtml(request, table, errors);
+  return anyError(table) || !written ? 1 : 0;
 }
 
 }  // namespace vistrel

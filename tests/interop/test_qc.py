@@ -117,7 +117,7 @@ class QcColumns(unittest.TestCase):
             rows = table(r.stdout)
             self.assertEqual([row["status"] for row in rows], ["pass", "error"])
             self.assertTrue(rows[1]["message"])
-            self.assertEqual(rows[1]["well"], "")  # no file, no well from its contents
+            self.assertEqual(rows[1]["well"], "C03")  # from its name, for the plate map
             for options, status in ((["--min-length", "1100"], "fail"),
                                     (["--min-crl", "1086"], "weak"),
                                     (["--min-crl", "1085"], "pass"),

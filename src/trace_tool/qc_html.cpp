@@ -1,0 +1,456 @@
+// The qc report page. Everything it shows is in the page itself (style, script and the quality
+// pictures as inline SVG), so it can be mailed or archived as one file and opened offline.
+#include "trace_tool/qc_html.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstdio>
+#include <map>
+#include <optional>
+#include <utility>
+#include <vector>
+
+namespace vistrel {
+
+namespace {
+
+constexpr int kPlateRows = 8;
+constexpr int kPlateColumns = 12;
+constexpr int kLargePlateRows = 16;
+constexpr int kLargePlateColumns = 24;
+constexpr int kProfileTop = 60;  // the quality at the top of a profile picture
+constexpr int kProfileStep = 3;  // horizontal units between two profile points
+
+constexpr const char kStyle[] = R"(
+:root { --pass: #2e9e4f; --weak: #f2b01e; --fail: #d9412e; --error: #8c8c8c; --line: #d0d4da; }
+* { box-sizing: border-box; }
+body { margin: 24px; font: 14px/1.4 system-ui, -apple-system, "Segoe UI", sans-serif;
+  color: #1f2328; background: #f6f7f9; }
+h1 { margin: 0 0 4px; font-size: 24px; }
+h2 { margin: 28px 0 10px; font-size: 18px; }
+.sub { margin: 0 0 16px; color: #57606a; }
+.cards { display: flex; flex-wrap: wrap; gap: 10px; }
+.card { background: #fff; border: 1px solid var(--line); border-radius: 6px; padding: 8px 14px;
+  min-width: 100px; }
+.card b { display: block; font-size: 22px; }
+.card span { color: #57606a; font-size: 12px; text-transform: uppercase; letter-spacing: .04em; }
+.card.s-pass { border-left: 5px solid var(--pass); }
+.card[class*=s-] span { color: inherit; }
+.card.s-weak { border-left: 5px solid var(--weak); }
+.card.s-fail { border-left: 5px solid var(--fail); }
+.card.s-error { border-left: 5px solid var(--error); }
+.legend { margin: 12px 0 0; color: #57606a; font-size: 12px; }
+.legend i { display: inline-block; width: 12px; height: 12px; margin: 0 4px 0 12px;
+  vertical-align: -2px; border: 1px solid #9aa0a6; }
+.legend i:first-child { margin-left: 0; }
+.plates { display: flex; flex-wrap: wrap; gap: 20px; align-items: flex-start; }
+.plate { background: #fff; border: 1px solid var(--line); border-radius: 6px; padding: 10px 12px; }
+.plate h3 { margin: 0 0 8px; font-size: 15px; overflow-wrap: anywhere; }
+.plate h3 small { color: #57606a; font-weight: normal; margin-left: 8px; }
+table.map { border-collapse: separate; border-spacing: 2px; }
+table.map th { font-size: 11px; color: #57606a; font-weight: normal; }
+td.well { width: 30px; height: 24px; text-align: center; font-size: 11px;
+  border: 1px solid #c8ccd2; border-radius: 4px; }
+table.m384 td.well { width: 26px; height: 20px; font-size: 9px; }
+td.well a { color: inherit; text-decoration: none; display: block; }
+td.well sup { font-size: 8px; }
+.s-pass { background: var(--pass); color: #fff; }
+.s-weak { background: var(--weak); color: #1f2328; }
+.s-fail { background: var(--fail); color: #fff; }
+.s-error { background: var(--error); color: #fff; }
+td.well.s-pass, td.well.s-weak, td.well.s-fail, td.well.s-error { border-color: transparent; }
+.unplaced ul { margin: 0; padding-left: 0; list-style: none; }
+.unplaced li { margin: 2px 0; }
+.dot { display: inline-block; width: 10px; height: 10px; border-radius: 50%; margin-right: 6px; }
+table.reads { border-collapse: collapse; background: #fff; border: 1px solid var(--line);
+  font-size: 12px; }
+table.reads th, table.reads td { padding: 3px 4px; border-bottom: 1px solid #eceef1;
+  text-align: left; vertical-align: middle; }
+table.reads th { position: sticky; top: 0; background: #eef0f3; vertical-align: bottom; }
+table.reads td.c-run_date { white-space: nowrap; }
+table.reads th[data-col] { cursor: pointer; user-select: none; }
+table.reads th[aria-sort=ascending]::after { content: " \25B2"; font-size: 9px; }
+table.reads th[aria-sort=descending]::after { content: " \25BC"; font-size: 9px; }
+table.reads td.num { text-align: right; font-variant-numeric: tabular-nums; }
+table.reads td.c-file { min-width: 12em; max-width: 28em; overflow-wrap: anywhere; }
+table.reads td.c-message { min-width: 10em; }
+table.reads tr.s-pass, table.reads tr.s-weak, table.reads tr.s-fail, table.reads tr.s-error {
+  background: none; color: inherit; }
+table.reads tr.s-error td { background: #f1f1f1; }
+table.reads tr.s-error td.c-message { color: #b3261e; font-weight: 600; }
+table.reads tr:target td { outline: 2px solid #4a7bd0; }
+.badge { display: inline-block; padding: 0 6px; border-radius: 8px; font-size: 11px; }
+svg.profile { display: block; }
+svg.profile .q20 { stroke: #c0c4ca; stroke-width: 1; stroke-dasharray: 2 2; }
+svg.profile polyline { fill: none; stroke: #2f5fb3; stroke-width: 1.3; }
+)";
+
+// Sorting keeps the first order among equal values, and empty values last either way. A link
+// may open the table sorted: #sort=mean_quality, or #sort=-mean_quality for highest first.
+constexpr const char kScript[] = R"(
+(function () {
+  var table = document.getElementById('reads');
+  var body = table.tBodies[0];
+  var heads = table.tHead.rows[0].cells;
+  var current = -1, descending = false;
+  function key(row, i, numeric) {
+    var text = row.cells[i].textContent.trim();
+    if (text === '') return null;
+    if (!numeric) return text;
+    var n = parseFloat(text);
+    return isNaN(n) ? null : n;
+  }
+  function sortBy(i) {
+    var numeric = heads[i].getAttribute('data-kind') === 'num';
+    descending = current === i ? !descending : false;
+    current = i;
+    var keyed = Array.prototype.map.call(body.rows, function (row) {
+      return { row: row, key: key(row, i, numeric), order: +row.getAttribute('data-order') };
+    });
+    keyed.sort(function (a, b) {
+      if (a.key === null || b.key === null) {
+        if (a.key === b.key) return a.order - b.order;
+        return a.key === null ? 1 : -1;
+      }
+      var c = a.key < b.key ? -1 : a.key > b.key ? 1 : 0;
+      return (descending ? -c : c) || a.order - b.order;
+    });
+    keyed.forEach(function (k) { body.appendChild(k.row); });
+    for (var j = 0; j < heads.length; ++j) {
+      if (heads[j].hasAttribute('data-col')) {
+        heads[j].setAttribute('aria-sort',
+            j !== i ? 'none' : descending ? 'descending' : 'ascending');
+      }
+    }
+  }
+  Array.prototype.forEach.call(heads, function (th, i) {
+    if (th.hasAttribute('data-col')) th.addEventListener('click', function () { sortBy(i); });
+  });
+  var asked = /^#sort=(-?)([A-Za-z0-9_]+)$/.exec(location.hash);
+  if (asked) {
+    var th = table.tHead.querySelector('th[data-col="' + asked[2] + '"]');
+    if (th) {
+      th.click();
+      if (asked[1]) th.click();
+    }
+  }
+})();
+)";
+
+std::string escape(const std::string& text) {
+  std::string out;
+  out.reserve(text.size());
+  for (char c : text) {
+    switch (c) {
+      case '&':
+        out += "&amp;";
+        break;
+      case '<':
+        out += "&lt;";
+        break;
+      case '>':
+        out += "&gt;";
+        break;
+      case '"':
+        out += "&quot;";
+        break;
+      case '\'':
+        out += "&#39;";
+        break;
+      default:
+        // Control characters are not allowed in a page's text.
+        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
+    }
+  }
+  return out;
+}
+
+std::optional<double> number(const std::string& text) {
+  double value = 0;
+  const char* end = text.data() + text.size();
+  const auto [stop, error] = std::from_chars(text.data(), end, value);
+  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
+  return value;
+}
+
+std::string formatted(double value, const char* format) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
+
+struct WellPosition {
+  int row = 0;     // 0 for A
+  int column = 0;  // from 1
+};
+
+/// A01 (or A1) to P24; anything else is no position on a plate.
+std::optional<WellPosition> wellPosition(const std::string& well) {
+  if (well.size() < 2 || well.size() > 3 || well[0] < 'A' || well[0] > 'P') return std::nullopt;
+  int column = 0;
+  const char* end = well.data() + well.size();
+  const auto [stop, error] = std::from_chars(well.data() + 1, end, column);
+  if (error != std::errc() || stop != end || column < 1 || column > kLargePlateColumns) {
+    return std::nullopt;
+  }
+  return WellPosition{well[0] - 'A', column};
+}
+
+/// Which status shows on a well holding several reads: the worst of them.
+int severity(const std::string& status) {
+  if (status == "pass") return 0;
+  if (status == "weak") return 1;
+  if (status == "fail") return 2;
+  return 3;
+}
+
+/// The class of a status; an unknown one (from a hand-edited part) is drawn as an error.
+std::string statusClass(const std::string& status) {
+  const int s = severity(status);
+  return s == 0 ? "s-pass" : s == 1 ? "s-weak" : s == 2 ? "s-fail" : "s-error";
+}
+
+class Page {
+ public:
+  explicit Page(const QcTable& table) : table_(table) {}
+
+  std::string build() {
+    html_ += "<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n";
+    html_ += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
+    html_ += "<title>Read quality report</title>\n<style>";
+    html_ += kStyle;
+    html_ += "</style>\n</head>\n<body>\n<h1>Read quality report</h1>\n";
+    summary();
+    plates();
+    reads();
+    html_ += "<script>";
+    html_ += kScript;
+    html_ += "</script>\n</body>\n</html>\n";
+    return std::move(html_);
+  }
+
+ private:
+  const std::string& value(const QcRow& row, const char* name) const {
+    static const std::string none;
+    const int c = table_.column(name);
+    return c < 0 || static_cast<std::size_t>(c) >= row.size() ? none
+                                                              : row[static_cast<std::size_t>(c)];
+  }
+
+  void card(const std::string& figure, const char* label, const char* statusClass = "") {
+    html_ += "<div class=\"card ";
+    html_ += statusClass;
+    html_ += "\" data-figure=\"";
+    html_ += label;
+    html_ += "\"><b>" + escape(figure) + "</b><span>" + label + "</span></div>\n";
+  }
+
+  void summary() {
+    std::map<std::string, int> counts;
+    std::map<std::string, int> plates;
+    std::vector<double> lengths;
+    double qualitySum = 0;
+    int qualityCount = 0;
+    for (const QcRow& row : table_.rows) {
+      ++counts[value(row, "status")];
+      ++plates[value(row, "plate")];
+      if (const auto length = number(value(row, "trimmed_length"))) lengths.push_back(*length);
+      if (const auto quality = number(value(row, "mean_quality"))) {
+        qualitySum += *quality;
+        ++qualityCount;
+      }
+    }
+    std::string median = "-";
+    if (!lengths.empty()) {
+      std::sort(lengths.begin(), lengths.end());
+      const std::size_t half = lengths.size() / 2;
+      const double m =
+          lengths.size() % 2 == 1 ? lengths[half] : (lengths[half - 1] + lengths[half]) / 2;
+      median = formatted(m, m == static_cast<double>(static_cast<long long>(m)) ? "%.0f" : "%.1f");
+    }
+    const std::string files = std::to_string(table_.rows.size());
+    html_ += "<p class=\"sub\">" + files + (table_.rows.size() == 1 ? " file" : " files");
+    html_ += " from " + std::to_string(plates.size());
+    html_ += plates.size() == 1 ? " plate or folder" : " plates or folders";
+    html_ += "</p>\n<div class=\"cards\">\n";
+    card(files, "files");
+    card(std::to_string(counts["pass"]), "pass", "s-pass");
+    card(std::to_string(counts["weak"]), "weak", "s-weak");
+    card(std::to_string(counts["fail"]), "fail", "s-fail");
+    card(std::to_string(counts["error"]), "error", "s-error");
+    card(median, "median trimmed length");
+    card(qualityCount == 0 ? "-" : formatted(qualitySum / qualityCount, "%.1f"), "mean quality");
+    html_ += "</div>\n";
+    html_ +=
+        "<p class=\"legend\"><i class=\"s-pass\"></i>pass<i class=\"s-weak\"></i>weak"
+        "<i class=\"s-fail\"></i>fail<i class=\"s-error\"></i>error<i></i>empty well</p>\n";
+  }
+
+  /// The plates in the order their first read comes, each with its reads by well.
+  void plates() {
+    std::vector<std::string> names;
+    std::map<std::string, std::map<std::pair<int, int>, std::vector<std::size_t>>> wells;
+    std::vector<std::size_t> unplaced;
+    for (std::size_t i = 0; i < table_.rows.size(); ++i) {
+      const QcRow& row = table_.rows[i];
+      const std::optional<WellPosition> at = wellPosition(value(row, "well"));
+      if (!at) {
+        unplaced.push_back(i);
+        continue;
+      }
+      const std::string& plate = value(row, "plate");
+      if (wells.find(plate) == wells.end()) names.push_back(plate);
+      wells[plate][{at->row, at->column}].push_back(i);
+    }
+    if (!names.empty()) html_ += "<h2>Plates</h2>\n<div class=\"plates\">\n";
+    for (const std::string& name : names) plate(name, wells[name]);
+    if (!names.empty()) html_ += "</div>\n";
+    if (unplaced.empty()) return;
+    html_ += "<section class=\"unplaced\">\n<h2>Reads without a well</h2>\n<ul>\n";
+    for (std::size_t i : unplaced) {
+      const QcRow& row = table_.rows[i];
+      const std::string& status = value(row, "status");
+      html_ += "<li data-status=\"" + escape(status) + "\"><span class=\"dot " +
+               statusClass(status) + "\"></span><a href=\"#row-" + std::to_string(i) + "\">" +
+               escape(value(row, "file")) + "</a> &ndash; " + escape(status) + "</li>\n";
+    }
+    html_ += "</ul>\n</section>\n";
+  }
+
+  void plate(const std::string& name,
+             const std::map<std::pair<int, int>, std::vector<std::size_t>>& wells) {
+    bool large = false;
+    std::size_t reads = 0;
+    for (const auto& [at, rows] : wells) {
+      large = large || at.first >= kPlateRows || at.second > kPlateColumns;
+      reads += rows.size();
+    }
+    const int rowCount = large ? kLargePlateRows : kPlateRows;
+    const int columnCount = large ? kLargePlateColumns : kPlateColumns;
+    html_ += "<section class=\"plate\" data-plate=\"" + escape(name) + "\">\n<h3>" +
+             escape(name.empty() ? "(no plate)" : name) + "<small>" + (large ? "384" : "96") +
+             " wells, " + std::to_string(reads) + (reads == 1 ? " read" : " reads") +
+             "</small></h3>\n<table class=\"map " + (large ? "m384" : "m96") + "\">\n<tr><th></th>";
+    for (int c = 1; c <= columnCount; ++c) html_ += "<th>" + std::to_string(c) + "</th>";
+    html_ += "</tr>\n";
+    for (int r = 0; r < rowCount; ++r) {
+      const char letter = static_cast<char>('A' + r);
+      html_ += "<tr><th>";
+      html_ += letter;
+      html_ += "</th>";
+      for (int c = 1; c <= columnCount; ++c) {
+        char well[4];
+        std::snprintf(well, sizeof well, "%c%02d", letter, c);
+        const auto found = wells.find({r, c});
+        if (found == wells.end()) {
+          html_ += "<td class=\"well\" data-well=\"";
+          html_ += well;
+          html_ += "\"></td>";
+        } else {
+          wellCell(well, found->second);
+        }
+      }
+      html_ += "</tr>\n";
+    }
+    html_ += "</table>\n</section>\n";
+  }
+
+  void wellCell(const char* well, const std::vector<std::size_t>& rows) {
+    std::string status = value(table_.rows[rows.front()], "status");
+    std::string title = well;
+    for (std::size_t i : rows) {
+      const QcRow& row = table_.rows[i];
+      if (severity(value(row, "status")) > severity(status)) status = value(row, "status");
+      title += "\n" + value(row, "file") + ": " + value(row, "status");
+      const std::string& length = value(row, "trimmed_length");
+      if (!length.empty()) title += ", " + length + " bp";
+    }
+    const std::string& length = value(table_.rows[rows.front()], "trimmed_length");
+    html_ += "<td class=\"well " + statusClass(status) + "\" data-well=\"";
+    html_ += well;
+    html_ += "\" data-status=\"" + escape(status) + "\" title=\"" + escape(title) +
+             "\"><a href=\"#row-" + std::to_string(rows.front()) + "\">";
+    html_ += length.empty() ? "&ndash;" : escape(length);
+    if (rows.size() > 1) html_ += "<sup>&times;" + std::to_string(rows.size()) + "</sup>";
+    html_ += "</a></td>";
+  }
+
+  /// The profile's 40 mean qualities as a line over 0 to 60, with a faint line at 20.
+  static std::string profilePicture(const std::string& profile) {
+    std::string points;
+    int x = 0;
+    for (std::size_t at = 0; at <= profile.size() && !profile.empty();) {
+      const std::size_t comma = std::min(profile.find(',', at), profile.size());
+      const std::optional<double> q = number(profile.substr(at, comma - at));
+      if (!q) return {};
+      const int y = kProfileTop - std::clamp(static_cast<int>(*q), 0, kProfileTop);
+      if (!points.empty()) points += ' ';
+      points += std::to_string(x) + "," + std::to_string(y);
+      x += kProfileStep;
+      at = comma + 1;
+    }
+    if (points.empty()) return {};
+    const int width = std::max(1, x - kProfileStep);
+    const std::string w = std::to_string(width);
+    return "<svg class=\"profile\" width=\"100\" height=\"26\" viewBox=\"0 0 " + w + " " +
+           std::to_string(kProfileTop) +
+           "\" preserveAspectRatio=\"none\"><line class=\"q20\" x1=\"0\" x2=\"" + w + "\" y1=\"" +
+           std::to_string(kProfileTop - 20) + "\" y2=\"" + std::to_string(kProfileTop - 20) +
+           "\" vector-effect=\"non-scaling-stroke\"/><polyline points=\"" + points +
+           "\" vector-effect=\"non-scaling-stroke\"/></svg>";
+  }
+
+  void reads() {
+    const int profile = table_.column("profile");
+    html_ += "<h2>Reads</h2>\n<table class=\"reads\" id=\"reads\">\n<thead><tr>";
+    for (std::size_t c = 0; c < table_.columns.size(); ++c) {
+      const QcColumn& column = table_.columns[c];
+      if (static_cast<int>(c) == profile) continue;
+      html_ += "<th data-col=\"" + escape(column.name) + "\" data-kind=\"";
+      html_ += column.kind == QcColumn::Text ? "text" : "num";
+      // Spaced names let the narrow figures' headers wrap.
+      std::string label = column.name;
+      std::replace(label.begin(), label.end(), '_', ' ');
+      html_ += "\" aria-sort=\"none\">" + escape(label) + "</th>";
+    }
+    if (profile >= 0) html_ += "<th>profile</th>";
+    html_ += "</tr></thead>\n<tbody>\n";
+    for (std::size_t i = 0; i < table_.rows.size(); ++i) {
+      const QcRow& row = table_.rows[i];
+      const std::string& status = value(row, "status");
+      const std::string index = std::to_string(i);
+      html_ += "<tr id=\"row-" + index + "\" data-order=\"" + index + "\" class=\"" +
+               statusClass(status) + "\" data-status=\"" + escape(status) + "\">";
+      for (std::size_t c = 0; c < table_.columns.size() && c < row.size(); ++c) {
+        if (static_cast<int>(c) == profile) continue;
+        const QcColumn& column = table_.columns[c];
+        html_ += "<td class=\"";
+        html_ += column.kind == QcColumn::Text ? "c-" : "num c-";
+        html_ += escape(column.name) + "\">";
+        if (column.name == "status") {
+          html_ +=
+              "<span class=\"badge " + statusClass(row[c]) + "\">" + escape(row[c]) + "</span>";
+        } else {
+          html_ += escape(row[c]);
+        }
+        html_ += "</td>";
+      }
+      if (profile >= 0) {
+        html_ += "<td class=\"profile\">" + profilePicture(value(row, "profile")) + "</td>";
+      }
+      html_ += "</tr>\n";
+    }
+    html_ += "</tbody>\n</table>\n";
+  }
+
+  const QcTable& table_;
+  std::string html_;
+};
+
+}  // namespace
+
+std::string qcHtml(const QcTable& table) {
+  return Page(table).build();
+}
+
+}  // namespace vistrel
