@@ -177,7 +177,8 @@ std::string wellFromFileName(const std::string& path) {
   auto apart = [&](std::size_t i) {
     return i >= name.size() || std::isalnum(static_cast<unsigned char>(name[i])) == 0;
   };
-  for (std::size_t i = 0; i + 1 < name.size(); ++i) {
+  // The last such name: the well usually follows the sample's name and a plate's ("P1_C03").
+  for (std::size_t i = name.size(); i-- > 0;) {
     if (name[i] < 'A' || name[i] > 'P' || (i > 0 && !apart(i - 1))) continue;
     std::size_t end = i + 1;
     int column = 0;

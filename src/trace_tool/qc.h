@@ -42,8 +42,8 @@ QcRow qcRow(const QcRequest& request, const Reference* reference, const std::str
 /// status: 1 when a file was an error row or an output could not be written.
 int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors);
 
-/// The well named in a file name: a row letter A to P and a column 1 to 24, set apart from the
-/// rest of the name (A01, H12_, -B7.), as A01; empty when there is none.
+/// The well named in a file name: the last row letter A to P with a column 1 to 24 set apart
+/// from the rest of the name (A01, H12_, -B7.), written as A01; empty when there is none.
 std::string wellFromFileName(const std::string& path);
 
 }  // namespace vistrel
