@@ -30,12 +30,6 @@ std::string cell(std::string text) {
   return text;
 }
 
-std::string decimal(double value, const char* format) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 /// The value of `key` in an SCF file's comments ("NAME=clone 7"), or empty.
 std::string commentValue(const Chromatogram& d, const std::string& key) {
   const std::string text(reinterpret_cast<const char*>(d.comments.data()),
@@ -105,7 +99,7 @@ void fillAlignment(const Chromatogram& d, const QcRequest& request, const Refere
   values.insert(values.end(), {{"strand", a.reverse ? "-" : "+"},
                                {"ref_start", std::to_string(a.referenceStart + 1)},
                                {"ref_end", std::to_string(a.referenceEnd)},
-                               {"identity", decimal(a.identity(), "%.4f")},
+                               {"identity", formatNumber(a.identity(), "%.4f")},
                                {"differences", std::to_string(check->differences.size())}});
 }
 
@@ -215,11 +209,11 @@ QcRow qcRow(const QcRequest& request, const Reference* reference, const std::str
       {"trim_start", region ? std::to_string(s.region.start + 1) : ""},
       {"trim_end", region ? std::to_string(s.region.end) : ""},
       {"trimmed_length", s.hasQualities ? std::to_string(s.region.end - s.region.start) : ""},
-      {"mean_quality", region ? decimal(s.meanQuality, "%.1f") : ""},
+      {"mean_quality", region ? formatNumber(s.meanQuality, "%.1f") : ""},
       {"q20_bases", s.hasQualities ? std::to_string(s.q20Bases) : ""},
       {"crl", s.hasQualities ? std::to_string(s.crl) : ""},
       {"mixed", std::to_string(s.mixed)},
-      {"signal", decimal(s.signal, "%.1f")},
+      {"signal", formatNumber(s.signal, "%.1f")},
       {"status", statusOf(s, request.thresholds)},
       {"plate", d.plateName.empty() ? folderOf(path) : d.plateName},
       {"message", s.hasQualities ? "" : "no quality values"},

@@ -173,12 +173,6 @@ std::optional<double> number(const std::string& text) {
   return value;
 }
 
-std::string formatted(double value, const char* format) {
-  char text[64];
-  std::snprintf(text, sizeof text, format, value);
-  return text;
-}
-
 struct WellPosition {
   int row = 0;     // 0 for A
   int column = 0;  // from 1
@@ -266,7 +260,8 @@ class Page {
       const std::size_t half = lengths.size() / 2;
       const double m =
           lengths.size() % 2 == 1 ? lengths[half] : (lengths[half - 1] + lengths[half]) / 2;
-      median = formatted(m, m == static_cast<double>(static_cast<long long>(m)) ? "%.0f" : "%.1f");
+      median =
+          formatNumber(m, m == static_cast<double>(static_cast<long long>(m)) ? "%.0f" : "%.1f");
     }
     const std::string files = std::to_string(table_.rows.size());
     html_ += "<p class=\"sub\">" + files + (table_.rows.size() == 1 ? " file" : " files");
@@ -279,7 +274,7 @@ class Page {
     card(std::to_string(counts["fail"]), "fail", "s-fail");
     card(std::to_string(counts["error"]), "error", "s-error");
     card(median, "median trimmed length");
-    card(qualityCount == 0 ? "-" : formatted(qualitySum / qualityCount, "%.1f"), "mean quality");
+    card(qualityCount == 0 ? "-" : formatNumber(qualitySum / qualityCount, "%.1f"), "mean quality");
     html_ += "</div>\n";
     html_ +=
         "<p class=\"legend\"><i class=\"s-pass\"></i>pass<i class=\"s-weak\"></i>weak"

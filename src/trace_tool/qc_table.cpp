@@ -26,19 +26,14 @@ std::vector<std::string> splitTabs(const std::string& line) {
 }
 
 std::string numberText(double value, QcColumn::Kind kind) {
-  char text[64];
   switch (kind) {
     case QcColumn::Integer:
-      std::snprintf(text, sizeof text, "%.0f", value);
-      break;
+      return formatNumber(value, "%.0f");
     case QcColumn::Decimal1:
-      std::snprintf(text, sizeof text, "%.1f", value);
-      break;
+      return formatNumber(value, "%.1f");
     default:
-      std::snprintf(text, sizeof text, "%.4f", value);
-      break;
+      return formatNumber(value, "%.4f");
   }
-  return text;
 }
 
 bool sameColumns(const std::vector<std::string>& names, const std::vector<QcColumn>& columns) {
@@ -92,6 +87,12 @@ bool appendJsonLine(const std::string& line, QcTable& table, std::string& error)
 }
 
 }  // namespace
+
+std::string formatNumber(double value, const char* format) {
+  char text[64];
+  std::snprintf(text, sizeof text, format, value);
+  return text;
+}
 
 int QcTable::column(const std::string& name) const {
   for (std::size_t i = 0; i < columns.size(); ++i) {

@@ -27,6 +27,9 @@ struct QcTable {
 /// The columns of a run, with the alignment's when a reference is given.
 std::vector<QcColumn> qcColumns(bool withReference);
 
+/// `value` written with a printf format such as "%.1f".
+std::string formatNumber(double value, const char* format);
+
 std::string tsvHeader(const std::vector<QcColumn>& columns);
 std::string tsvLine(const QcRow& row);
 /// One JSON object on one line: numbers as numbers, empty values as null.
