@@ -16,6 +16,7 @@
 #include <sstream>
 
 #include "document/trace_file.h"
+#include "edit/view_updates.h"
 #include "qt/command_line_export.h"
 #include "qt/desktop.h"
 #include "qt/print_device.h"
@@ -68,7 +69,8 @@ void printJobPdf(benchmark::State& state) {
   NoObserver observer;
   for (auto _ : state) {
     MemoryPdfDevice device;
-    if (printChromatogram(fixture->document, fixture->settings, fixture->palette, device, {},
+    if (printChromatogram(fixture->document, readMarksOf(fixture->document, fixture->settings),
+                          fixture->settings, fixture->palette, device, {},
                           observer) != PrintOutcome::Printed)
       state.SkipWithError("not printed");
     benchmark::DoNotOptimize(device.size());

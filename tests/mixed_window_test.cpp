@@ -7,6 +7,7 @@
 
 #include "edit/edit_model.h"
 #include "edit/navigation.h"
+#include "edit/view_updates.h"
 #include "view/base_marks.h"
 #include "view/trace_view.h"
 #include "view_fixture.h"
@@ -53,6 +54,8 @@ class MixedWindow : public ViewTest {
   /// The left edges of the mixed-base marks a full paint draws.
   std::vector<int> marks() {
     RecordingCanvas canvas;
+    // The tests change the document in place: its marks are worked out afresh.
+    app.view.readMarks = readMarksOf(app.document, app.settings);
     paintView(app.document, app.settings, app.view, platform, canvas, app.view.clientArea());
     std::vector<int> lefts;
     for (const FilledRect& f : canvas.fills) {

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/commands.h"
+#include "edit/view_updates.h"
 #include "fake_print_device.h"
 #include "view_fixture.h"
 
@@ -60,11 +61,13 @@ TEST(PrintGeometry, APageTooShortOrTooSmallIsRefusedBeforeDividing) {
   PrintedJob job;
   Observer observer;
   FakePrintDevice low(job, 300, 2550, 300);  // not one row high
-  EXPECT_EQ(printChromatogram(Chromatogram{}, settings, PrintPalette{}, low, {}, observer),
-            PrintOutcome::PageTooShort);
+  EXPECT_EQ(
+      printChromatogram(Chromatogram{}, ReadMarks{}, settings, PrintPalette{}, low, {}, observer),
+      PrintOutcome::PageTooShort);
   settings.printXZoom = -2;
   FakePrintDevice coarse(job, 50, 425, 550);  // 0.25 makes a sample take no tenth of a pixel
-  EXPECT_EQ(printChromatogram(Chromatogram{}, settings, PrintPalette{}, coarse, {}, observer),
+  EXPECT_EQ(printChromatogram(Chromatogram{}, ReadMarks{}, settings, PrintPalette{}, coarse, {},
+                              observer),
             PrintOutcome::PageTooSmall);
   EXPECT_TRUE(job.documentName.empty());
 }
@@ -101,8 +104,8 @@ class Printing : public ViewTest {
   const int headerHeight = 52, rowPitch = 429, margin = 18, right = 2532, bottom = 1391;
 
   PrintOutcome print(PageRange range, PrintObserver& observer) {
-    return printChromatogram(app.document, app.settings, printPalette(app.document, app.settings),
-                             device, range, observer);
+    return printChromatogram(app.document, readMarksOf(app.document, app.settings), app.settings,
+                             printPalette(app.document, app.settings), device, range, observer);
   }
 };
 

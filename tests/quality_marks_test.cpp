@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "edit/edit_model.h"
+#include "edit/view_updates.h"
 #include "fake_print_device.h"
 #include "view/print_job.h"
 #include "view/trace_view.h"
@@ -53,6 +54,8 @@ class QualityMarks : public ViewTest {
  protected:
   RecordingCanvas paint() {
     RecordingCanvas canvas;
+    // The tests change the document in place: its marks are worked out afresh.
+    app.view.readMarks = readMarksOf(app.document, app.settings);
     paintView(app.document, app.settings, app.view, platform, canvas, app.view.clientArea());
     return canvas;
   }
@@ -121,6 +124,29 @@ TEST_F(QualityMarks, ANarrowRepaintDrawsOnlyTheBarsItReaches) {
   EXPECT_EQ(fillsIn(c, kScreenMarkColours.shade).size(), 0u);
 }
 
+TEST_F(QualityMarks, TheMarksFollowEditsTheSetSwitchAndTheCutoffButNotARepaint) {
+  show(markedDocument(true));
+  EditContext c = editContext(app, platform);
+  auto region = [&] {
+    followReadMarks(c);
+    return app.view.readMarks.goodRegion;
+  };
+  EXPECT_EQ(region(), (TrimRegion{3, 17}));
+  app.view.readMarks.goodRegion.reset();  // a repaint with nothing changed works nothing out
+  EXPECT_EQ(region(), std::nullopt);
+  app.view.selectedBase = 2;
+  replaceBase(c, 'A');  // a sure base joins the region
+  EXPECT_EQ(region(), (TrimRegion{2, 17}));
+  undo(c);
+  EXPECT_EQ(region(), (TrimRegion{3, 17}));
+  app.settings.trimCutoff = 0;  // no base is good enough
+  EXPECT_EQ(region(), (TrimRegion{0, 0}));
+  app.settings.trimCutoff = 50;
+  app.document.original.setQuality(5, 0);
+  showBaseCallSet(c, true);  // the original set, a base poorer
+  EXPECT_EQ(region(), (TrimRegion{6, 17}));
+}
+
 TEST_F(QualityMarks, AnEditThatMovesTheGoodRegionRepaintsAllOfTheTraceArea) {
   show(markedDocument(true));
   const int traceTop = app.view.layout.traceTop() - 1;
@@ -153,9 +179,9 @@ TEST(PrintedMarks, RowsCarryTheMarksInThePrintColours) {
   PrintedJob job;
   FakePrintDevice device{job, 300, 2550, 1400};  // two pixels a sample
   Unattended observer;
-  ASSERT_EQ(
-      printChromatogram(document, settings, printPalette(document, settings), device, {}, observer),
-      PrintOutcome::Printed);
+  ASSERT_EQ(printChromatogram(document, readMarksOf(document, settings), settings,
+                              printPalette(document, settings), device, {}, observer),
+            PrintOutcome::Printed);
   ASSERT_EQ(job.pages.size(), 1u);
   const std::vector<Rect> bars = fillsIn(job.pages[0], kPrintMarkColours.bar);
   ASSERT_EQ(bars.size(), 20u);

@@ -7,9 +7,9 @@ import pathlib
 import re
 import sys
 
-# What is computed from a document (analysis) sits between the document and those that show or
-# write it, so that the view, the exports and the command line all read the same results.
-FLOORS = {"platform": 1, "document": 2, "analysis": 2.5, "output": 3, "view": 3, "edit": 4,
+# What is computed from a document (analysis) stands beside the exports and the view: what they
+# show of it is worked out above them and handed down as plain values.
+FLOORS = {"platform": 1, "document": 2, "analysis": 3, "output": 3, "view": 3, "edit": 4,
           "app": 5, "qt": 6}
 # The command-line tool stands beside the program, on the document, analysis and output layers.
 ALLOWED = {"trace_tool": {"trace_tool", "platform", "document", "analysis", "output"}}

@@ -16,16 +16,6 @@ inline constexpr const char* kNoQualitiesToTrimMessage =
 inline constexpr const char* kEmptyTrimmedRegionMessage =
     "No part of this read is good enough at the trim cutoff, so its trimmed region is empty.";
 
-/// Bases `start` to `end` (0-based, `end` excluded); empty when `start == end`.
-struct TrimRegion {
-  std::int32_t start = 0;
-  std::int32_t end = 0;
-
-  bool empty() const { return start == end; }
-  bool contains(std::int32_t base) const { return base >= start && base < end; }
-  bool operator==(const TrimRegion&) const = default;
-};
-
 /// The modified Mott region of `count` quality values: the run of bases with the greatest sum
 /// of `cutoff - 10^(-Q/10)`, the first such run when several tie. Empty when no base scores
 /// above 0.

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "edit/view_updates.h"
 #include "output/output_error.h"
 #include "view/print_job.h"
 
@@ -35,8 +36,8 @@ void printDocument(AppState& app, Platform& platform) {
   PrintSession session(platform);
   platform.showPrintProgress("Printing...");
   const PrintOutcome outcome =
-      printChromatogram(app.document, app.settings, printPalette(app.document, app.settings),
-                        *choice->device, range, session);
+      printChromatogram(app.document, readMarksOf(app.document, app.settings), app.settings,
+                        printPalette(app.document, app.settings), *choice->device, range, session);
   platform.closePrintProgress();
   std::string message;
   switch (outcome) {

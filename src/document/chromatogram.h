@@ -85,6 +85,17 @@ struct BaseCalls {
   }
 };
 
+/// A stretch of bases of one set, as trimming keeps it: `start` to `end` (0-based, `end`
+/// excluded); empty when `start == end`.
+struct TrimRegion {
+  std::int32_t start = 0;
+  std::int32_t end = 0;
+
+  bool empty() const { return start == end; }
+  bool contains(std::int32_t base) const { return base >= start && base < end; }
+  bool operator==(const TrimRegion&) const = default;
+};
+
 struct Chromatogram {
   bool loaded = false;
   bool isScf = false;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "analysis/mixed_peaks.h"
 #include "view/layout.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
@@ -63,6 +64,26 @@ void refreshBaseRange(EditContext& c, int first, int last, bool renumber) {
   // base more counts the digits a deletion took away.
   const int numbersLeft = firstShown ? x(first) - baseTextReach(l, calls.baseCount + 1) : 0;
   c.platform.invalidate(numberRow(l, numbersLeft, c.view.clientWidth));
+}
+
+ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings) {
+  const BaseCalls& calls = document.shown();
+  ReadMarks marks;
+  marks.goodRegion = trimRegion(calls, settings.trimCutoffProbability());
+  marks.mixed.assign(static_cast<std::size_t>(calls.baseCount), 0);
+  for (const MixedBase& m : mixedBases(document, calls, settings.mixedRatio)) {
+    marks.mixed[static_cast<std::size_t>(m.index)] = 1;
+  }
+  return marks;
+}
+
+void followReadMarks(EditContext& c) {
+  const ReadMarksKey key{c.document.traceBlock.data(), c.edit.historyState,
+                         c.document.originalShown,     c.edit.reverseComplemented,
+                         c.settings.trimCutoff,        c.settings.mixedRatio};
+  if (key == c.edit.readMarks) return;
+  c.edit.readMarks = key;
+  c.view.readMarks = readMarksOf(c.document, c.settings);
 }
 
 std::optional<TrimRegion> shownRegion(const EditContext& c) {

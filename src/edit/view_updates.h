@@ -25,6 +25,13 @@ void showFromSample(const Chromatogram& document, const ViewSettings& settings, 
 /// for that edge of the window) and, when `renumber`, the numbers from there to the right edge.
 void refreshBaseRange(EditContext& c, int first, int last, bool renumber);
 
+/// The good region and the mixed bases of the shown set of `document` by `settings`.
+ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings);
+
+/// Brings the view's read marks up to date when what they were worked out from changed; a
+/// paint starts with it, and works them out again only after a change.
+void followReadMarks(EditContext& c);
+
 /// The good region of the shown set, taken before an edit for `refreshQualityMarks`.
 std::optional<TrimRegion> shownRegion(const EditContext& c);
 

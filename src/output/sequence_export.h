@@ -4,7 +4,6 @@
 #include <optional>
 #include <string>
 
-#include "analysis/trim.h"
 #include "document/chromatogram.h"
 #include "output/output_error.h"
 

@@ -12,6 +12,7 @@
 #include <iostream>
 
 #include "document/trace_file.h"
+#include "edit/view_updates.h"
 #include "output/output_error.h"
 #include "qt/desktop.h"
 #include "qt/print_device.h"
@@ -62,8 +63,8 @@ int exportPdf(const ExportRequest& request, const Chromatogram& document,
       request.pageSize == PageSize::Letter ? QPageSize::Letter : QPageSize::A4;
   PdfFileDevice device(request.output, pdfPageLayout(paper), kPdfResolution);
   UninterruptedJob job;
-  switch (printChromatogram(document, settings, printPalette(document, settings), device,
-                            PageRange{}, job)) {
+  switch (printChromatogram(document, readMarksOf(document, settings), settings,
+                            printPalette(document, settings), device, PageRange{}, job)) {
     case PrintOutcome::Printed:
       return 0;
     case PrintOutcome::PageTooSmall:
@@ -103,6 +104,7 @@ PngFailure renderPng(ScreenLook& screen, Chromatogram& document, const ViewSetti
   const ViewSettings settings = pngSettings(stored);
   recomputeChannelColours(document, settings);
   ViewState view;
+  view.readMarks = readMarksOf(document, settings);
   createFonts(view.layout, screen, settings.largeFonts != 0);
   PngFrame frame;
   if (!pngFrame(document, settings, view.layout, bases, frame)) {

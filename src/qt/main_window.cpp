@@ -18,6 +18,7 @@
 #include "app/reference_row.h"
 #include "app/status_text.h"
 #include "edit/input.h"
+#include "edit/view_updates.h"
 #include "qt/qt_canvas.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
@@ -187,6 +188,8 @@ void TraceWidget::paintEvent(QPaintEvent* event) {
   // The first paint after a change of the letters aligns them again; it repaints the
   // reference row where that changed.
   followReference(app_, *platform_);
+  EditContext edit = editContext(app_, *platform_);
+  followReadMarks(edit);
   QPainter painter(this);
   QtCanvas canvas(painter);
   paintView(app_.document, app_.settings, app_.view, *platform_, canvas, fromQRect(event->rect()));

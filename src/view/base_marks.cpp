@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <string>
 
-#include "analysis/mixed_peaks.h"
 #include "view/layout.h"
 #include "view/trace_view.h"
 
@@ -50,7 +49,7 @@ void paintMixedMarks(const Chromatogram& document, const ViewSettings& settings,
   const int width = mixedMarkWidth(settings, l);
   const int top = l.mixedMarkTop();
   for (int i = bases.first; i < bases.end; ++i) {
-    if (!mixedBaseAt(document, calls, i, settings.mixedRatio)) continue;
+    if (!view.readMarks.isMixed(i)) continue;
     const int left = peakX(calls, settings, view, i) - width / 2;
     canvas.fillRect({left, top, left + width, top + kMixedMarkHeight}, kMixedMarkColour);
   }

@@ -27,9 +27,11 @@ int scale10For(int dpiX, int printXZoom) {
 /// The pages of one job on one device.
 class Job {
  public:
-  Job(const Chromatogram& document, const ViewSettings& settings, const PrintPalette& palette,
-      PrintDevice& device, const PrintGeometry& g, PrintObserver& observer)
+  Job(const Chromatogram& document, const ReadMarks& marks, const ViewSettings& settings,
+      const PrintPalette& palette, PrintDevice& device, const PrintGeometry& g,
+      PrintObserver& observer)
       : d_(document),
+        marks_(marks),
         s_(settings),
         palette_(palette),
         device_(device),
@@ -48,6 +50,7 @@ class Job {
   bool stopped();
 
   const Chromatogram& d_;
+  const ReadMarks& marks_;
   const ViewSettings& s_;
   const PrintPalette& palette_;
   PrintDevice& device_;
@@ -117,7 +120,7 @@ bool Job::drawRow(int rowStart, int rowTop, int baseline) {
                        baseline,
                        g_.margin,
                        g_.right};
-  paintQualityMarks(d_.shown(), s_, marks, palette_.marks, *canvas_);
+  paintQualityMarks(d_.shown(), marks_.goodRegion, s_, marks, palette_.marks, *canvas_);
   return drawLetters(rowStart, rowTop) && drawTraces(rowStart, baseline);
 }
 
@@ -258,9 +261,9 @@ PrintPalette printPalette(const Chromatogram& document, const ViewSettings& sett
   return palette;
 }
 
-PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
-                               const PrintPalette& palette, PrintDevice& device, PageRange range,
-                               PrintObserver& observer) {
+PrintOutcome printChromatogram(const Chromatogram& document, const ReadMarks& marks,
+                               const ViewSettings& settings, const PrintPalette& palette,
+                               PrintDevice& device, PageRange range, PrintObserver& observer) {
   PrintGeometry g;
   switch (computePrintGeometry(device, settings, document.maxSampleCount, g)) {
     case PageFit::Fits:
@@ -271,7 +274,7 @@ PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings&
       return PrintOutcome::PageTooShort;
   }
   if (!settlePageRange(range, g.pageCount)) return PrintOutcome::NoSuchPage;
-  return Job(document, settings, palette, device, g, observer).run(range);
+  return Job(document, marks, settings, palette, device, g, observer).run(range);
 }
 
 }  // namespace vistrel

@@ -8,6 +8,7 @@
 #include "document/chromatogram.h"
 #include "platform/platform.h"
 #include "view/quality_marks.h"
+#include "view/read_marks.h"
 #include "view/settings.h"
 
 namespace vistrel {
@@ -88,13 +89,14 @@ enum class PrintOutcome {
   Failed
 };
 
-/// Prints the pages of `range` of `document` on `device` at the print zooms of `settings`, in the
+/// Prints the pages of `range` of `document`, with its good region from `marks`, on `device` at
+/// the print zooms of `settings`, in the
 /// colours of `palette`. Nothing is printed on PageTooSmall or PageTooShort (the geometry does
 /// not fit) nor on NoSuchPage (the range starts past the last page); Cancelled when the observer
 /// asked to stop (the document is aborted); Failed when the device could not complete it.
-PrintOutcome printChromatogram(const Chromatogram& document, const ViewSettings& settings,
-                               const PrintPalette& palette, PrintDevice& device, PageRange range,
-                               PrintObserver& observer);
+PrintOutcome printChromatogram(const Chromatogram& document, const ReadMarks& marks,
+                               const ViewSettings& settings, const PrintPalette& palette,
+                               PrintDevice& device, PageRange range, PrintObserver& observer);
 
 /// The page range as printed: a from-page above the to-page swaps the two, 0 becomes 1, a
 /// to-page past the last becomes the last. False when the range starts past the last page.

@@ -5,8 +5,6 @@
 #include <algorithm>
 #include <optional>
 
-#include "analysis/trim.h"
-
 namespace vistrel {
 
 namespace {
@@ -103,13 +101,14 @@ void paintBars(const BaseCalls& calls, const BarColumns& bars, const MarkArea& a
 
 }  // namespace
 
-void paintQualityMarks(const BaseCalls& calls, const ViewSettings& settings, const MarkArea& area,
+void paintQualityMarks(const BaseCalls& calls, const std::optional<TrimRegion>& goodRegion,
+                       const ViewSettings& settings, const MarkArea& area,
                        const MarkColours& colours, Canvas& canvas) {
   if (!calls.hasQualities || area.left >= area.right) return;
   const BarColumns bars(calls, area.axis);
   std::optional<GoodColumns> good;
-  if (settings.showTrimmed != 0) {
-    good = goodColumns(calls, bars, *trimRegion(calls, settings.trimCutoffProbability()));
+  if (settings.showTrimmed != 0 && goodRegion) {
+    good = goodColumns(calls, bars, *goodRegion);
     shadeTrimmedEnds(*good, area, colours.shade, canvas);
   }
   if (settings.qualityValues != 0) paintBars(calls, bars, area, colours, canvas);

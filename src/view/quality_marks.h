@@ -40,9 +40,10 @@ struct MarkArea {
 };
 
 /// Draws the shading of the trimmed ends (when `showTrimmed`) with a line at each edge of the
-/// good region, then the quality bars with the guide line (when `qualityValues`). Nothing when
-/// the set has no quality values. The good region is worked out once a call.
-void paintQualityMarks(const BaseCalls& calls, const ViewSettings& settings, const MarkArea& area,
+/// good region `goodRegion` of `calls`, then the quality bars with the guide line (when
+/// `qualityValues`). Nothing when the set has no quality values.
+void paintQualityMarks(const BaseCalls& calls, const std::optional<TrimRegion>& goodRegion,
+                       const ViewSettings& settings, const MarkArea& area,
                        const MarkColours& colours, Canvas& canvas);
 
 }  // namespace vistrel

@@ -125,7 +125,7 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.trimCutoff = rangedValue(ini, "Trim cutoff", 50, 0, 1000);
   s.fitPeaks = rangedValue(ini, "Fit peaks", 0, 0, 1);
   s.fitWindow = rangedValue(ini, "Fit window", 0, 0, 1);
-  s.mixedRatio = rangedValue(ini, "Mixed ratio", kDefaultMixedRatio, 1, 100);
+  s.mixedRatio = rangedValue(ini, "Mixed ratio", 33, 1, 100);
   s.showMixed = rangedValue(ini, "Show mixed", 1, 0, 1);
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);

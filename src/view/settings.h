@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "analysis/mixed_peaks.h"
 #include "document/chromatogram.h"
 #include "platform/platform.h"
 
@@ -47,9 +46,8 @@ struct ViewSettings {
   std::int32_t trimCutoff = 50;    ///< the trimming error probability, in thousandths
   std::int32_t fitPeaks = 0;       ///< the tallest sample fills the trace area (a Y zoom)
   std::int32_t fitWindow = 0;      ///< the trace area takes the window's height (a Y scale)
-  std::int32_t mixedRatio =
-      kDefaultMixedRatio;      ///< percent of its own peak a second channel must reach
-  std::int32_t showMixed = 1;  ///< mark the mixed bases under their letters
+  std::int32_t mixedRatio = 33;    ///< percent of its own peak a second channel must reach
+  std::int32_t showMixed = 1;      ///< mark the mixed bases under their letters
   // Window placement, used when the main window is created.
   std::int32_t windowLeft = 0;
   std::int32_t windowTop = 0;

@@ -199,7 +199,8 @@ void paintView(const Chromatogram& document, const ViewSettings& settings, const
     const int baseline = l.baseline(height);
     const MarkArea marks{viewAxis(s, view.scrollPos), baseline - height, baseline, area.left,
                          area.right};
-    paintQualityMarks(document.shown(), s, marks, kScreenMarkColours, canvas);
+    paintQualityMarks(document.shown(), view.readMarks.goodRegion, s, marks, kScreenMarkColours,
+                      canvas);
     paintTraces(document, s, view, canvas, first, last);
     canvas.drawLine({0, baseline}, {view.clientWidth, baseline}, kBlackColour);
   }

@@ -6,6 +6,7 @@
 
 #include "platform/types.h"
 #include "view/layout.h"
+#include "view/read_marks.h"
 #include "view/reference_row.h"
 
 namespace vistrel {
@@ -28,6 +29,8 @@ struct ViewState {
 
   /// What the reference row shows over each base; empty without an aligned reference.
   ReferenceRow referenceRow;
+  /// The good region and the mixed bases of the shown set.
+  ReadMarks readMarks;
 
   /// The client area below the info band: what most view changes repaint.
   Rect traceRect() const { return {0, layout.referenceRowTop(), clientWidth, clientHeight}; }

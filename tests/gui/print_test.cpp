@@ -20,6 +20,7 @@
 
 #include "app/print_command.h"
 #include "document/trace_file.h"
+#include "edit/view_updates.h"
 #include "gui_fixture.h"
 #include "qt/command_line_export.h"
 #include "qt/print_device.h"
@@ -240,8 +241,9 @@ TEST_F(Print, APrinterGetsNothingOfACancelledJobAndEveryPageOfAFinishedOne) {
     ASSERT_EQ(PageFit::Fits, computePrintGeometry(device, settings, document.maxSampleCount, g));
     ASSERT_GT(g.pageCount, 2);
     StopAtPage observer(stopAt);
-    const PrintOutcome outcome = printChromatogram(
-        document, settings, printPalette(document, settings), device, {}, observer);
+    const PrintOutcome outcome =
+        printChromatogram(document, readMarksOf(document, settings), settings,
+                          printPalette(document, settings), device, {}, observer);
     if (stopAt > 0) {
       EXPECT_EQ(outcome, PrintOutcome::Cancelled);
       EXPECT_FALSE(QFile::exists(pdf));
@@ -286,7 +288,8 @@ TEST_F(Print, PdfExportHasThePagesOfThePrintGeometryOrNoneWhenNoRowFits) {
   const QString pdf = output("a10.pdf");
   PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A10), kPdfResolution);
   StopAtPage observer(0);
-  EXPECT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+  EXPECT_EQ(printChromatogram(document, readMarksOf(document, ViewSettings{}), ViewSettings{},
+                              PrintPalette{}, device, {}, observer),
             PrintOutcome::PageTooShort);
   EXPECT_FALSE(QFile::exists(pdf));
 }
@@ -350,8 +353,8 @@ TEST_F(Print, BothSideLinesOfTheFrameShowAndNothingBeyondThemAtEveryResolution) 
     PrintGeometry g;
     ASSERT_EQ(computePrintGeometry(device, settings, document.maxSampleCount, g), PageFit::Fits);
     StopAtPage observer(0);
-    ASSERT_EQ(printChromatogram(document, settings, printPalette(document, settings), device, {},
-                                observer),
+    ASSERT_EQ(printChromatogram(document, readMarksOf(document, settings), settings,
+                                printPalette(document, settings), device, {}, observer),
               PrintOutcome::Printed);
     const QImage page = pdfFirstPage(pdf, dpi);
     ASSERT_GE(page.width(), g.pageWidth);
@@ -378,7 +381,8 @@ TEST_F(Print, APdfFileThatCannotBeWrittenIsToldByNameAndReason) {
   const std::string pdf = output("none/x.pdf").toStdString();
   PdfFileDevice device(pdf, pdfPageLayout(QPageSize::A4), kPdfResolution);
   StopAtPage observer(0);
-  EXPECT_EQ(printChromatogram(loadSample(), ViewSettings{}, PrintPalette{}, device, {}, observer),
+  EXPECT_EQ(printChromatogram(loadSample(), readMarksOf(loadSample(), ViewSettings{}),
+                              ViewSettings{}, PrintPalette{}, device, {}, observer),
             PrintOutcome::Failed);
   EXPECT_EQ(device.failure(), pdf + ": Path not found");
 }
@@ -388,10 +392,12 @@ TEST_F(Print, APdfFileDevicePrintsOneDocumentAndThenWritesNothing) {
   const QString pdf = output("once.pdf");
   PdfFileDevice device(pdf.toStdString(), pdfPageLayout(QPageSize::A4), kPdfResolution);
   StopAtPage observer(0);
-  ASSERT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+  ASSERT_EQ(printChromatogram(document, readMarksOf(document, ViewSettings{}), ViewSettings{},
+                              PrintPalette{}, device, {}, observer),
             PrintOutcome::Printed);
   std::ofstream(pdf.toStdString()) << "kept";
-  EXPECT_EQ(printChromatogram(document, ViewSettings{}, PrintPalette{}, device, {}, observer),
+  EXPECT_EQ(printChromatogram(document, readMarksOf(document, ViewSettings{}), ViewSettings{},
+                              PrintPalette{}, device, {}, observer),
             PrintOutcome::NotStarted);
   EXPECT_FALSE(device.endDocument());
   QFile kept(pdf);
