@@ -2,25 +2,14 @@
 #include "app/reference_row.h"
 
 #include "app/app_state.h"
+#include "edit/view_updates.h"
 
 namespace vistrel {
 
 namespace {
 
-AlignedReadKey keyOf(const AppState& app) {
-  AlignedReadKey key;
-  const BaseCalls& calls = app.document.shown();
-  if (app.document.loaded) {
-    key.letters.assign(reinterpret_cast<const char*>(calls.bases.data()),
-                       static_cast<std::size_t>(calls.baseCount));
-    if (calls.hasQualities) {
-      key.qualities.assign(reinterpret_cast<const char*>(calls.qualities.data()),
-                           static_cast<std::size_t>(calls.baseCount));
-    }
-  }
-  key.trimCutoff = app.settings.trimCutoff;
-  key.reference = app.reference.number;
-  return key;
+AlignedReadKey keyOf(AppState& app, Platform& platform) {
+  return {shownReadKey(editContext(app, platform)), app.reference.number};
 }
 
 ReferenceRow currentRow(const AppState& app) {
@@ -65,9 +54,9 @@ ReferenceRow referenceRowOf(const ReadCheck& check, std::int32_t baseCount) {
 }
 
 bool followReference(AppState& app, Platform& platform) {
-  AlignedReadKey key = keyOf(app);
+  const AlignedReadKey key = keyOf(app, platform);
   if (key == app.reference.aligned) return false;
-  app.reference.aligned = std::move(key);
+  app.reference.aligned = key;
   ReferenceRow row = currentRow(app);
   if (row != app.view.referenceRow) {
     app.view.referenceRow = std::move(row);

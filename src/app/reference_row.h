@@ -8,6 +8,7 @@
 
 #include "analysis/read_check.h"
 #include "analysis/reference.h"
+#include "edit/edit_state.h"
 #include "platform/platform.h"
 #include "view/reference_row.h"
 
@@ -15,14 +16,9 @@ namespace vistrel {
 
 struct AppState;
 
-/// What the reference row was made from: the shown letters and qualities (which decide the
-/// region), the trim cutoff and the reference. Comparing it costs a pass over the letters, far
-/// less than an alignment, and no edit, undo, set switch, reverse complement or load can slip
-/// past it.
+/// What the reference row was made from: the shown set as it stood and the reference.
 struct AlignedReadKey {
-  std::string letters;
-  std::string qualities;  ///< empty without quality values
-  std::int32_t trimCutoff = -1;
+  ShownReadKey read;
   std::int64_t reference = -1;
 
   bool operator==(const AlignedReadKey&) const = default;

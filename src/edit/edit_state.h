@@ -70,10 +70,10 @@ inline constexpr const char* kNoMemoryForOperationMessage =
 /// began.
 inline constexpr std::int64_t kUnreachableState = -1;
 
-/// What the view's read marks were worked out from. A new document brings new trace data, and
-/// every change of its letters, qualities or peaks moves the edit history, switches the set or
-/// turns the strand.
-struct ReadMarksKey {
+/// What the values worked out from the shown set (its marks, its alignment) depend on. A new
+/// document brings new trace data, and every change of its letters, qualities or peaks moves the
+/// edit history, switches the set or turns the strand; comparing it costs next to nothing.
+struct ShownReadKey {
   const std::uint8_t* traceData = nullptr;
   std::int64_t history = 0;
   bool originalShown = false;
@@ -81,7 +81,7 @@ struct ReadMarksKey {
   std::int32_t trimCutoff = -1;
   std::int32_t mixedRatio = -1;
 
-  bool operator==(const ReadMarksKey&) const = default;
+  bool operator==(const ShownReadKey&) const = default;
 };
 
 struct EditState {
@@ -98,7 +98,7 @@ struct EditState {
   std::int64_t historyState = 0;
   std::int64_t lastState = 0;  ///< the newest number given
   std::int64_t savedState = 0;
-  ReadMarksKey readMarks;  ///< of `ViewState::readMarks`
+  ShownReadKey readMarks;  ///< what `ViewState::readMarks` were worked out from
 };
 
 /// The Find dialog's pattern and where the next comparison starts.

@@ -77,10 +77,13 @@ ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings
   return marks;
 }
 
+ShownReadKey shownReadKey(const EditContext& c) {
+  return {c.document.traceBlock.data(), c.edit.historyState,   c.document.originalShown,
+          c.edit.reverseComplemented,   c.settings.trimCutoff, c.settings.mixedRatio};
+}
+
 void followReadMarks(EditContext& c) {
-  const ReadMarksKey key{c.document.traceBlock.data(), c.edit.historyState,
-                         c.document.originalShown,     c.edit.reverseComplemented,
-                         c.settings.trimCutoff,        c.settings.mixedRatio};
+  const ShownReadKey key = shownReadKey(c);
   if (key == c.edit.readMarks) return;
   c.edit.readMarks = key;
   c.view.readMarks = readMarksOf(c.document, c.settings);

@@ -28,6 +28,9 @@ void refreshBaseRange(EditContext& c, int first, int last, bool renumber);
 /// The good region and the mixed bases of the shown set of `document` by `settings`.
 ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings);
 
+/// What the shown set's marks and alignment are worked out from, as it stands.
+ShownReadKey shownReadKey(const EditContext& c);
+
 /// Brings the view's read marks up to date when what they were worked out from changed; a
 /// paint starts with it, and works them out again only after a change.
 void followReadMarks(EditContext& c);
