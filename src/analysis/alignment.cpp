@@ -10,6 +10,8 @@
 #include <cstring>
 #include <memory>
 
+#include "document/nucleotides.h"
+
 namespace vistrel {
 
 namespace {
@@ -17,7 +19,6 @@ namespace {
 constexpr int kGapOpen = 10;
 constexpr int kGapExtend = 1;
 constexpr char kBases[] = "ACGTNRYKMSWBDHV";
-constexpr char kComplements[] = "TGCANYRMKSWVHDB";
 
 struct ResultDeleter {
   void operator()(parasail_result_t* r) const { parasail_result_free(r); }
@@ -147,10 +148,7 @@ double ReadAlignment::identity() const {
 
 std::string reverseComplementOf(std::string_view letters) {
   std::string out(letters.rbegin(), letters.rend());
-  for (char& c : out) {
-    const char* at = c == '\0' ? nullptr : std::strchr(kBases, c);
-    c = at != nullptr ? kComplements[at - kBases] : 'N';
-  }
+  for (char& c : out) c = static_cast<char>(complementOf(static_cast<std::uint8_t>(c)));
   return out;
 }
 

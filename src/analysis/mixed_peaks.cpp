@@ -78,9 +78,7 @@ std::uint8_t iupacCode(char first, char second) {
   const int a = acgtIndex(static_cast<std::uint8_t>(first));
   const int b = acgtIndex(static_cast<std::uint8_t>(second));
   if (a < 0 || b < 0 || a == b) return 'N';
-  // Rows and columns A, C, G, T.
-  static constexpr char kCodes[4][5] = {"AMRW", "MCSY", "RSGK", "WYKT"};
-  return static_cast<std::uint8_t>(kCodes[a][b]);
+  return static_cast<std::uint8_t>(iupacLetter(1u << a | 1u << b));
 }
 
 std::optional<MixedBase> mixedBaseAt(const Chromatogram& document, const BaseCalls& calls,

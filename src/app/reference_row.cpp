@@ -21,10 +21,6 @@ ReferenceRow currentRow(const AppState& app) {
   return check ? referenceRowOf(*check, calls.baseCount) : ReferenceRow{};
 }
 
-char complementOf(char letter) {
-  return letter == '-' ? letter : reverseComplementOf({&letter, 1})[0];
-}
-
 }  // namespace
 
 ReferenceRow referenceRowOf(const ReadCheck& check, std::int32_t baseCount) {
@@ -43,7 +39,9 @@ ReferenceRow referenceRowOf(const ReadCheck& check, std::int32_t baseCount) {
       continue;
     }
     ReferenceMark& mark = row[static_cast<std::size_t>(column.readIndex)];
-    mark.letter = reverse ? complementOf(column.reference) : column.reference;
+    mark.letter = reverse
+                      ? static_cast<char>(complementOf(static_cast<std::uint8_t>(column.reference)))
+                      : column.reference;
     mark.position = position;
     mark.differs = isDifference(column);
     mark.gapBefore = mark.gapBefore || missing;

@@ -9,27 +9,11 @@
 #include <cstring>
 #include <string>
 
+#include "document/nucleotides.h"
 #include "platform/block.h"
 #include "platform/types.h"
 
 namespace vistrel {
-
-/// 0 to 3 for A, C, G and T in either case, -1 for any other letter. SCF files keep their
-/// channels in this order.
-constexpr int acgtIndex(std::uint8_t letter) {
-  switch (letter | 0x20) {
-    case 'a':
-      return 0;
-    case 'c':
-      return 1;
-    case 'g':
-      return 2;
-    case 't':
-      return 3;
-    default:
-      return -1;
-  }
-}
 
 struct TraceChannel {
   char letter = 0;

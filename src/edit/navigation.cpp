@@ -16,36 +16,12 @@ namespace vistrel {
 
 namespace {
 
-constexpr unsigned kA = 1;
-constexpr unsigned kC = 2;
-constexpr unsigned kG = 4;
-constexpr unsigned kT = 8;
-
-struct IupacCode {
-  char letter;
-  unsigned bases;
-};
-
-/// The IUPAC codes and the bases each stands for, U read as T. Other letters are no code.
-constexpr IupacCode kIupacCodes[] = {
-    {'A', kA},           {'C', kC},           {'G', kG},           {'T', kT},
-    {'U', kT},           {'R', kA | kG},      {'Y', kC | kT},      {'S', kC | kG},
-    {'W', kA | kT},      {'K', kG | kT},      {'M', kA | kC},      {'B', kC | kG | kT},
-    {'D', kA | kG | kT}, {'H', kA | kC | kT}, {'V', kA | kC | kG}, {'N', kA | kC | kG | kT}};
-
-constexpr unsigned basesOf(char letter) {
-  for (const IupacCode& code : kIupacCodes) {
-    if (code.letter == letter) return code.bases;
-  }
-  return 0;
-}
-
 constexpr MatchTable buildMatchTable() {
   MatchTable table{};
   for (int s = 0; s < 26; ++s) {
-    const unsigned sequence = basesOf(static_cast<char>('A' + s));
+    const unsigned sequence = iupacBases(static_cast<char>('A' + s));
     for (int p = 0; p < 26; ++p) {
-      const unsigned pattern = basesOf(static_cast<char>('A' + p));
+      const unsigned pattern = iupacBases(static_cast<char>('A' + p));
       const bool matches = sequence == 0 ? p == s : (pattern & sequence) == sequence;
       if (matches) table[static_cast<std::size_t>(s)] |= 1u << p;
     }

@@ -10,8 +10,6 @@ namespace vistrel {
 
 namespace {
 
-constexpr char kComplements[] = "TVGHEFCDIJMLKNOPQYSAABWXRZ";
-
 void reverseSamples(Chromatogram& document, int c) {
   const std::int32_t count = document.channels[c].sampleCount;
   for (std::int32_t j = 0, k = count - 1; j < k; ++j, --k) {
@@ -77,14 +75,6 @@ void reverseComplementAll(EditContext& c) {
 }
 
 }  // namespace
-
-std::uint8_t complementOf(std::uint8_t letter) {
-  if (letter >= 'A' && letter <= 'Z') return static_cast<std::uint8_t>(kComplements[letter - 'A']);
-  if (letter >= 'a' && letter <= 'z') {
-    return static_cast<std::uint8_t>(kComplements[letter - 'a'] - 'A' + 'a');
-  }
-  return letter;
-}
 
 void reverseComplementSet(BaseCalls& calls, std::int32_t maxSampleCount) {
   std::uint8_t* letters = calls.bases.data();

@@ -5,10 +5,6 @@
 
 namespace vistrel {
 
-/// The complement of a letter: A and T, C and G, R and Y, K and M, B and V, D and H exchange, U
-/// becomes A, in either case; any other byte is its own complement.
-std::uint8_t complementOf(std::uint8_t letter);
-
 /// Reverses and complements one base-call set: its letters over `baseCount`, and its peaks over
 /// `peakCount`, each position p becoming `maxSampleCount` - 1 - p.
 void reverseComplementSet(BaseCalls& calls, std::int32_t maxSampleCount);

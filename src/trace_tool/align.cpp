@@ -2,6 +2,7 @@
 // found; the VCF gathers the variants of all reads before it is written.
 #include "trace_tool/align.h"
 
+#include <bit>
 #include <cctype>
 #include <map>
 #include <new>
@@ -53,29 +54,15 @@ void printSummary(const std::string& path, const std::string& reference, const R
 /// A VCF record's place and alleles; records sort by them.
 using Variant = std::tuple<std::int32_t, std::string, std::string>;  // POS, REF, ALT
 
-/// The bases an IUPAC letter stands for.
+/// The bases an IUPAC letter of one or two bases stands for, as letters; empty for any other.
 std::string basesOf(char letter) {
-  switch (letter) {
-    case 'A':
-    case 'C':
-    case 'G':
-    case 'T':
-      return std::string(1, letter);
-    case 'R':
-      return "AG";
-    case 'Y':
-      return "CT";
-    case 'S':
-      return "CG";
-    case 'W':
-      return "AT";
-    case 'K':
-      return "GT";
-    case 'M':
-      return "AC";
-    default:
-      return "";
+  const unsigned bases = iupacBases(letter);
+  if (std::popcount(bases) > 2) return {};
+  std::string letters;
+  for (int b = 0; b < 4; ++b) {
+    if ((bases & 1u << b) != 0) letters += "ACGT"[b];
   }
+  return letters;
 }
 
 /// The variants of one read with whether each is heterozygous. A substitution by a two-base
