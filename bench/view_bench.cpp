@@ -12,6 +12,7 @@
 #include "app/app_state.h"
 #include "document/trace_file.h"
 #include "edit/input.h"
+#include "edit/view_updates.h"
 #include "fake_platform.h"
 #include "qt/application.h"
 #include "qt/qt_canvas.h"
@@ -48,8 +49,11 @@ std::unique_ptr<Session> fittedSession() {
   return session;
 }
 
-/// Paints `area` of the view into `image`, as a repaint of that area does.
+/// Paints `area` of the view into `image`, as a repaint of that area does: the marks follow
+/// the document first.
 void paintArea(Session& s, QImage& image, const Rect& area) {
+  EditContext edit = editContext(s.state, *s.platform);
+  followReadMarks(edit);
   QPainter painter(&image);
   painter.setClipRect(toQRect(area));
   QtCanvas canvas(painter);

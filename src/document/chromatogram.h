@@ -121,7 +121,7 @@ struct Chromatogram {
 
   /// The greatest sample of the four channels, read as signed 16-bit (0 when none is above 0).
   /// Worked out when asked, in one pass the compiler vectorises, so that reading a file does
-  /// not pay for it.
+  /// not pay for it; the window keeps it with the marks it works out after a change.
   std::int32_t tallestSample() const {
     std::int16_t tallest = 0;
     for (int c = 0; c < 4; ++c) {

@@ -74,6 +74,7 @@ ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings
   for (const MixedBase& m : mixedBases(document, calls, settings.mixedRatio)) {
     marks.mixed[static_cast<std::size_t>(m.index)] = 1;
   }
+  marks.tallestSample = document.tallestSample();
   return marks;
 }
 

@@ -25,7 +25,8 @@ void showFromSample(const Chromatogram& document, const ViewSettings& settings, 
 /// for that edge of the window) and, when `renumber`, the numbers from there to the right edge.
 void refreshBaseRange(EditContext& c, int first, int last, bool renumber);
 
-/// The good region and the mixed bases of the shown set of `document` by `settings`.
+/// The good region and the mixed bases of the shown set of `document` by `settings`, and its
+/// tallest sample.
 ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings);
 
 /// What the shown set's marks and alignment are worked out from, as it stands.

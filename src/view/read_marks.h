@@ -1,6 +1,6 @@
-// What the view marks on the shown set beside its letters and traces: worked out above the
-// view from the read's analysis and handed down as plain values, so that painting never
-// analyses.
+// What the view marks on the shown set beside its letters and traces, and the height Fit Peaks
+// fits: worked out above the view, only after a change, and handed down as plain values, so
+// that painting never analyses.
 #pragma once
 
 #include <cstdint>
@@ -16,6 +16,8 @@ struct ReadMarks {
   std::optional<TrimRegion> goodRegion;
   /// One flag per base of the shown set: 1 when its peak is mixed.
   std::vector<std::uint8_t> mixed;
+  /// The greatest sample of the trace, which Fit Peaks stretches to the top.
+  std::int32_t tallestSample = 0;
 
   bool isMixed(std::int32_t i) const {
     return i >= 0 && static_cast<std::size_t>(i) < mixed.size() &&

@@ -81,7 +81,8 @@ void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& 
   const int scrollPos = view.scrollPos;
   const int height = traceAreaHeight(s, view);
   const int baseline = view.layout.baseline(height);
-  const TraceScale scale = traceScale(s, height, s.fitPeaks != 0 ? d.tallestSample() : 0);
+  const TraceScale scale =
+      traceScale(s, height, s.fitPeaks != 0 ? view.readMarks.tallestSample : 0);
   // One sample before the first column, when there is one, so the line enters from the left.
   const int start = first > 0 || scrollPos > 0 ? first - 1 : first;
   std::vector<Point> points;

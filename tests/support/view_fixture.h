@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "app/app_state.h"
+#include "edit/view_updates.h"
 #include "fake_platform.h"
 #include "reading.h"
 #include "view/layout.h"
@@ -36,10 +37,13 @@ class ViewTest : public ::testing::Test {
  protected:
   void SetUp() override { createFonts(app.view.layout, platform, false); }
 
-  /// Shows `document` in a client area of `width` by `height` pixels.
+  /// Shows `document` in a client area of `width` by `height` pixels, with the marks the
+  /// window's first paint works out.
   void show(Chromatogram document, int width = 800, int height = 265) {
     app.document = std::move(document);
     recomputeChannelColours(app.document, app.settings);
+    EditContext c = editContext(app, platform);
+    followReadMarks(c);
     app.view.clientWidth = width;
     app.view.clientHeight = height;
   }
