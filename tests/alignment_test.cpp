@@ -6,7 +6,7 @@
 
 #include <random>
 
-#include "analysis/reference.h"
+#include "document/reference.h"
 
 namespace vistrel::testing {
 namespace {

@@ -8,7 +8,7 @@
 
 #include "analysis/alignment.h"
 #include "analysis/mixed_peaks.h"
-#include "analysis/reference.h"
+#include "document/reference.h"
 #include "analysis/trim.h"
 #include "document/chromatogram.h"
 

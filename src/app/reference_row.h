@@ -7,7 +7,7 @@
 #include <string>
 
 #include "analysis/read_check.h"
-#include "analysis/reference.h"
+#include "document/reference.h"
 #include "edit/edit_state.h"
 #include "platform/platform.h"
 #include "view/reference_row.h"

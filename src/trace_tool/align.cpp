@@ -10,7 +10,7 @@
 #include <set>
 #include <tuple>
 
-#include "analysis/reference.h"
+#include "document/reference.h"
 #include "document/trace_file.h"
 #include "output/output_error.h"
 #include "trace_tool/parallel.h"

@@ -1,5 +1,5 @@
 // Reference parsing: the three layouts are told apart by their first line.
-#include "analysis/reference.h"
+#include "document/reference.h"
 
 #include <algorithm>
 #include <cctype>
