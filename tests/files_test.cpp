@@ -25,6 +25,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/paths.h"
 #include "temp_folder.h"
 
 namespace vistrel {
@@ -125,6 +126,24 @@ TEST_F(Files, ErrnoMapsToTheFileOpenTable) {
   EXPECT_STREQ(fileOpenErrorText(59), "Unexpected network error");
   EXPECT_EQ(fileOpenErrorText(0), nullptr);
   EXPECT_EQ(fileOpenErrorText(7), nullptr);
+}
+
+TEST(Paths, NameStemAndFolderOfAPath) {
+  struct Case {
+    const char* path;
+    const char* name;
+    const char* stem;
+    const char* folder;
+  };
+  for (const Case& c : {Case{"run.ab1", "run.ab1", "run", "."},
+                        Case{"/x.ab1", "x.ab1", "x", "/"},
+                        Case{"a/b.c/.hidden", ".hidden", ".hidden", "a/b.c"},
+                        Case{"plate/A01.tar.gz", "A01.tar.gz", "A01.tar", "plate"},
+                        Case{"folder/", "", "", "folder"}}) {
+    EXPECT_EQ(fileNameOf(c.path), c.name) << c.path;
+    EXPECT_EQ(fileStemOf(c.path), c.stem) << c.path;
+    EXPECT_EQ(parentFolderOf(c.path), c.folder) << c.path;
+  }
 }
 
 TEST_F(Files, ReadWholeFile) {

@@ -7,6 +7,7 @@
 
 #include "document/load_error.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 
 namespace vistrel {
 
@@ -122,10 +123,7 @@ Reference readReferenceFile(const std::string& path, std::string_view recordName
   Reference reference = parseReference(
       std::string_view(reinterpret_cast<const char*>(text.data()), text.size()), recordName, error);
   if (error.empty() && reference.name.empty()) {
-    std::string name = path.substr(path.find_last_of('/') + 1);
-    const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    reference.name = name;
+    reference.name = fileStemOf(path);
   }
   return reference;
 }

@@ -19,16 +19,11 @@
 #include <set>
 #include <utility>
 
+#include "platform/paths.h"
+
 namespace vistrel {
 
 namespace {
-
-std::string parentFolder(const std::string& path) {
-  std::size_t slash = path.find_last_of('/');
-  if (slash == std::string::npos) return ".";
-  if (slash == 0) return "/";
-  return path.substr(0, slash);
-}
 
 bool isFolder(const std::string& path) {
   struct stat st {};
@@ -52,7 +47,7 @@ int resolveLinks(const std::string& path, std::string& resolved) {
     if (static_cast<std::size_t>(n) == sizeof text) return ENAMETOOLONG;
     std::string next(text, static_cast<std::size_t>(n));
     // A relative link is relative to the folder holding the link.
-    resolved = next.starts_with('/') ? next : parentFolder(resolved) + "/" + next;
+    resolved = next.starts_with('/') ? next : parentFolderOf(resolved) + "/" + next;
   }
   return ELOOP;
 }
@@ -261,7 +256,7 @@ bool reserveSpace(int fd, std::size_t size) {
 int fileOpenErrorCode(int errnoValue, const std::string& path) {
   switch (errnoValue) {
     case ENOENT:
-      return isFolder(parentFolder(path)) ? 2 : 3;
+      return isFolder(parentFolderOf(path)) ? 2 : 3;
     case ENOTDIR:
       return 3;
     case EMFILE:
@@ -374,7 +369,7 @@ int ReplacingFileWriter::startReplacement() {
   if (targetFd_ >= 0 && ::fstat(targetFd_, &target) != 0) return errno;
   // Replacing one name of several would leave the others with the old content.
   if (targetFd_ >= 0 && target.st_nlink > 1) return 0;
-  int error = createTempFile(parentFolder(targetPath_), tempFd_, tempPath_);
+  int error = createTempFile(parentFolderOf(targetPath_), tempFd_, tempPath_);
   if (error != 0) {
     // A folder that takes no new files may still hold a file we may write.
     bool inPlace = targetFd_ >= 0 && (error == EACCES || error == EPERM);
@@ -404,7 +399,7 @@ bool ReplacingFileWriter::replaceTarget(const std::uint8_t* data, std::size_t si
   if (::close(std::exchange(tempFd_, -1)) != 0 || !flushed) return false;
   if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return false;
   tempPath_.clear();
-  return syncOrDeferFolder(parentFolder(targetPath_));
+  return syncOrDeferFolder(parentFolderOf(targetPath_));
 }
 
 /// Overwrites the target from its start and then cuts it to the new size; never emptied first,

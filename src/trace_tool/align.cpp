@@ -13,7 +13,9 @@
 #include "document/reference.h"
 #include "document/trace_file.h"
 #include "output/output_error.h"
+#include "platform/paths.h"
 #include "trace_tool/parallel.h"
+#include "trace_tool/tool_text.h"
 
 namespace vistrel {
 
@@ -118,11 +120,8 @@ std::vector<std::string> sampleNames(const std::vector<CheckedFile>& files) {
   std::vector<std::string> names;
   std::map<std::string, int> uses;
   for (const CheckedFile& f : files) {
-    std::string name = f.path.substr(f.path.find_last_of('/') + 1);
-    const std::size_t dot = name.find_last_of('.');
-    if (dot != std::string::npos && dot > 0) name.resize(dot);
-    names.push_back(name);
-    ++uses[name];
+    names.push_back(fileStemOf(f.path));
+    ++uses[names.back()];
   }
   std::set<std::string> taken;
   for (std::size_t i = 0; i < names.size(); ++i) {
@@ -194,7 +193,7 @@ FileOutcome checkFile(const AlignRequest& request, const Reference& reference,
   Chromatogram document;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, document, sampleName);
-  if (error) return {std::nullopt, loadErrorMessage(error)};
+  if (error) return {std::nullopt, loadFailureText(error)};
   FileOutcome outcome{checkRead(document, document.shown(), reference, request.options), {}};
   if (!outcome.check) {
     outcome.failure = document.shown().baseCount == 0 ? "the read has no bases"

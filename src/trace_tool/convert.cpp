@@ -15,7 +15,9 @@
 #include "output/scf_writer.h"
 #include "output/sequence_export.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "trace_tool/parallel.h"
+#include "trace_tool/tool_text.h"
 
 namespace vistrel {
 
@@ -121,7 +123,7 @@ Outcome convertOne(const ConvertRequest& request, const std::string& input,
   Chromatogram document;
   std::string sampleName;
   LoadError loadError = readTraceFile(input, request.showOriginalSequence, document, sampleName);
-  if (loadError) return {loadErrorMessage(loadError), {}};
+  if (loadError) return {loadFailureText(loadError), {}};
 
   Outcome outcome;
   OutputError outputError;
@@ -152,12 +154,9 @@ Outcome convertOne(const ConvertRequest& request, const std::string& input,
 
 std::string convertedPath(const ConvertRequest& request, const std::string& input) {
   if (!request.outputFile.empty()) return request.outputFile;
-  std::size_t slash = input.find_last_of('/');
-  std::string name = slash == std::string::npos ? input : input.substr(slash + 1);
-  std::size_t dot = name.find_last_of('.');
-  if (dot != std::string::npos && dot > 0) name.resize(dot);
-  name += extensionFor(request.target);
+  const std::string name = fileStemOf(input) + extensionFor(request.target);
   if (!request.outputFolder.empty()) return request.outputFolder + "/" + name;
+  const std::size_t slash = input.find_last_of('/');
   return slash == std::string::npos ? name : input.substr(0, slash + 1) + name;
 }
 

@@ -16,6 +16,7 @@
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
 #include "trace_tool/qc.h"
+#include "trace_tool/tool_text.h"
 
 namespace {
 
@@ -119,7 +120,7 @@ int dump(const std::vector<std::string>& args) {
   std::string sampleName;
   vistrel::LoadError error = vistrel::readTraceFile(path, original, document, sampleName);
   if (error) {
-    std::fprintf(stderr, "%s\n", vistrel::loadErrorMessage(error).c_str());
+    std::fprintf(stderr, "%s\n", vistrel::loadFailureText(error).c_str());
     return 1;
   }
   std::string json = vistrel::documentJson(document, sampleName, options);

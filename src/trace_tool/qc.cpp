@@ -13,7 +13,9 @@
 #include "document/trace_file.h"
 #include "output/output_error.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "trace_tool/qc_html.h"
+#include "trace_tool/tool_text.h"
 
 namespace vistrel {
 
@@ -21,14 +23,6 @@ namespace {
 
 constexpr int kProfileBins = 40;
 constexpr int kProgressWidth = 40;
-
-/// Table text: tabs and line ends would split a row.
-std::string cell(std::string text) {
-  for (char& c : text) {
-    if (c == '\t' || c == '\n' || c == '\r') c = ' ';
-  }
-  return text;
-}
 
 /// The value of `key` in an SCF file's comments ("NAME=clone 7"), or empty.
 std::string commentValue(const Chromatogram& d, const std::string& key) {
@@ -44,11 +38,6 @@ std::string commentValue(const Chromatogram& d, const std::string& key) {
     at = end + 1;
   }
   return {};
-}
-
-std::string folderOf(const std::string& path) {
-  const std::size_t slash = path.find_last_of('/');
-  return slash == std::string::npos ? "." : path.substr(0, slash);
 }
 
 /// The mean quality of each of 40 equal stretches of the read, for the report's pictures.
@@ -82,12 +71,12 @@ QcRow errorRow(const std::vector<QcColumn>& columns, const std::string& path,
                const std::string& message) {
   QcRow row(columns.size());
   const QcTable shape{columns, {}};
-  row[static_cast<std::size_t>(shape.column("file"))] = cell(path);
+  row[static_cast<std::size_t>(shape.column("file"))] = cleanField(path);
   // A damaged file still has its place on the plate when its name gives the well.
   row[static_cast<std::size_t>(shape.column("well"))] = wellFromFileName(path);
   row[static_cast<std::size_t>(shape.column("status"))] = "error";
-  row[static_cast<std::size_t>(shape.column("plate"))] = cell(folderOf(path));
-  row[static_cast<std::size_t>(shape.column("message"))] = cell(message);
+  row[static_cast<std::size_t>(shape.column("plate"))] = cleanField(parentFolderOf(path));
+  row[static_cast<std::size_t>(shape.column("message"))] = cleanField(message);
   return row;
 }
 
@@ -167,7 +156,7 @@ bool anyError(const QcTable& table) {
 }  // namespace
 
 std::string wellFromFileName(const std::string& path) {
-  const std::string name = path.substr(path.find_last_of('/') + 1);
+  const std::string name = fileNameOf(path);
   auto apart = [&](std::size_t i) {
     return i >= name.size() || std::isalnum(static_cast<unsigned char>(name[i])) == 0;
   };
@@ -194,7 +183,7 @@ QcRow qcRow(const QcRequest& request, const Reference* reference, const std::str
   Chromatogram d;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, d, sampleName);
-  if (error) return errorRow(columns, path, loadErrorMessage(error));
+  if (error) return errorRow(columns, path, loadFailureText(error));
 
   const BaseCalls& calls = d.shown();
   const ReadStats s = readStats(d, calls, request.options.trimCutoff, request.options.mixedRatio);
@@ -215,7 +204,7 @@ QcRow qcRow(const QcRequest& request, const Reference* reference, const std::str
       {"mixed", std::to_string(s.mixed)},
       {"signal", formatNumber(s.signal, "%.1f")},
       {"status", statusOf(s, request.thresholds)},
-      {"plate", d.plateName.empty() ? folderOf(path) : d.plateName},
+      {"plate", d.plateName.empty() ? parentFolderOf(path) : d.plateName},
       {"message", s.hasQualities ? "" : "no quality values"},
       {"profile", profileOf(calls)}};
   if (reference != nullptr) fillAlignment(d, request, *reference, values);
@@ -223,7 +212,7 @@ QcRow qcRow(const QcRequest& request, const Reference* reference, const std::str
   const QcTable shape{columns, {}};
   QcRow row(columns.size());
   for (const auto& [name, value] : values) {
-    row[static_cast<std::size_t>(shape.column(name))] = cell(value);
+    row[static_cast<std::size_t>(shape.column(name))] = cleanField(value);
   }
   return row;
 }

@@ -23,7 +23,7 @@ import subprocess
 import sys
 import tempfile
 
-CORRUPT = "Not an ABI or SCF file,\nor data is corrupt\n"
+CORRUPT = "Not an ABI or SCF file, or data is corrupt\n"
 TOOL = None
 DATA = None
 

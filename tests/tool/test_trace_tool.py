@@ -14,7 +14,7 @@ import unittest
 
 TOOL = None
 SAMPLES = None
-CORRUPT = "Not an ABI or SCF file,\nor data is corrupt"
+CORRUPT = "Not an ABI or SCF file, or data is corrupt"
 
 
 def run(*args, **options):
