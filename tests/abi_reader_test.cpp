@@ -367,6 +367,51 @@ TEST(AbiReader, BrokenFilesAreRefusedAsCorrupt) {
             LoadError::Corrupt);
 }
 
+TEST(AbiReader, TracesWithoutBaseCallsOpenWithNoBases) {
+  auto withoutBaseCalls = [](std::initializer_list<int> channelsKept) {
+    AbiBuilder b = abiBuilderFor(smallTrace());
+    for (const char* tag : {"PBAS", "PLOC", "PCON", "FWO_"}) {
+      auto& v = b.entries();
+      v.erase(std::remove_if(v.begin(), v.end(), [&](const AbiEntry& e) { return e.name == tag; }),
+              v.end());
+    }
+    for (int n = 1; n <= 12; ++n) {
+      if (std::find(channelsKept.begin(), channelsKept.end(), n) == channelsKept.end()) {
+        removeEntry(b, "DATA", n);
+      }
+    }
+    return readImage(b.build());
+  };
+  // A fragment-analysis run: raw channels 1 to 4 and the run's voltages in 5 to 8.
+  ReadOutcome raw = withoutBaseCalls({1, 2, 3, 4, 5, 6, 7, 8});
+  ASSERT_FALSE(raw.error) << raw.message();
+  EXPECT_FALSE(raw.document.hasBaseCalls);
+  EXPECT_EQ(raw.document.edited.baseCount, 0);
+  EXPECT_EQ(raw.document.original.baseCount, 0);
+  EXPECT_EQ(raw.document.channels[0].letter, 'G');  // the usual order without FWO_
+  EXPECT_EQ(raw.document.channels[3].letter, 'C');
+  EXPECT_EQ(samplesOf(raw.document, 0),
+            (std::vector<std::uint16_t>{100, 101, 0x1234 / 2 + 100, 65535 / 2 + 100}));
+  EXPECT_EQ(raw.sampleName, "clone 7");
+  // Analysed channels are preferred, as in a sequencing run.
+  ReadOutcome analysed = withoutBaseCalls({1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12});
+  ASSERT_FALSE(analysed.error);
+  EXPECT_EQ(samplesOf(analysed.document, 3), smallTrace().channels[3]);
+  EXPECT_EQ(withoutBaseCalls({1, 2, 3}).error.kind, LoadError::Corrupt);
+}
+
+TEST(AbiReader, InstrumentModelLosesItsPadding) {
+  for (const auto& [field, model] :
+       std::vector<std::pair<Bytes, std::string>>{{{' ', '3', '7', '7'}, "377"},
+                                                  {{'3', '1', '0', ' '}, "310"},
+                                                  {{'3', '7', 0, 0}, "37"},
+                                                  {{' ', ' ', ' ', ' '}, ""}}) {
+    AbiBuilder b = abiBuilderFor(smallTrace());
+    b.add({"MODL", 1, 2, 1, 4, field, {}, {}});
+    EXPECT_EQ(readImage(b.sortByName().build()).document.instrumentModel, model);
+  }
+}
+
 TEST(AbiReader, SecondBaseCallEntryMustLieInTheDirectory) {
   AbiTrace t = smallTrace();
   AbiBuilder b;

@@ -16,6 +16,7 @@
 #include "app/load_flow.h"
 #include "app/menu_table.h"
 #include "app/new_window.h"
+#include "app/save_commands.h"
 #include "app/startup.h"
 #include "app/status_text.h"
 #include "edit/input.h"
@@ -365,6 +366,13 @@ TEST_F(App, TheStatusTextTellsTheSelectedBaseTheCaretOrTheRead) {
     app.edit.insertIndex = index;
     EXPECT_EQ(statusText(app), text);
   }
+  // A file without base calls says so, and Export says why it writes nothing.
+  app.view.insertCaret = 0;
+  app.document.hasBaseCalls = false;
+  calls.baseCount = calls.peakCount = 0;
+  EXPECT_EQ(statusText(app), "No base calls: this file holds traces only");
+  EXPECT_FALSE(exportSequenceCommand(app, platform));
+  EXPECT_EQ(platform.messages.back().text, kNoBaseCallsToExportMessage);
 }
 
 TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {

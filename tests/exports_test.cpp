@@ -76,11 +76,25 @@ TEST(SequenceExport, FastqAndTrimmedExports) {
     SCOPED_TRACE(k.what);
     EXPECT_EQ(sequenceExportText(k.document, k.format, k.trimmed), k.text);
   }
-  EXPECT_TRUE(canExport(read, kExportFastq));
+  EXPECT_EQ(exportRefusal(read, kExportFastq), nullptr);
   Chromatogram without = namedDocument("ACGT");
   without.edited.hasQualities = false;
-  EXPECT_FALSE(canExport(without, kExportFastq));
-  EXPECT_TRUE(canExport(without, kExportFasta));
+  EXPECT_STREQ(exportRefusal(without, kExportFastq), kNoQualitiesForFastqMessage);
+  EXPECT_EQ(exportRefusal(without, kExportFasta), nullptr);
+  // A file without base calls has nothing to export until bases are typed.
+  Chromatogram traces = namedDocument("");
+  traces.hasBaseCalls = false;
+  EXPECT_STREQ(exportRefusal(traces, kExportText), kNoBaseCallsToExportMessage);
+  traces = namedDocument("A");
+  traces.hasBaseCalls = false;
+  EXPECT_EQ(exportRefusal(traces, kExportText), nullptr);
+}
+
+TEST(SequenceExport, BytesThatAreNoLettersAreWrittenAsN) {
+  const std::string damaged("A\0C\nG \xE9T", 8);
+  EXPECT_EQ(sequenceExportText(namedDocument(damaged), kExportText), "ANCNGNNT");
+  EXPECT_EQ(sequenceExportText(withQualities(damaged, Bytes(8, 30)), kExportFastq),
+            "@run.7\nANCNGNNT\n+\n????????\n");
 }
 
 TEST(SequenceExport, WritesTheShownSet) {

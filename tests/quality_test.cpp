@@ -71,6 +71,10 @@ TEST(QualityReading, AbiTakesEachSetsOwnPconEntryWhenItFits) {
                                [](const AbiEntry& x) { return x.name == "PCON"; });
        },
        e, o},
+      {"all zero, as instruments without a quality model write them",
+       [](AbiBuilder& b) { std::fill_n(entryNamed(b, "PCON", 1).data.begin(), 5, 0); },
+       {},
+       o},
       {"missing",
        [](AbiBuilder& b) {
          auto& v = b.entries();

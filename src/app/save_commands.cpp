@@ -40,12 +40,16 @@ bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
 
 bool exportSequenceCommand(AppState& app, Platform& platform,
                            const std::optional<TrimRegion>& trimmed) {
+  if (const char* refusal = exportRefusal(app.document, kExportText)) {
+    platform.showMessage(refusal, MessageIcon::Exclamation, MessageOwner::MainWindow);
+    return false;
+  }
   SaveDialog dialog{trimmed ? "Export Trimmed" : "Export",
                     {{"Text", "*.seq"}, {"FASTA", "*.seq"}},
                     app.settings.exportFormat};
   // FASTQ is offered only where there are qualities to write; a stored FASTQ choice then opens
   // at FASTA.
-  if (canExport(app.document, kExportFastq)) {
+  if (exportRefusal(app.document, kExportFastq) == nullptr) {
     dialog.filters.push_back({"FASTQ", "*.fastq"});
   } else {
     dialog.selectedFilter = std::min(dialog.selectedFilter, int{kExportFasta});

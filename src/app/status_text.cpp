@@ -53,6 +53,9 @@ std::string statusText(const AppState& app) {
   if (app.view.insertCaret != 0) {
     return caretText(calls, app.edit.insertIndex, app.view.insertCaret);
   }
+  if (!app.document.hasBaseCalls && calls.baseCount == 0) {
+    return "No base calls: this file holds traces only";
+  }
   return summaryText(calls, app.settings.trimCutoffProbability());
 }
 

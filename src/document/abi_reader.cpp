@@ -44,6 +44,8 @@ constexpr std::size_t kDataField = 20;
 constexpr std::int32_t kMaxInlineSize = 4;
 
 constexpr std::int64_t kMaxSampleNameLength = 31;
+// The order in which the sequencers store their dye channels, for a file that does not say.
+constexpr char kUsualBaseOrder[] = "GATC";
 constexpr std::size_t kMaxPlateNameLength = 64;
 constexpr std::uint8_t kMaxQuality = 99;
 
@@ -197,8 +199,8 @@ class Directory {
 struct AbiEntries {
   std::array<std::int64_t, 4> channels{};
   std::int64_t baseOrder = -1;
-  std::array<std::int64_t, 2> bases{};  // edited, original
-  std::array<std::int64_t, 2> peaks{};
+  std::array<std::int64_t, 2> bases{-1, -1};  // edited, original; -1 without base calls
+  std::array<std::int64_t, 2> peaks{-1, -1};
   std::array<std::int64_t, 2> qualities{-1, -1};
   std::int64_t runEnd = -1;
   std::int64_t sampleName = -1;
@@ -274,6 +276,30 @@ bool locateByNumber(const Directory& dir, AbiEntries& found) {
   return true;
 }
 
+/// Fallback for files that hold traces but no base calls (fragment-analysis and raw-only runs):
+/// the analysed channels 9 to 12 when there are all four, else the raw channels 1 to 4 (in such
+/// files 5 to 8 hold the run's voltages and temperatures). False when the directory has a base
+/// call entry, whose absence elsewhere makes the file corrupt, or no four channels.
+bool locateTracesOnly(const Directory& dir, AbiEntries& found) {
+  if (dir.find(kBasesTag, 0) >= 0) return false;
+  for (std::int32_t first : {9, 1}) {
+    bool all = true;
+    for (int c = 0; c < 4; ++c) {
+      found.channels[c] = dir.findNumbered(kTraceTag, first + c);
+      all = all && found.channels[c] >= 0;
+    }
+    if (all) break;
+    if (first == 1) return false;
+  }
+  found.baseOrder = dir.findNumbered(kBaseOrderTag, 1);
+  found.runEnd = dir.findSecondLowest(kRunDateTag);
+  found.sampleName = dir.findNumbered(kSampleNameTag, 1);
+  found.model = dir.findNumbered(kModelTag, 1);
+  found.well = dir.findNumbered(kWellTag, 1);
+  found.plate = dir.findNumbered(kPlateTag, 1);
+  return true;
+}
+
 /// The run's date as YYYY-MM-DD, or empty when the entry holds no date.
 std::string isoDate(const std::optional<Entry>& entry) {
   if (!entry || !entry->named(kRunDateTag)) return {};
@@ -293,12 +319,16 @@ std::string plateNameOf(const std::optional<Entry>& entry) {
   return name.substr(0, name.find('\0'));
 }
 
-/// The instrument model: up to four characters, cut at a zero byte.
+/// The instrument model: up to four characters, cut at a zero byte, without the blanks that pad
+/// short names (" 377", "310 ").
 std::string modelOf(const std::optional<Entry>& entry) {
   if (!entry) return {};
   const std::array<std::uint8_t, 4> bytes = entry->field.copy();
   std::string model(bytes.begin(), bytes.end());
-  return model.substr(0, model.find('\0'));
+  model.resize(std::min(model.find('\0'), model.size()));
+  const std::size_t first = model.find_first_not_of(' ');
+  if (first == std::string::npos) return {};
+  return model.substr(first, model.find_last_not_of(' ') + 1 - first);
 }
 
 std::string runEndedText(const std::optional<Entry>& entry) {
@@ -348,9 +378,14 @@ bool copyBaseCalls(const Entry& letters, const Entry& positions, BaseCalls& call
 }
 
 /// Copies the quality values of a set when its entry lies inside the file and holds one per
-/// letter; otherwise the set has none. False only when memory runs out.
+/// letter; otherwise the set has none, as it has when every value is 0: instruments without a
+/// quality model (the 310 among them) fill the entry with zeros. False only when memory runs out.
 bool copyQualities(const std::optional<Entry>& entry, BaseCalls& calls) {
   if (!entry || entry->data.size() != static_cast<std::size_t>(calls.baseCount)) return true;
+  const std::uint8_t* values = entry->data.data();
+  if (std::all_of(values, values + entry->data.size(), [](std::uint8_t q) { return q == 0; })) {
+    return true;
+  }
   if (!calls.qualities.assign(entry->data.data(), entry->data.size())) return false;
   clampQualities(calls.qualities.data(), calls.qualities.size());
   calls.hasQualities = true;
@@ -399,8 +434,12 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
   AbiEntries found;
   if (!locateInOrder(*dir, found)) {
     found = AbiEntries{};
-    if (!locateByNumber(*dir, found)) return corrupt;
+    if (!locateByNumber(*dir, found)) {
+      found = AbiEntries{};
+      if (!locateTracesOnly(*dir, found)) return corrupt;
+    }
   }
+  const bool hasBaseCalls = found.bases[0] >= 0;
 
   // Each entry used is decoded once; a required one whose data lies outside makes the file
   // corrupt.
@@ -410,13 +449,13 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
     if (!channels[c]) return corrupt;
   }
   std::array<std::optional<Entry>, 2> letters, positions;
-  for (int set = 0; set < 2; ++set) {
+  for (int set = 0; hasBaseCalls && set < 2; ++set) {
     letters[set] = dir->entry(found.bases[set], Extent::Bytes);
     positions[set] = dir->entry(found.peaks[set], Extent::Values16);
     if (!letters[set] || !positions[set]) return corrupt;
   }
   std::optional<Entry> baseOrder = dir->entry(found.baseOrder, Extent::Field);
-  if (!baseOrder) return corrupt;
+  if (!baseOrder && hasBaseCalls) return corrupt;
 
   Chromatogram read;
   const std::optional<Entry> runEnd = dir->entry(found.runEnd, Extent::Field);
@@ -428,14 +467,18 @@ LoadError readAbi(Block image, std::int32_t headerSkip, bool showOriginalSequenc
   std::string name = lengthPrefixedText(dir->entry(found.sampleName, Extent::Name));
   read.sampleNameText = name.empty() ? "Sequence Name: (none)" : "Sequence Name: " + name;
 
-  if (!copyBaseCalls(*letters[0], *positions[0], read.edited) ||
-      !copyBaseCalls(*letters[1], *positions[1], read.original) ||
-      !copyQualities(dir->entry(found.qualities[0], Extent::Bytes), read.edited) ||
-      !copyQualities(dir->entry(found.qualities[1], Extent::Bytes), read.original)) {
+  if (hasBaseCalls &&
+      (!copyBaseCalls(*letters[0], *positions[0], read.edited) ||
+       !copyBaseCalls(*letters[1], *positions[1], read.original) ||
+       !copyQualities(dir->entry(found.qualities[0], Extent::Bytes), read.edited) ||
+       !copyQualities(dir->entry(found.qualities[1], Extent::Bytes), read.original))) {
     return LoadError{LoadError::NoMemory};
   }
+  read.hasBaseCalls = hasBaseCalls;
 
-  const std::array<std::uint8_t, 4> channelLetters = baseOrder->field.copy();
+  std::array<std::uint8_t, 4> channelLetters;
+  std::copy_n(kUsualBaseOrder, 4, channelLetters.begin());
+  if (baseOrder) channelLetters = baseOrder->field.copy();
   for (int c = 0; c < 4; ++c) {
     const ByteView samples = channels[c]->data;
     TraceChannel& channel = read.channels[c];

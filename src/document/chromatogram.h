@@ -114,6 +114,9 @@ struct Chromatogram {
   BaseCalls edited;
   BaseCalls original;
   bool originalShown = false;
+  /// False for an ABI file that holds traces but no base calls (a fragment-analysis or raw-only
+  /// run): both sets are empty, and there is no sequence to export until bases are typed.
+  bool hasBaseCalls = true;
 
   BaseCalls& shown() { return originalShown ? original : edited; }
   const BaseCalls& shown() const { return originalShown ? original : edited; }

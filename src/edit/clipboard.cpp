@@ -34,7 +34,8 @@ bool sequenceClipboardText(const Chromatogram& document, bool fasta, Block& text
   if (!header.empty()) out = std::copy(header.begin(), header.end(), out);
   for (std::size_t start = 0; start < count; start += kLineLength) {
     if (start > 0) out = std::copy_n("\r\n", 2, out);
-    out = std::copy_n(letters + start, std::min(kLineLength, count - start), out);
+    out = std::transform(letters + start, letters + start + std::min(kLineLength, count - start),
+                         out, exportedLetter);
   }
   return true;
 }

@@ -7,7 +7,7 @@ namespace vistrel {
 
 namespace {
 
-constexpr std::size_t kLetterLine = 60;
+constexpr std::int32_t kLetterLine = 60;
 constexpr const char kFilePrefix[] = "File: ";
 
 std::string trimmedDescription(const TrimRegion& region) {
@@ -22,8 +22,7 @@ std::string fastqRecord(const Chromatogram& document, const TrimRegion& bases,
   std::string text = '@' + fastaName(document.fileInfoText);
   if (trimmed) text += ' ' + trimmedDescription(*trimmed);
   text += '\n';
-  const auto* letters = reinterpret_cast<const char*>(calls.bases.data());
-  text.append(letters + bases.start, letters + bases.end);
+  for (std::int32_t i = bases.start; i < bases.end; ++i) text += exportedLetter(calls.base(i));
   text += "\n+\n";
   for (std::int32_t i = bases.start; i < bases.end; ++i) {
     text += static_cast<char>('!' + std::min<int>(calls.quality(i), kHighestFastqQuality));
@@ -47,8 +46,15 @@ std::string fastaHeader(const std::string& name, const std::optional<TrimRegion>
   return '>' + name + ' ' + what + " exported from chromatogram file\r\n";
 }
 
-bool canExport(const Chromatogram& document, int exportFormat) {
-  return exportFormat != kExportFastq || document.shown().hasQualities;
+char exportedLetter(std::uint8_t base) {
+  return base > ' ' && base < 0x7F ? static_cast<char>(base) : 'N';
+}
+
+const char* exportRefusal(const Chromatogram& document, int exportFormat) {
+  const BaseCalls& calls = document.shown();
+  if (!document.hasBaseCalls && calls.baseCount == 0) return kNoBaseCallsToExportMessage;
+  if (exportFormat == kExportFastq && !calls.hasQualities) return kNoQualitiesForFastqMessage;
+  return nullptr;
 }
 
 std::string sequenceExportText(const Chromatogram& document, int exportFormat,
@@ -58,11 +64,9 @@ std::string sequenceExportText(const Chromatogram& document, int exportFormat,
   if (exportFormat == kExportFastq) return fastqRecord(document, bases, trimmed);
   std::string text =
       exportFormat == kExportFasta ? fastaHeader(fastaName(document.fileInfoText), trimmed) : "";
-  const auto* letters = reinterpret_cast<const char*>(calls.bases.data()) + bases.start;
-  const auto count = static_cast<std::size_t>(bases.end - bases.start);
-  for (std::size_t start = 0; start < count; start += kLetterLine) {
-    if (start > 0) text += "\r\n";
-    text.append(letters + start, std::min(kLetterLine, count - start));
+  for (std::int32_t i = bases.start; i < bases.end; ++i) {
+    if (i > bases.start && (i - bases.start) % kLetterLine == 0) text += "\r\n";
+    text += exportedLetter(calls.base(i));
   }
   return text;
 }

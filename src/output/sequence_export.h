@@ -16,6 +16,13 @@ inline constexpr int kHighestFastqQuality = 93;
 
 inline constexpr const char* kNoQualitiesForFastqMessage =
     "This read has no quality values, so it cannot be exported as FASTQ.";
+inline constexpr const char* kNoBaseCallsToExportMessage =
+    "This file has no base calls, so it has no sequence to export.";
+
+/// The letter written for a base: its own when it is a visible ASCII character (a letter, '-',
+/// '*'), else 'N', so that the bytes of a damaged file that are no letters (NUL, line ends,
+/// bytes above ASCII) never reach a sequence file.
+char exportedLetter(std::uint8_t base);
 
 /// The document name of a FASTA header: `fileInfoText` after its "File: ", cut before its last
 /// '.'.
@@ -25,13 +32,14 @@ std::string fastaName(const std::string& fileInfoText);
 /// it keeps, numbered from 1 as the window numbers them: "trimmed sequence (bases 21 to 480)".
 std::string fastaHeader(const std::string& name, const std::optional<TrimRegion>& trimmed);
 
-/// Whether the shown set can be exported in `exportFormat`: FASTQ needs quality values.
-bool canExport(const Chromatogram& document, int exportFormat);
+/// Why the shown set cannot be exported in `exportFormat`, or nullptr when it can: a file read
+/// without base calls has no sequence until bases are typed, and FASTQ needs quality values.
+const char* exportRefusal(const Chromatogram& document, int exportFormat);
 
 /// The file contents for the shown set, or only its bases in `trimmed`. Text and FASTA: for
-/// FASTA a header line, then the letters in lines of 60 separated by CR LF, the last line
-/// without a line end. FASTQ (only when `canExport`): "@name", the letters, "+" and the Phred+33
-/// qualities, each on one line ended by LF, as sequence pipelines expect.
+/// FASTA a header line, then the letters (`exportedLetter`) in lines of 60 separated by CR LF, the
+/// last line without a line end. FASTQ (only without an `exportRefusal`): "@name", the letters, "+"
+/// and the Phred+33 qualities, each on one line ended by LF, as sequence pipelines expect.
 std::string sequenceExportText(const Chromatogram& document, int exportFormat,
                                const std::optional<TrimRegion>& trimmed = std::nullopt);
 

@@ -137,7 +137,7 @@ Outcome convertOne(const ConvertRequest& request, const std::string& input,
       const int format = request.target == ConvertTarget::Text    ? kExportText
                          : request.target == ConvertTarget::Fasta ? kExportFasta
                                                                   : kExportFastq;
-      if (!canExport(document, format)) return {kNoQualitiesForFastqMessage, {}};
+      if (const char* refusal = exportRefusal(document, format)) return {refusal, {}};
       const auto region = regionToWrite(request, document.shown(), outcome.note);
       outputError = exportSequence(document, output, format, region);
       break;

@@ -10,9 +10,10 @@ Known io_lib behaviour that the comparisons allow for:
 - reading ABI, io_lib shows an 'N' call (uppercase only) as '-', and its SCF copies store that '-'.
   It keeps every other byte of PBAS 1 (the edited calls) as it is, lowercase included.
 - samples are the stored 16-bit values, shown unsigned: no shift, no clipping, no scaling.
-- io_lib reads only DATA 9-12 unless told otherwise, so it refuses test.fsa (DATA 1-8 only),
-  and it accepts a file without PBAS as one with no bases, where Vistrel refuses it.
-- an SCF file cannot tell quality values that are all zero from none: io_lib then lists none.
+- io_lib reads only DATA 9-12 unless told otherwise, so it refuses test.fsa (DATA 1-8 only);
+  Vistrel shows the raw channels 1-4 of such a file without base calls.
+- an SCF file cannot tell quality values that are all zero from none: io_lib then lists none,
+  and Vistrel takes all-zero PCON values of an ABI file as none too.
 Biopython's sequence and quality values of an ABI file are the original set's (PBAS2, PCON2).
 """
 import io
@@ -24,6 +25,8 @@ import sys
 import tempfile
 
 CORRUPT = "Not an ABI or SCF file, or data is corrupt\n"
+NO_BASE_CALLS = "This file has no base calls, so it has no sequence to export."
+NO_QUALITIES = "This read has no quality values, so it cannot be exported as FASTQ."
 TOOL = None
 DATA = None
 
@@ -171,17 +174,23 @@ def check_abi_qualities_against_biopython(path):
     record = SeqIO.read(path, "abi")
     d = dump(path, "--original")
     want = record.letter_annotations["phred_quality"]
+    if not any(want):
+        want = None  # all zero: the instrument gave none
     same("original quality (PCON2)", d["originalQuality"], want)
     same("shown quality with --original", d["quality"], want)
     edited = list(record.annotations["abif_raw"]["PCON1"])
-    same("edited quality (PCON1)", d["editedQuality"], edited)
-    return f"{len(want)} values, highest {max(want, default=0)}"
+    same("edited quality (PCON1)", d["editedQuality"], edited if any(edited) else None)
+    return f"{len(want or [])} values, highest {max(want or [0])}"
 
 
 def check_fastq_against_biopython(path, tmp):
     from Bio import SeqIO
     out = os.path.join(tmp, "record.fastq")
     r = vistrel("convert", "--to", "fastq", "--original", "--force", "-o", out, path)
+    if not any(SeqIO.read(path, "abi").letter_annotations["phred_quality"]):
+        same("refused without quality values", (r.returncode, r.stderr),
+             (1, f"{path}: {NO_QUALITIES}\n"))
+        return "no quality values: refused"
     if r.returncode != 0:
         raise Mismatch(f"convert failed: {r.stderr.strip()!r}")
     with open(out, newline="") as f:
@@ -214,7 +223,7 @@ def check_trim_of_made_qualities(path, tmp):
     # (the first is kept).
     n = dump(path)["baseCount"]
     good, gap = [40] * 20, [0] * 5
-    cases = [("all zero", [0] * n, [0, 0]),
+    cases = [("all zero", [0] * n, None),
              ("two runs", good + gap + good + [40] * 10 + [0] * (n - 55), [25, 55]),
              ("a tie", good + gap + good + [0] * (n - 45), [0, 20])]
     with open(path, "rb") as f:
@@ -230,9 +239,10 @@ def check_trim_of_made_qualities(path, tmp):
         with open(made, "wb") as f:
             f.write(data)
         got = dump(made)
-        same(f"{what}: quality", got["quality"], qualities)
+        same(f"{what}: quality", got["quality"], qualities if region else None)
         same(f"{what}: region", got["trim"], region)
-        same(f"{what}: independent region", mott(qualities, 0.05), region)
+        if region:
+            same(f"{what}: independent region", mott(qualities, 0.05), region)
     return f"{n} bases"
 
 
@@ -286,9 +296,33 @@ def check_refused(path):
     return "refused"
 
 
-def check_refused_without_base_calls(path, tmp):
-    # The same real file with its PBAS entries renamed: io_lib would show it with no bases,
-    # Vistrel has nothing to show and must refuse it.
+def check_without_base_calls(path, tmp):
+    """A file with traces but no base calls: its channels as Biopython reads them (the analysed
+    DATA 9-12, else the raw DATA 1-4), no bases, an SCF copy that io_lib reads, and no sequence
+    export."""
+    from Bio import SeqIO
+    raw = SeqIO.read(path, "abi").annotations["abif_raw"]
+    d = dump(path)
+    same("bases", (d["baseCount"], d["editedBases"], d["originalBases"]), (0, "", ""))
+    lanes = range(9, 13) if all(f"DATA{n}" in raw for n in range(9, 13)) else range(1, 5)
+    for c, n in zip(d["channels"], lanes):
+        same(f"{c['letter']} samples (DATA{n})", c["samples"], [v & 0xFFFF for v in raw[f"DATA{n}"]])
+    out = os.path.join(tmp, "traces.scf")
+    r = vistrel("convert", "--to", "scf", "--force", "-o", out, path)
+    same("SCF written", (r.returncode, r.stderr), (0, ""))
+    t = io_lib(out)
+    if t is None:
+        raise Mismatch("io_lib refused the SCF file Vistrel wrote")
+    same("SCF letters", t["letters"], "")
+    for c in d["channels"]:
+        same(f"SCF {c['letter']} samples", t[c["letter"]], c["samples"])
+    r = vistrel("convert", "--to", "fasta", "--force", "-o", os.path.join(tmp, "x.seq"), path)
+    same("FASTA refused", (r.returncode, r.stderr), (1, f"{path}: {NO_BASE_CALLS}\n"))
+    return f"DATA{lanes[0]}-{lanes[-1]}, {d['maxSampleCount']} samples"
+
+
+def check_base_calls_renamed(path, tmp):
+    # The same real file with its PBAS entries renamed opens as traces without base calls.
     with open(path, "rb") as f:
         data = bytearray(f.read())
     count, offset = struct.unpack(">I4xI", data[18:30])
@@ -298,7 +332,10 @@ def check_refused_without_base_calls(path, tmp):
     stripped = os.path.join(tmp, "no-base-calls.ab1")
     with open(stripped, "wb") as f:
         f.write(data)
-    return check_refused(stripped)
+    d, whole = dump(stripped), dump(path)
+    same("bases", d["bases"], "")
+    same("channels", d["channels"], whole["channels"])
+    return "traces only"
 
 
 # --- running -------------------------------------------------------------------------------------
@@ -366,10 +403,14 @@ def main():
         print("refused files")
         for name in not_abi:
             run(f"abi/{name} (not ABIF)", check_refused, os.path.join(abi_dir, name))
-        for name in without_calls:
-            run(f"abi/{name} (no base calls)", check_refused, os.path.join(abi_dir, name))
+        print("files without base calls")
+        more_dir = os.path.join(DATA, "more")
+        fragments = [os.path.join(more_dir, n) for n in sorted(os.listdir(more_dir))
+                     if n.endswith(".fsa")] if os.path.isdir(more_dir) else []
+        for path in [os.path.join(abi_dir, n) for n in without_calls] + fragments:
+            run(os.path.relpath(path, DATA), check_without_base_calls, path, tmp)
         if with_calls:
-            run(f"abi/{with_calls[0]} without PBAS", check_refused_without_base_calls,
+            run(f"abi/{with_calls[0]} without PBAS", check_base_calls_renamed,
                 os.path.join(abi_dir, with_calls[0]), tmp)
             print("made quality values")
             run(f"abi/{with_calls[-1]}, trimmed", check_trim_of_made_qualities,
