@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include "analysis/trim.h"
 #include "reading.h"
 
 namespace vistrel::testing {
@@ -65,6 +66,108 @@ TEST(MixedPeaks, WindowChannelsAndTheRatioBoundary) {
     const Chromatogram d = traceWith(k.heights, k.bases, k.peaks);
     const std::optional<MixedBase> m = mixedBaseAt(d, d.edited, k.base, k.ratio);
     EXPECT_EQ(m ? std::optional<std::uint8_t>(m->call) : std::nullopt, k.call);
+  }
+}
+
+TEST(MixedPeaks, OnlyAPeakOfAnotherChannelCounts) {
+  // Bases 20 samples apart: the window of the middle base is 35 to 45.
+  auto callOf = [](const std::vector<std::array<int, 3>>& heights) {
+    Chromatogram d = traceWith(heights, "GAT", {20, 40, 60});
+    std::optional<MixedBase> m = mixedBaseAt(d, d.edited, 1, 33);
+    return m ? std::optional<std::uint8_t>(m->call) : std::nullopt;
+  };
+  std::vector<std::array<int, 3>> called = {{0, 40, 300}};
+  auto with = [&](std::vector<std::array<int, 3>> more) {
+    more.insert(more.begin(), called.begin(), called.end());
+    return more;
+  };
+  // The slope of a neighbour's tall T peak at 50 rising through the window is no peak.
+  EXPECT_EQ(callOf(with({{3, 44, 150}, {3, 45, 200}, {3, 46, 400}, {3, 50, 900}})), std::nullopt);
+  // A peak on the window's edge is one when the sample beyond the edge is lower.
+  EXPECT_EQ(callOf(with({{3, 44, 150}, {3, 45, 200}, {3, 46, 100}})), 'W');
+  // Every sample of a flat top is one.
+  EXPECT_EQ(callOf(with({{2, 41, 120}, {2, 42, 120}, {2, 43, 120}})), 'R');
+}
+
+TEST(MixedPeaks, TiesDoNotDependOnTheFilesChannelOrder) {
+  // C and T equally high under an N, and G and T equally high beside an A: stored as A, C, G, T
+  // and as T, G, C, A, the calls are the same.
+  for (const std::string order : {"ACGT", "TGCA"}) {
+    ScfSpec spec;
+    for (auto& c : spec.channels) c.assign(100, 0);
+    auto at = [&](char letter) -> std::vector<std::uint16_t>& {
+      return spec.channels.at(order.find(letter));
+    };
+    at('C')[20] = at('T')[20] = 300;
+    at('A')[40] = 300;
+    at('G')[40] = at('T')[41] = 200;
+    at('A')[99] = 1600;
+    spec.bases = "NA";
+    spec.peaks = {20, 40};
+    // The builder writes the channels in A, C, G, T order; the letters decide which is which.
+    Chromatogram d = std::move(readImage(buildScf(spec)).document);
+    for (int c = 0; c < 4; ++c) d.channels[c].letter = order[c];
+    SCOPED_TRACE(order);
+    std::optional<MixedBase> n = mixedBaseAt(d, d.edited, 0, 33);
+    std::optional<MixedBase> a = mixedBaseAt(d, d.edited, 1, 33);
+    ASSERT_TRUE(n && a);
+    EXPECT_EQ(d.channels[n->peaks.primaryChannel].letter, 'C');  // C before T
+    EXPECT_EQ(a->call, 'R');                                     // G before T
+  }
+}
+
+/// The channel of `letter`.
+int channelOf(const Chromatogram& d, char letter) {
+  for (int c = 0; c < 4; ++c) {
+    if (d.channels[c].letter == letter) return c;
+  }
+  return -1;
+}
+
+/// Counts the mixed bases of `d`'s good region.
+int mixedInRegion(const Chromatogram& d, const TrimRegion& region) {
+  return static_cast<int>(
+      mixedBases(d, d.edited, kDefaultMixedRatio, region.start, region.end).size());
+}
+
+TEST(MixedPeaks, CleanRealReadsAreNotMixedAndAPlantedMixtureIs) {
+  for (const char* name : {"3730.ab1", "3100.ab1", "A6_1-DB3.ab1", "nonascii_encoding.ab1"}) {
+    SCOPED_TRACE(name);
+    const std::string path = std::string(VISTREL_TEST_DATA "/abi/") + name;
+    Chromatogram d, planted;
+    std::string sample;
+    if (readTraceFile(path, false, d, sample) || readTraceFile(path, false, planted, sample)) {
+      GTEST_SKIP() << "the test traces were not fetched";
+    }
+    const TrimRegion region = regionToCheck(d.edited, kDefaultTrimCutoff);
+    EXPECT_LT(100 * mixedInRegion(d, region), region.end - region.start);
+
+    // Half of each channel added to the next one (A to C, C to G, G to T, T to A): every base
+    // gets a second peak at half the height of its own. Where the base beside it has that
+    // second letter, the second peak rides on its slope and is no peak; everywhere else it
+    // must be found.
+    for (int c = 0; c < 4; ++c) {
+      const int into = channelOf(planted, "ACGT"[(acgtIndex(d.channels[c].letter) + 1) % 4]);
+      for (std::int32_t s = 0; s < d.channels[c].sampleCount; ++s) {
+        const int sum = planted.sample(into, s) + d.sample(c, s) / 2;
+        planted.setSample(into, s, static_cast<std::uint16_t>(std::min(sum, 32767)));
+      }
+    }
+    int alone = 0, found = 0;
+    for (std::int32_t i = std::max(region.start, 1); i + 1 < region.end; ++i) {
+      const int own = acgtIndex(d.edited.base(i));
+      if (own < 0) continue;
+      const char second = "ACGT"[(own + 1) % 4];
+      if ((d.edited.base(i - 1) | 0x20) == (second | 0x20) ||
+          (d.edited.base(i + 1) | 0x20) == (second | 0x20)) {
+        continue;
+      }
+      ++alone;
+      if (mixedBaseAt(planted, planted.edited, i, kDefaultMixedRatio)) ++found;
+    }
+    EXPECT_GT(alone, 300);
+    // The reads' far ends, where broad peaks overlap, keep a few of them hidden.
+    EXPECT_GE(found, alone * 9 / 10);
   }
 }
 

@@ -1,4 +1,5 @@
-// Mixed peaks: the largest sample of each channel in a window around the base's peak.
+// Mixed peaks: in a window around the base's peak, the called channel's largest sample and the
+// tallest peak of each other channel.
 #include "analysis/mixed_peaks.h"
 
 #include <algorithm>
@@ -36,6 +37,24 @@ std::array<std::int32_t, 4> channelHeights(const Chromatogram& document, std::in
   return heights;
 }
 
+/// The height of channel c's tallest peak from `from` to `to`, or 0 when it has none there. A
+/// peak is a sample at least as high as both of its neighbours, so every sample of a flat top
+/// is one. The neighbours of the window's edge samples lie outside it and count, so the slope
+/// of a neighbouring base's peak that rises past the edge is no peak; past the trace's own ends
+/// there is no neighbour to be lower than.
+std::int32_t tallestPeak(const Chromatogram& document, int c, std::int32_t from, std::int32_t to) {
+  const std::int32_t count = document.channels[c].sampleCount;
+  auto at = [&](std::int32_t s) { return std::int32_t{document.sample(c, s)}; };
+  std::int32_t tallest = 0;
+  for (std::int32_t s = std::max(from, 0); s <= std::min(to, count - 1); ++s) {
+    const std::int32_t v = at(s);
+    if ((s == 0 || at(s - 1) <= v) && (s + 1 == count || at(s + 1) <= v)) {
+      tallest = std::max(tallest, v);
+    }
+  }
+  return tallest;
+}
+
 /// The channel named by `letter` (case folded), or -1.
 int channelOfLetter(const Chromatogram& document, std::uint8_t letter) {
   const int wanted = std::toupper(letter);
@@ -45,10 +64,23 @@ int channelOfLetter(const Chromatogram& document, std::uint8_t letter) {
   return -1;
 }
 
-/// The first channel other than `skip` of greatest height.
-int highestChannel(const std::array<std::int32_t, 4>& heights, int skip) {
+/// The channels in the order A, C, G, T of their letters (any other letter after them), so
+/// that a tie is broken the same way whatever order the file stores its channels in.
+std::array<int, 4> channelsInBaseOrder(const Chromatogram& document) {
+  std::array<int, 4> order{0, 1, 2, 3};
+  auto rank = [&](int c) {
+    const int i = acgtIndex(static_cast<std::uint8_t>(document.channels[c].letter));
+    return i < 0 ? 4 : i;
+  };
+  std::stable_sort(order.begin(), order.end(), [&](int a, int b) { return rank(a) < rank(b); });
+  return order;
+}
+
+/// The channel other than `skip` of greatest height, the first in base order on a tie.
+int highestChannel(const std::array<std::int32_t, 4>& heights, const std::array<int, 4>& order,
+                   int skip) {
   int best = -1;
-  for (int c = 0; c < 4; ++c) {
+  for (int c : order) {
     if (c != skip && (best < 0 || heights[c] > heights[best])) best = c;
   }
   return best;
@@ -59,13 +91,18 @@ int highestChannel(const std::array<std::int32_t, 4>& heights, int skip) {
 PeakPair peakPairAt(const Chromatogram& document, const BaseCalls& calls, std::int32_t i) {
   const std::int32_t p = calls.peak(i);
   const std::int32_t h = halfWindow(calls, i);
-  const std::array<std::int32_t, 4> heights = channelHeights(document, p - h, p + h);
+  const std::array<int, 4> order = channelsInBaseOrder(document);
   PeakPair pair;
+  const std::array<std::int32_t, 4> heights = channelHeights(document, p - h, p + h);
   pair.primaryChannel = channelOfLetter(document, calls.base(i));
-  if (pair.primaryChannel < 0) pair.primaryChannel = highestChannel(heights, -1);
-  pair.secondaryChannel = highestChannel(heights, pair.primaryChannel);
+  if (pair.primaryChannel < 0) pair.primaryChannel = highestChannel(heights, order, -1);
+  std::array<std::int32_t, 4> peaks{};
+  for (int c = 0; c < 4; ++c) {
+    if (c != pair.primaryChannel) peaks[c] = tallestPeak(document, c, p - h, p + h);
+  }
+  pair.secondaryChannel = highestChannel(peaks, order, pair.primaryChannel);
   pair.primary = heights[pair.primaryChannel];
-  pair.secondary = heights[pair.secondaryChannel];
+  pair.secondary = peaks[pair.secondaryChannel];
   return pair;
 }
 

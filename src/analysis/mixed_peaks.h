@@ -18,7 +18,7 @@ struct PeakPair {
   int primaryChannel = -1;
   int secondaryChannel = -1;
   std::int32_t primary = 0;    ///< the primary channel's largest sample in the window
-  std::int32_t secondary = 0;  ///< the largest of the other channels' largest samples
+  std::int32_t secondary = 0;  ///< the tallest peak of the other channels in the window
 
   double ratio() const { return primary > 0 ? static_cast<double>(secondary) / primary : 0.0; }
 };
@@ -32,7 +32,9 @@ struct MixedBase {
 
 /// The channels under base `i` of `calls`, which must have a peak. The window reaches a quarter
 /// of the way to the nearer neighbouring peak on each side; the primary channel is the one named
-/// by the base's letter, or the highest one for any other letter.
+/// by the base's letter, or the highest one for any other letter, and its height its largest
+/// sample there. The secondary channel is the other channel with the tallest peak in the window
+/// (a local maximum, not a neighbour's slope). Ties go to the first of A, C, G, T.
 PeakPair peakPairAt(const Chromatogram& document, const BaseCalls& calls, std::int32_t i);
 
 /// Whether the secondary channel reaches `ratioPercent` percent of the primary one.

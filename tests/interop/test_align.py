@@ -41,10 +41,20 @@ def readable_abi_files():
             yield path
 
 
+def tallest_peak(s, lo, hi):
+    """The tallest sample in s[lo..hi] at least as high as both of its neighbours, looking past
+    the window's edges (none past the trace's ends); 0 without one."""
+    return max([s[j] for j in range(max(lo, 0), min(hi, len(s) - 1) + 1)
+                if (j == 0 or s[j - 1] <= s[j]) and (j == len(s) - 1 or s[j + 1] <= s[j])],
+               default=0)
+
+
 def mixed_oracle(d, ratio):
     """The mixed rule, written from its description."""
     samples = [c["samples"] for c in d["channels"]]
     letters = [c["letter"].upper() for c in d["channels"]]
+    # Ties go to the first of A, C, G, T, whatever the file's channel order.
+    order = sorted(range(4), key=lambda c: "ACGT".find(letters[c]) % 5)
     peaks, bases = d["peaks"], d["bases"]
     found = []
     for i in range(min(len(peaks), len(bases))):
@@ -63,13 +73,14 @@ def mixed_oracle(d, ratio):
         if bases[i].upper() in letters:
             first = letters.index(bases[i].upper())
         else:
-            first = max(range(4), key=lambda c: (heights[c], -c))
-        others = [c for c in range(4) if c != first]
-        second = max(others, key=lambda c: (heights[c], -c))
-        if heights[first] > 0 and 100 * heights[second] >= ratio * heights[first]:
+            first = max(order, key=lambda c: (heights[c], -order.index(c)))
+        tops = [tallest_peak(s, p - h, p + h) for s in samples]
+        others = [c for c in order if c != first]
+        second = max(others, key=lambda c: (tops[c], -order.index(c)))
+        if heights[first] > 0 and 100 * tops[second] >= ratio * heights[first]:
             pair = frozenset(letters[first] + letters[second])
             found.append({"index": i, "call": IUPAC.get(pair, "N"),
-                          "ratio": round(heights[second] / heights[first], 3)})
+                          "ratio": round(tops[second] / heights[first], 3)})
     return found
 
 

@@ -127,7 +127,10 @@ class QcColumns(unittest.TestCase):
             for options, status in ((["--min-length", "1100"], "fail"),
                                     (["--min-crl", "1086"], "weak"),
                                     (["--min-crl", "1085"], "pass"),
-                                    (["--max-mixed-percent", "0"], "weak")):
+                                    (["--mixed-ratio", "10", "--max-mixed-percent", "0"],
+                                     "weak"),
+                                    (["--mixed-ratio", "10", "--max-mixed-percent", "1"],
+                                     "pass")):
                 with self.subTest(options=options):
                     self.assertEqual(table(run("qc", *options, good).stdout)[0]["status"], status)
             for bad in (["--min-length", "-1"], ["--max-mixed-percent", "101"], ["-j", "0"],

@@ -69,7 +69,7 @@ class Report(unittest.TestCase):
         for folder in (cls.plate96, cls.rows384, cls.columns384):
             os.mkdir(folder)
         scf = os.path.join(DATA, "scf")
-        copies = {(cls.plate96, "A01.scf"): "3730.v3.scf", (cls.plate96, "H12.scf"): "3100.v3.scf",
+        copies = {(cls.plate96, "A01.scf"): "3730.v3.scf", (cls.plate96, "H12.scf"): "310.v3.scf",
                   (cls.plate96, "D05.scf"): "empty.v3.scf", (cls.rows384, "B02.scf"): "3730.v3.scf",
                   (cls.rows384, "P07.scf"): "no_smpl1.v3.scf",
                   (cls.columns384, "H24.scf"): "3730.v3.scf"}
