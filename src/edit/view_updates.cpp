@@ -1,4 +1,5 @@
-// Scrolling a base into view and repainting the changed stretch of the base row.
+// What an edit or a move must show: scrolling a base into view, repainting the changed stretch
+// of the base row and of the quality marks, and the read marks worked out again after a change.
 #include "edit/view_updates.h"
 
 #include <algorithm>

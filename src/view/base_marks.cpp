@@ -1,6 +1,6 @@
-// The marks beside the letters. Each base is looked at only when a paint request reaches it:
-// a mixed base is recognised from the samples under its peak, the reference row from the
-// record the window keeps up to date.
+// The marks beside the letters, drawn for the bases a paint request reaches from what the
+// floors above worked out after the last change: the mixed flags of the read marks and the
+// reference row. Painting itself never looks at the samples or aligns.
 #include "view/base_marks.h"
 
 #include <algorithm>
