@@ -5,6 +5,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -190,6 +191,11 @@ class Platform : public ScreenLook {
 
   /// Runs command `id` of the main window later, once the current event is handled.
   virtual void postCommand(int id) = 0;
+  /// Runs `work` on a thread of its own, away from the window, and then what it returns on the
+  /// window's thread, later, as a posted command runs. The work may use only what it owns or
+  /// what nothing changes while it runs. Works run one at a time, in the order given; what one
+  /// returns is dropped when the window is gone by then.
+  virtual void runInBackground(std::function<std::function<void()>()> work) = 0;
   /// Asks the main window to close, later, as the window manager would.
   virtual void closeWindow() = 0;
   /// Ends the event loop once the current event is handled.

@@ -35,9 +35,15 @@ constexpr int kLastChoosablePage = 65534;
 
 }  // namespace
 
-QtPlatform::QtPlatform(MainWindow& window, AppState& app) : window_(window), app_(app) {}
+QtPlatform::QtPlatform(MainWindow& window, AppState& app) : window_(window), app_(app) {
+  background_.setMaxThreadCount(1);
+}
 
 QtPlatform::~QtPlatform() {
+  // What the works hand back refers to the window's state: none of it may run from now on.
+  *alive_ = false;
+  background_.clear();
+  background_.waitForDone();
   delete help_;
   delete printProgress_;
   // The dialog talks to this platform; it goes first.
@@ -274,6 +280,18 @@ void QtPlatform::closeHelp() {
 void QtPlatform::postCommand(int id) {
   QMetaObject::invokeMethod(
       &window_, [this, id] { window_.dispatch(id); }, Qt::QueuedConnection);
+}
+
+void QtPlatform::runInBackground(std::function<std::function<void()>()> work) {
+  background_.start([this, alive = alive_, work = std::move(work)] {
+    std::function<void()> done = work();
+    QMetaObject::invokeMethod(
+        &window_,
+        [alive, done = std::move(done)] {
+          if (*alive) done();
+        },
+        Qt::QueuedConnection);
+  });
 }
 
 void QtPlatform::closeWindow() {

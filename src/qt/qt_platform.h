@@ -3,6 +3,7 @@
 
 #include <QPointer>
 #include <QTextBrowser>
+#include <QThreadPool>
 
 #include "app/app_state.h"
 #include "platform/platform.h"
@@ -53,6 +54,7 @@ class QtPlatform : public Platform {
   bool showHelp() override;
   void closeHelp() override;
   void postCommand(int id) override;
+  void runInBackground(std::function<std::function<void()>()> work) override;
   void closeWindow() override;
   void quit() override;
 
@@ -63,6 +65,10 @@ class QtPlatform : public Platform {
   QPointer<FindDialog> find_;
   QPointer<PrintProgressDialog> printProgress_;
   bool printCancelled_ = false;
+  /// One thread, so that background works run in the order given.
+  QThreadPool background_;
+  /// Shared with what the works hand back: false once this platform is gone.
+  std::shared_ptr<bool> alive_ = std::make_shared<bool>(true);
 };
 
 }  // namespace vistrel

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <deque>
+#include <functional>
 #include <optional>
 #include <string>
 #include <utility>
@@ -51,6 +52,7 @@ class FakePlatform : public Platform {
   int printProgressClosed = 0;
   int findDialogsShown = 0;
   std::vector<int> postedCommands;
+  std::vector<std::function<std::function<void()>()>> backgroundWork;
   int quits = 0;
 
   // The window.
@@ -109,6 +111,18 @@ class FakePlatform : public Platform {
   bool showHelp() override;
   void closeHelp() override { ++helpClosed; }
   void postCommand(int id) override { postedCommands.push_back(id); }
+  void runInBackground(std::function<std::function<void()>()> work) override {
+    backgroundWork.push_back(std::move(work));
+  }
+  /// Runs the background works given so far, each with what it hands back, as the window's
+  /// event loop would; those they give in turn too.
+  void finishBackgroundWork() {
+    while (!backgroundWork.empty()) {
+      std::function<std::function<void()>()> work = std::move(backgroundWork.front());
+      backgroundWork.erase(backgroundWork.begin());
+      work()();
+    }
+  }
   void closeWindow() override { ++closeRequests; }
   void quit() override { ++quits; }
 
