@@ -135,6 +135,8 @@ TEST(Reference, FastaGenBankAndPlainLettersAndWhatIsRefused) {
   const std::vector<Case> cases = {
       {"first FASTA record", ">one first\nACgt\nNN\n>two\nTTTT\n", "", "ACGTNN", ""},
       {"named FASTA record", ">one\nAC\n>two x\r\nTTuT\r\n", "two", "TTTT", ""},
+      {"record named by its whole header line", ">clone 7\nAC\n>clone 7 insert \nGG\n",
+       "clone 7 insert", "GG", ""},
       {"missing record", ">one\nAC\n", "three", "",
        "The FASTA file has no record named \"three\"."},
       {"GenBank", "LOCUS  pUC19 2686 bp\nFEATURES\nORIGIN\n        1 tcgc gcgt\n       9 tt\n//\n",

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cctype>
 #include <cstring>
+#include <filesystem>
 
 #include "document/load_error.h"
 #include "platform/files.h"
@@ -45,24 +46,44 @@ std::string_view firstWord(std::string_view s) {
   return s.substr(start, end - start);
 }
 
-Reference parseFasta(std::string_view text, std::string_view wanted, std::string& error) {
-  Reference found;
-  bool inRecord = false, seen = false;
+std::string_view trimmed(std::string_view s) {
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.front())) != 0) s.remove_prefix(1);
+  while (!s.empty() && std::isspace(static_cast<unsigned char>(s.back())) != 0) s.remove_suffix(1);
+  return s;
+}
+
+/// Where the body of the first record that `wanted` names starts (just after its header line),
+/// and its header after the '>'; npos when none. A record is named by its first word, as other
+/// tools index FASTA files, or by its whole header line, so that a name with blanks can be
+/// given. Only a header without blanks is both, so the two never name different records.
+std::size_t findFastaRecord(std::string_view text, std::string_view wanted,
+                            std::string_view& header) {
   for (std::size_t at = 0; at < text.size();) {
-    std::string_view line = nextLine(text, at);
-    if (!line.empty() && line.front() == '>') {
-      if (seen) break;  // the record wanted is complete
-      inRecord = wanted.empty() || firstWord(line.substr(1)) == wanted;
-      if (inRecord) {
-        found.name = std::string(firstWord(line.substr(1)));
-        seen = true;
-      }
-    } else if (inRecord && !appendLetters(line, false, found.sequence)) {
+    const std::string_view line = nextLine(text, at);
+    if (line.empty() || line.front() != '>') continue;
+    header = line.substr(1);
+    if (wanted.empty() || firstWord(header) == wanted || trimmed(header) == wanted) return at;
+  }
+  return std::string_view::npos;
+}
+
+Reference parseFasta(std::string_view text, std::string_view wanted, std::string& error) {
+  std::string_view header;
+  std::size_t at = findFastaRecord(text, wanted, header);
+  if (at == std::string_view::npos) {
+    error = "The FASTA file has no record named \"" + std::string(wanted) + "\".";
+    return {};
+  }
+  Reference found;
+  found.name = std::string(firstWord(header));
+  while (at < text.size()) {
+    const std::string_view line = nextLine(text, at);
+    if (!line.empty() && line.front() == '>') break;
+    if (!appendLetters(line, false, found.sequence)) {
       error = "The FASTA record holds characters that are not bases.";
       return {};
     }
   }
-  if (!seen) error = "The FASTA file has no record named \"" + std::string(wanted) + "\".";
   return found;
 }
 
@@ -112,7 +133,16 @@ Reference readReferenceFile(const std::string& path, std::string_view recordName
                             std::string& error) {
   Block text;
   const FileReadResult read = readWholeFile(path, text);
-  if (read.status != FileReadStatus::Ok) {
+  std::error_code ignored;
+  if (read.status == FileReadStatus::OpenFailed && std::filesystem::is_directory(path, ignored)) {
+    error = "The reference is a folder, not a file.";
+    return {};
+  }
+  // An empty file opens but gives nothing to read; it is a reference without a sequence.
+  const bool empty = read.status == FileReadStatus::ReadFailed &&
+                     std::filesystem::is_regular_file(path, ignored) &&
+                     std::filesystem::file_size(path, ignored) == 0;
+  if (read.status != FileReadStatus::Ok && !empty) {
     LoadError why{LoadError::Unreadable};
     if (read.status == FileReadStatus::OpenFailed)
       why = {LoadError::OpenFailed, read.openErrorCode};

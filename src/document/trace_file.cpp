@@ -19,9 +19,10 @@ bool startsWith(const std::uint8_t* data, std::size_t size, const char* magic, s
   return size >= n && std::memcmp(data, magic, n) == 0;
 }
 
-/// The length of the well-formed UTF-8 sequence that starts at `text[at]`, or 0 when none does.
-/// Overlong forms, surrogates and values past U+10FFFF are not well formed: a file name in
-/// another encoding must not swallow the bytes after such a lead byte.
+}  // namespace
+
+// Overlong forms, surrogates and values past U+10FFFF are not well formed: a file name in
+// another encoding must not swallow the bytes after such a lead byte.
 std::size_t wellFormedLength(const std::string& text, std::size_t at) {
   auto byte = [&](std::size_t k) { return static_cast<unsigned char>(text[at + k]); };
   const unsigned char lead = byte(0);
@@ -47,8 +48,6 @@ std::size_t wellFormedLength(const std::string& text, std::size_t at) {
   }
   return length;
 }
-
-}  // namespace
 
 LoadError readTraceImage(Block image, bool showOriginalSequence, Chromatogram& document,
                          std::string& sampleName) {

@@ -37,6 +37,9 @@ std::string fileTitleOf(const std::string& path);
 /// "Vistrel - " and the sample name, or "Vistrel" when there is none.
 std::string windowTitleFor(const std::string& sampleName);
 
+/// The length of the well-formed UTF-8 sequence that starts at `text[at]`, or 0 when none does.
+std::size_t wellFormedLength(const std::string& text, std::size_t at);
+
 /// The first `count` characters of a UTF-8 text. A well-formed sequence is one character; any
 /// byte outside one (a name in another encoding, an overlong form, a surrogate) counts as one.
 std::string firstCharacters(const std::string& text, std::size_t count);

@@ -22,4 +22,8 @@ std::string loadFailureText(const LoadError& error);
 /// writes such bytes as U+FFFD.
 std::string cleanField(std::string_view text);
 
+/// `cleanField` for formats that are UTF-8 text (VCF): each byte that is not part of a
+/// well-formed UTF-8 sequence becomes U+FFFD, as the JSON writers write it.
+std::string cleanUtf8Field(std::string_view text);
+
 }  // namespace vistrel

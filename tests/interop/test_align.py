@@ -4,13 +4,17 @@ usage: test_align.py VISTREL_TRACE TEST_DATA
 - the mixed bases `dump` lists against a small implementation of the rule written here;
 - `align` against references built from a real read with planted substitutions, insertions and
   deletions (none in a repeat) between unrelated flanks, on both strands;
-- the VCF through bcftools, which must read it without a word.
+- read bases past the reference's ends clipped alike in the table, the summary and the VCF;
+- the VCF through bcftools, which must read it without a word, and check its REF alleles against
+  the reference (small synthetic SCF reads give mixed peaks and no-calls where wanted);
+- names with tabs, line breaks and bytes that are not UTF-8 in every output.
 Exits 77 when the test data has not been fetched.
 """
 import json
 import os
 import random
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -25,6 +29,38 @@ IUPAC = {frozenset("AG"): "R", frozenset("CT"): "Y", frozenset("CG"): "S",
 
 def run(*args):
     return subprocess.run([TOOL, *args], capture_output=True, text=True)
+
+
+def bcftools(*args):
+    return subprocess.run(["bcftools", *args], capture_output=True, text=True)
+
+
+def vcf_records(path):
+    view = bcftools("view", "-H", path)
+    assert view.returncode == 0 and view.stderr == "", view.stderr
+    return [line.split("\t") for line in view.stdout.splitlines()]
+
+
+def write_scf(path, bases, mixed=()):
+    """An SCF 2.00 read of `bases` at quality 40, a peak every 10 samples; a base in `mixed`
+    has a second channel at 60% of its own under its peak."""
+    count = 10 * len(bases)
+    traces = [[0] * count for _ in range(4)]
+    for i, base in enumerate(bases):
+        channel = max("ACGT".find(base), 0)
+        for c, height in [(channel, 1000)] + ([((channel + 1) % 4, 600)] if i in mixed else []):
+            for k in range(-3, 4):
+                traces[c][10 * i + 5 + k] = height * (4 - abs(k)) // 4
+    header = bytearray(128)
+    header[0:4] = b".scf"
+    struct.pack_into(">6I", header, 4, count, 128, len(bases), 0, 0, 128 + 8 * count)
+    header[36:44] = b"2.00\0\0\0\2"
+    with open(path, "wb") as f:
+        f.write(header)
+        for j in range(count):
+            f.write(struct.pack(">4H", *(t[j] for t in traces)))
+        for i, base in enumerate(bases):
+            f.write(struct.pack(">I4B", 10 * i + 5, *([40] * 4)) + base.encode() + bytes(3))
 
 
 def dump(path, *options):
@@ -236,18 +272,104 @@ class Alignment(unittest.TestCase):
         self.assertEqual({v[9] for v in records} - {"1/1", "0/1"}, set())
         self.assertEqual({v[10] for v in records}, {"./."})  # the unreadable file's column
 
+    def test_read_bases_past_the_reference_ends_are_clipped_in_every_output(self):
+        # The reference is the read without its first and last 40 bases, and one substitution.
+        cut = list(self.read[40:-40])
+        cut[300] = next(b for b in "ACGT" if b != cut[300])
+        cut = "".join(cut)
+        vcf = os.path.join(self.tmp, "clipped.vcf")
+        for reverse in (False, True):
+            with self.subTest(reverse=reverse):
+                ref = os.path.join(self.tmp, "cut.fa")
+                with open(ref, "w") as f:
+                    f.write(">cut\n" + (cut.translate(COMPLEMENT)[::-1] if reverse else cut) + "\n")
+                table = run("align", "--ref", ref, "--vcf", vcf, self.path)
+                self.assertEqual(table.returncode, 0, table.stderr)
+                rows = [line.split("\t") for line in table.stdout.splitlines()[1:]]
+                position = len(cut) - 300 if reverse else 301
+                self.assertEqual([int(row[3]) for row in rows], [position])
+                self.assertEqual([int(v[1]) for v in vcf_records(vcf)], [position])
+                header, line = run("align", "--summary", "--ref", ref, self.path).stdout.splitlines()
+                summary = dict(zip(header.split("\t"), line.split("\t")))
+                self.assertEqual([summary[k] for k in (
+                    "ref_start", "ref_end", "aligned_length", "identity", "differences",
+                    "clipped_left", "clipped_right")], [
+                    "1", str(len(cut)), str(len(cut)), "%.4f" % (1 - 1 / len(cut)), "1", "40", "40"])
+
     def test_unreadable_references_are_refused_with_a_reason(self):
-        cases = {"missing": None, "binary": b"\x89PNG\r\n\x1a\n\0\0", "words": b"hello world\n"}
-        for name, content in cases.items():
+        cases = {"missing": (None, None), "binary": (b"\x89PNG\r\n\x1a\n\0\0", None),
+                 "words": (b"hello world\n", None),
+                 "folder": ("folder", "The reference is a folder, not a file."),
+                 "empty": (b"", "The reference holds no sequence.")}
+        for name, (content, message) in cases.items():
             with self.subTest(name):
                 path = os.path.join(self.tmp, name)
-                if content is not None:
+                if content == "folder":
+                    os.makedirs(path, exist_ok=True)
+                elif content is not None:
                     with open(path, "wb") as f:
                         f.write(content)
                 r = run("align", "--ref", path, self.path)
                 self.assertEqual(r.returncode, 1)
                 self.assertTrue(r.stderr.startswith(path + ": "), r.stderr)
+                if message:
+                    self.assertEqual(r.stderr, path + ": " + message + "\n")
                 self.assertEqual(r.stdout, "")
+
+    def test_names_with_tabs_line_breaks_and_latin1_bytes_break_no_output(self):
+        names = [b"a\tb", b"c\nd", b"caf\xe9"]
+        paths = []
+        for name in names:
+            paths.append(os.path.join(os.fsencode(self.tmp), name + b".ab1"))
+            shutil.copy(self.path, paths[-1])
+        # A record named by its whole header line, whose name VCF does not take as a contig.
+        ref = os.path.join(self.tmp, "clone(7).fa")
+        with open(self.reference(False)) as f, open(ref, "w") as out:
+            out.write(f.read().replace(">clone7", ">clone(7)"))
+        vcf = os.path.join(self.tmp, "names.vcf")
+        r = subprocess.run([TOOL, "align", "--ref", ref, "--record", "clone(7) expected insert",
+                            "--vcf", vcf, *paths], capture_output=True)
+        self.assertEqual(r.returncode, 0, r.stderr)
+        rows = [line.split(b"\t") for line in r.stdout.splitlines()[1:]]
+        self.assertEqual(len(rows), 3 * 7)
+        self.assertEqual({len(row) for row in rows}, {9})
+        self.assertEqual({row[1] for row in rows}, {b"clone(7)"})
+        self.assertEqual({os.path.basename(row[0]) for row in rows},
+                         {b"a b.ab1", b"c d.ab1", b"caf\xe9.ab1"})
+        self.assertEqual({v[0] for v in vcf_records(vcf)}, {"clone_7_"})
+        samples = bcftools("query", "-l", vcf)
+        self.assertEqual(samples.stdout.splitlines(), ["a b", "c d", "caf\ufffd"])
+
+
+class Genotypes(unittest.TestCase):
+    def test_mixed_calls_no_calls_and_ambiguity_codes_of_the_reference(self):
+        rng = random.Random(5)
+        ref = [rng.choice("ACGT") for _ in range(300)]
+        k = 150
+        ref[k] = "R"  # so the aligner puts the substitution before the insertion
+        extra = next(b for b in "CT" if b != ref[k + 1])
+        reads = {"mixed": ref[50:k] + ["A", extra] + ref[k + 1:250],  # a mixed A, then C or T
+                 "nocall": ref[50:k] + ["N"] + ref[k + 1:250],
+                 "plain": ref[50:k] + ["G"] + ref[k + 1:250]}
+        with tempfile.TemporaryDirectory() as tmp:
+            fasta = os.path.join(tmp, "ref.fa")
+            with open(fasta, "w") as f:
+                f.write(">syn\n" + "".join(ref) + "\n")
+            paths = []
+            for name, bases in reads.items():
+                paths.append(os.path.join(tmp, name + ".scf"))
+                write_scf(paths[-1], "".join(bases), mixed={k - 50} if name == "mixed" else ())
+            vcf = os.path.join(tmp, "out.vcf")
+            r = run("align", "--ref", fasta, "--vcf", vcf, *paths)
+            self.assertEqual(r.returncode, 0, r.stderr)
+            self.assertEqual({tuple(v[3:5]): v[9:] for v in vcf_records(vcf)}, {
+                ("N", "A"): ["0/1", "./.", "0/0"],
+                ("N", "N" + extra): ["1/1", "./.", "0/0"],
+                ("N", "G"): ["0/0", "./.", "1/1"]})
+            header = bcftools("view", "-h", vcf).stdout
+            self.assertIn("ambiguity codes are written as N", header)
+            norm = bcftools("norm", "-f", fasta, "--check-ref", "e", "-o", os.devnull, vcf)
+            self.assertEqual(norm.returncode, 0, norm.stderr)
 
 
 def main():
