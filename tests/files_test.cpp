@@ -135,8 +135,7 @@ TEST(Paths, NameStemAndFolderOfAPath) {
     const char* stem;
     const char* folder;
   };
-  for (const Case& c : {Case{"run.ab1", "run.ab1", "run", "."},
-                        Case{"/x.ab1", "x.ab1", "x", "/"},
+  for (const Case& c : {Case{"run.ab1", "run.ab1", "run", "."}, Case{"/x.ab1", "x.ab1", "x", "/"},
                         Case{"a/b.c/.hidden", ".hidden", ".hidden", "a/b.c"},
                         Case{"plate/A01.tar.gz", "A01.tar.gz", "A01.tar", "plate"},
                         Case{"folder/", "", "", "folder"}}) {
@@ -414,6 +413,23 @@ TEST_F(Files, NewFilesGetWhatAPlainCreateGivesAndOldFilesKeepWhatTheyHad) {
   ASSERT_EQ(save(path("acl/old"), "new"), kSaved);
   EXPECT_EQ(attribute(path("acl/old"), kAccessAcl), kNoAttribute);
   EXPECT_EQ(modeOf(path("acl/old")), 0644u);
+}
+
+TEST_F(Files, AnAbandonedBatchRemovesItsTemporariesAndWritesNoMore) {
+  put(path("kept"), "old");
+  BatchWrites batch;
+  ReplacingFileWriter replacing, later;
+  ASSERT_TRUE(replacing.create(path("kept"), &batch));
+  ASSERT_TRUE(later.create(path("new"), &batch));
+  ASSERT_EQ(entries(), 3u);  // the target and two temporaries
+  batch.abandon();
+  EXPECT_EQ(entries(), 1u);
+  EXPECT_FALSE(replacing.commit("new", 3));
+  EXPECT_FALSE(later.commit("new", 3));
+  ReplacingFileWriter afterwards;
+  EXPECT_FALSE(afterwards.create(path("other"), &batch));
+  EXPECT_EQ(contents(path("kept")), "old");
+  EXPECT_EQ(entries(), 1u);
 }
 
 /// The umask as the kernel holds it, read without changing it.

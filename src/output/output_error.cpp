@@ -21,9 +21,10 @@ std::string outputErrorMessage(const OutputError& error, const char* createFallb
   return {};
 }
 
-OutputError writeOutputFile(const std::string& path, const void* data, std::size_t size) {
+OutputError writeOutputFile(const std::string& path, const void* data, std::size_t size,
+                            BatchWrites* batch) {
   int openErrorCode = 0;
-  switch (writeWholeFile(path, data, size, openErrorCode)) {
+  switch (writeWholeFile(path, data, size, openErrorCode, batch)) {
     case FileWriteStatus::Ok:
       return {};
     case FileWriteStatus::CreateFailed:

@@ -6,6 +6,8 @@
 
 namespace vistrel {
 
+class BatchWrites;
+
 struct OutputError {
   enum Kind { None, CreateFailed, WriteFailed, NoMemory };
   Kind kind = None;
@@ -24,7 +26,9 @@ inline constexpr const char* kNoMemoryMessage = "Insufficient memory";
 std::string outputErrorMessage(const OutputError& error,
                                const char* createFallback = kCannotCreateMessage);
 
-/// Writes `size` bytes to `path`, replacing it only once everything is written.
-OutputError writeOutputFile(const std::string& path, const void* data, std::size_t size);
+/// Writes `size` bytes to `path`, replacing it only once everything is written; as a write of
+/// `batch` when one is given (its folder is then flushed by the batch).
+OutputError writeOutputFile(const std::string& path, const void* data, std::size_t size,
+                            BatchWrites* batch = nullptr);
 
 }  // namespace vistrel

@@ -48,9 +48,10 @@ std::string rawDataText(const Chromatogram& document) {
   return text;
 }
 
-OutputError exportRawData(const Chromatogram& document, const std::string& path) {
+OutputError exportRawData(const Chromatogram& document, const std::string& path,
+                          BatchWrites* batch) {
   std::string text = rawDataText(document);
-  return writeOutputFile(path, text.data(), text.size());
+  return writeOutputFile(path, text.data(), text.size(), batch);
 }
 
 }  // namespace vistrel

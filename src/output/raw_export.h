@@ -12,7 +12,8 @@ namespace vistrel {
 /// `maxSampleCount`, each line four 7-character columns with CR LF in place of the last blank.
 std::string rawDataText(const Chromatogram& document);
 
-/// Writes the table to `path`.
-OutputError exportRawData(const Chromatogram& document, const std::string& path);
+/// Writes the table to `path`, as a write of `batch` when one is given.
+OutputError exportRawData(const Chromatogram& document, const std::string& path,
+                          BatchWrites* batch = nullptr);
 
 }  // namespace vistrel

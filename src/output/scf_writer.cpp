@@ -191,9 +191,9 @@ bool buildScfImage(const Chromatogram& document, const CalendarDate& date, Block
 }
 
 OutputError saveScf(Chromatogram& document, const std::string& target, bool saveAs,
-                    const CalendarDate& date) {
+                    const CalendarDate& date, BatchWrites* batch) {
   ReplacingFileWriter file;
-  if (!file.create(target)) return {OutputError::CreateFailed, file.openErrorCode()};
+  if (!file.create(target, batch)) return {OutputError::CreateFailed, file.openErrorCode()};
   Block image;
   if (!tidyComments(document) || !buildScfImage(document, date, image)) {
     return {OutputError::NoMemory};

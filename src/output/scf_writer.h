@@ -35,8 +35,9 @@ bool buildScfImage(const Chromatogram& document, const CalendarDate& date, Block
 
 /// Save (`saveAs` false) writes to `target`, the document's own path; Save As writes to the
 /// chosen `target` and makes it the document's file. On failure the target on disk is
-/// untouched and the document is as before, except that its comments may have been tidied.
+/// untouched and the document is as before, except that its comments may have been tidied. With
+/// a `batch`, the save is one of its writes.
 OutputError saveScf(Chromatogram& document, const std::string& target, bool saveAs,
-                    const CalendarDate& date);
+                    const CalendarDate& date, BatchWrites* batch = nullptr);
 
 }  // namespace vistrel

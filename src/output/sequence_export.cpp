@@ -72,9 +72,9 @@ std::string sequenceExportText(const Chromatogram& document, int exportFormat,
 }
 
 OutputError exportSequence(const Chromatogram& document, const std::string& path, int exportFormat,
-                           const std::optional<TrimRegion>& trimmed) {
+                           const std::optional<TrimRegion>& trimmed, BatchWrites* batch) {
   std::string text = sequenceExportText(document, exportFormat, trimmed);
-  return writeOutputFile(path, text.data(), text.size());
+  return writeOutputFile(path, text.data(), text.size(), batch);
 }
 
 }  // namespace vistrel

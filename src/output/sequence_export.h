@@ -43,8 +43,9 @@ const char* exportRefusal(const Chromatogram& document, int exportFormat);
 std::string sequenceExportText(const Chromatogram& document, int exportFormat,
                                const std::optional<TrimRegion>& trimmed = std::nullopt);
 
-/// Writes the export to `path`.
+/// Writes the export to `path`, as a write of `batch` when one is given.
 OutputError exportSequence(const Chromatogram& document, const std::string& path, int exportFormat,
-                           const std::optional<TrimRegion>& trimmed = std::nullopt);
+                           const std::optional<TrimRegion>& trimmed = std::nullopt,
+                           BatchWrites* batch = nullptr);
 
 }  // namespace vistrel

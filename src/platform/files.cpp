@@ -193,34 +193,18 @@ bool giveIdentity(int fd, int targetFd) {
 }
 
 /// A rename survives a crash only once its folder is on disk too. A folder we may not read
-/// cannot be opened to flush it, and some file systems cannot flush folders; neither makes the
-/// save fail.
-bool syncFolder(const std::string& folder) {
+/// cannot be opened to flush it, and some file systems cannot flush folders; neither is a fault.
+/// Returns 0 or an errno value.
+int syncFolder(const std::string& folder) {
   int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-  if (fd < 0) return true;
-  bool ok = ::fsync(fd) == 0 || errno == EINVAL;
+  if (fd < 0) return errno == EACCES || errno == EPERM ? 0 : errno;
+  int error = ::fsync(fd) == 0 || errno == EINVAL ? 0 : errno;
   ::close(fd);
-  return ok;
+  return error;
 }
 
-std::mutex deferralMutex;
-std::set<std::string>* deferredFolders = nullptr;  ///< of the live DeferredFolderSync
-
-/// Flushes `folder` now, or leaves it to the live DeferredFolderSync.
-bool syncOrDeferFolder(const std::string& folder) {
-  {
-    std::lock_guard lock(deferralMutex);
-    if (deferredFolders != nullptr) {
-      deferredFolders->insert(folder);
-      return true;
-    }
-  }
-  return syncFolder(folder);
-}
-
-/// Writes all of `data` from the start of the file, over whatever is there.
-bool writeFromStart(int fd, const std::uint8_t* data, std::size_t size) {
-  off_t offset = 0;
+/// Writes all of `data` at `offset`, over whatever is there.
+bool writeAt(int fd, const std::uint8_t* data, std::size_t size, off_t offset) {
   while (size > 0) {
     ssize_t n = ::pwrite(fd, data, size, offset);
     if (n < 0 && errno == EINTR) continue;
@@ -232,14 +216,32 @@ bool writeFromStart(int fd, const std::uint8_t* data, std::size_t size) {
   return true;
 }
 
-/// Makes sure the file has the blocks for `size` bytes before any of its old bytes is
-/// overwritten, so that a full disk fails the save with the old content whole.
-bool reserveSpace(int fd, std::size_t size) {
+/// Reserves the blocks from `offset` for `length` bytes; 0 or an errno value. Called directly
+/// rather than through posix_fallocate, whose emulation on file systems without the call reads
+/// every block (which a write-only descriptor refuses) and writes zeros into the old content.
+int reserveBlocks([[maybe_unused]] int fd, [[maybe_unused]] off_t offset,
+                  [[maybe_unused]] off_t length) {
+#ifdef __linux__
+  return ::fallocate(fd, 0, offset, length) == 0 ? 0 : errno;
+#else
+  return EOPNOTSUPP;
+#endif
+}
+
+/// Makes sure the file has the blocks for the `size` bytes of `data` before any of its old bytes
+/// is overwritten, so that a full disk fails the save with the old content whole. Only the
+/// growth past the old end needs new blocks. Where the file system reserves none (NFSv3, sshfs,
+/// older ZFS), the new bytes past the old end are written and flushed instead: that takes the
+/// same blocks, and the flush is where a network file system reports a full disk.
+bool reserveGrowth(int fd, const std::uint8_t* data, std::size_t size) {
   struct stat before {};
   if (::fstat(fd, &before) != 0) return false;
-  if (size == 0) return true;
-  if (size <= static_cast<std::size_t>(std::numeric_limits<off_t>::max()) &&
-      ::posix_fallocate(fd, 0, static_cast<off_t>(size)) == 0) {
+  const auto oldSize = static_cast<std::uint64_t>(before.st_size);
+  if (size <= oldSize) return true;
+  if (size > static_cast<std::uint64_t>(std::numeric_limits<off_t>::max())) return false;
+  const auto length = static_cast<off_t>(size - oldSize);
+  if (reserveBlocks(fd, before.st_size, length) == 0) return true;
+  if (writeAt(fd, data + oldSize, size - oldSize, before.st_size) && ::fdatasync(fd) == 0) {
     return true;
   }
   // A reservation that failed half-way may have lengthened the file: cut it back. Should that
@@ -348,9 +350,10 @@ ReplacingFileWriter::~ReplacingFileWriter() {
   discard();
 }
 
-bool ReplacingFileWriter::create(const std::string& targetPath) {
+bool ReplacingFileWriter::create(const std::string& targetPath, BatchWrites* batch) {
   discard();
   openErrorCode_ = 0;
+  batch_ = batch;
   // Opening the target is the test that it may be written; a target not there yet is no fault.
   int error = resolveLinks(targetPath, targetPath_);
   if (error == 0) error = openRegularFile(targetPath_, O_WRONLY, targetFd_);
@@ -369,7 +372,9 @@ int ReplacingFileWriter::startReplacement() {
   if (targetFd_ >= 0 && ::fstat(targetFd_, &target) != 0) return errno;
   // Replacing one name of several would leave the others with the old content.
   if (targetFd_ >= 0 && target.st_nlink > 1) return 0;
-  int error = createTempFile(parentFolderOf(targetPath_), tempFd_, tempPath_);
+  const std::string folder = parentFolderOf(targetPath_);
+  int error = batch_ != nullptr ? batch_->createTemporary(folder, tempFd_, tempPath_)
+                                : createTempFile(folder, tempFd_, tempPath_);
   if (error != 0) {
     // A folder that takes no new files may still hold a file we may write.
     bool inPlace = targetFd_ >= 0 && (error == EACCES || error == EPERM);
@@ -389,7 +394,7 @@ bool ReplacingFileWriter::commit(const void* data, std::size_t size) {
 }
 
 bool ReplacingFileWriter::replaceTarget(const std::uint8_t* data, std::size_t size) {
-  if (!writeFromStart(tempFd_, data, size)) return false;
+  if (!writeAt(tempFd_, data, size, 0)) return false;
   // Writing may have dropped set-ID bits or file capabilities.
   if (targetFd_ >= 0 && !giveIdentity(tempFd_, targetFd_)) {
     removeTempFile();
@@ -397,22 +402,38 @@ bool ReplacingFileWriter::replaceTarget(const std::uint8_t* data, std::size_t si
   }
   bool flushed = ::fsync(tempFd_) == 0;
   if (::close(std::exchange(tempFd_, -1)) != 0 || !flushed) return false;
-  if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return false;
+  const std::string folder = parentFolderOf(targetPath_);
+  if (batch_ == nullptr) {
+    if (::rename(tempPath_.c_str(), targetPath_.c_str()) != 0) return false;
+    tempPath_.clear();
+    return syncFolder(folder) == 0;
+  }
+  if (!batch_->renameTemporary(tempPath_, targetPath_)) return false;
   tempPath_.clear();
-  return syncOrDeferFolder(parentFolderOf(targetPath_));
+  batch_->addFolder(folder);
+  return true;
 }
 
 /// Overwrites the target from its start and then cuts it to the new size; never emptied first,
 /// which would free the space just reserved.
 bool ReplacingFileWriter::writeInPlace(const std::uint8_t* data, std::size_t size) {
-  return targetFd_ >= 0 && reserveSpace(targetFd_, size) && writeFromStart(targetFd_, data, size) &&
-         ::ftruncate(targetFd_, static_cast<off_t>(size)) == 0 && ::fsync(targetFd_) == 0;
+  if (targetFd_ < 0 || (batch_ != nullptr && !batch_->beginInPlace())) return false;
+  const bool ok = reserveGrowth(targetFd_, data, size) && writeAt(targetFd_, data, size, 0) &&
+                  ::ftruncate(targetFd_, static_cast<off_t>(size)) == 0 && ::fsync(targetFd_) == 0;
+  if (batch_ != nullptr) batch_->endInPlace();
+  return ok;
 }
 
 void ReplacingFileWriter::removeTempFile() {
   if (tempFd_ >= 0) ::close(tempFd_);
   tempFd_ = -1;
-  if (!tempPath_.empty()) ::unlink(tempPath_.c_str());
+  if (!tempPath_.empty()) {
+    if (batch_ != nullptr) {
+      batch_->removeTemporary(tempPath_);
+    } else {
+      ::unlink(tempPath_.c_str());
+    }
+  }
   tempPath_.clear();
 }
 
@@ -423,9 +444,9 @@ void ReplacingFileWriter::discard() {
 }
 
 FileWriteStatus writeWholeFile(const std::string& path, const void* data, std::size_t size,
-                               int& openErrorCode) {
+                               int& openErrorCode, BatchWrites* batch) {
   ReplacingFileWriter writer;
-  if (!writer.create(path)) {
+  if (!writer.create(path, batch)) {
     openErrorCode = writer.openErrorCode();
     return FileWriteStatus::CreateFailed;
   }
@@ -433,28 +454,66 @@ FileWriteStatus writeWholeFile(const std::string& path, const void* data, std::s
   return FileWriteStatus::Ok;
 }
 
-DeferredFolderSync::DeferredFolderSync() {
-  std::lock_guard lock(deferralMutex);
-  deferredFolders = &folders_;
-}
-
-DeferredFolderSync::~DeferredFolderSync() {
-  (void)flush();
-  std::lock_guard lock(deferralMutex);
-  deferredFolders = nullptr;
-}
-
-std::vector<std::string> DeferredFolderSync::flush() {
+std::vector<BatchWrites::FolderFailure> BatchWrites::flushFolders() {
   std::set<std::string> folders;
   {
-    std::lock_guard lock(deferralMutex);
+    std::lock_guard lock(mutex_);
     folders.swap(folders_);
   }
-  std::vector<std::string> failed;
+  std::vector<FolderFailure> failed;
   for (const std::string& folder : folders) {
-    if (!syncFolder(folder)) failed.push_back(folder);
+    if (int error = syncFolder(folder); error != 0) failed.push_back({folder, error});
   }
   return failed;
+}
+
+void BatchWrites::abandon() {
+  std::unique_lock lock(mutex_);
+  abandoned_ = true;
+  inPlaceDone_.wait(lock, [&] { return inPlaceWrites_ == 0; });
+  for (const std::string& path : temporaries_) ::unlink(path.c_str());
+  temporaries_.clear();
+}
+
+// Creating, renaming and removing happen under the lock, so that abandon() sees every temporary
+// that exists and none appears or lands after it.
+int BatchWrites::createTemporary(const std::string& folder, int& fd, std::string& path) {
+  std::lock_guard lock(mutex_);
+  if (abandoned_) return EINTR;
+  const int error = createTempFile(folder, fd, path);
+  if (error == 0) temporaries_.insert(path);
+  return error;
+}
+
+bool BatchWrites::renameTemporary(const std::string& from, const std::string& to) {
+  std::lock_guard lock(mutex_);
+  if (abandoned_ || ::rename(from.c_str(), to.c_str()) != 0) return false;
+  temporaries_.erase(from);
+  return true;
+}
+
+void BatchWrites::removeTemporary(const std::string& path) {
+  std::lock_guard lock(mutex_);
+  ::unlink(path.c_str());
+  temporaries_.erase(path);
+}
+
+bool BatchWrites::beginInPlace() {
+  std::lock_guard lock(mutex_);
+  if (abandoned_) return false;
+  ++inPlaceWrites_;
+  return true;
+}
+
+void BatchWrites::endInPlace() {
+  std::lock_guard lock(mutex_);
+  --inPlaceWrites_;
+  inPlaceDone_.notify_all();
+}
+
+void BatchWrites::addFolder(const std::string& folder) {
+  std::lock_guard lock(mutex_);
+  folders_.insert(folder);
 }
 
 }  // namespace vistrel

@@ -87,11 +87,10 @@ int alignAll(const AlignRequest& request, std::FILE* out, std::FILE* errors) {
   runInOrder<FileOutcome>(
       request.inputs.size(), request.jobs,
       [&](std::size_t i) {
-        try {
-          return checkFile(request, reference, request.inputs[i]);
-        } catch (const std::bad_alloc&) {
-          return FileOutcome{std::nullopt, kNoMemoryMessage};
-        }
+        return orWhenOutOfMemory([&] { return checkFile(request, reference, request.inputs[i]); },
+                                 [] {
+                                   return FileOutcome{std::nullopt, kNoMemoryMessage};
+                                 });
       },
       [&](std::size_t i, FileOutcome& outcome) {
         const std::string file = cleanField(request.inputs[i]);

@@ -3,8 +3,8 @@
 
 #include <sys/stat.h>
 
+#include <cstring>
 #include <filesystem>
-#include <new>
 #include <optional>
 #include <set>
 #include <utility>
@@ -16,6 +16,7 @@
 #include "output/sequence_export.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "trace_tool/interruption.h"
 #include "trace_tool/parallel.h"
 #include "trace_tool/tool_text.h"
 
@@ -119,7 +120,7 @@ std::optional<TrimRegion> regionToWrite(const ConvertRequest& request, const Bas
 }
 
 Outcome convertOne(const ConvertRequest& request, const std::string& input,
-                   const std::string& output, const CalendarDate& today) {
+                   const std::string& output, const CalendarDate& today, BatchWrites& batch) {
   Chromatogram document;
   std::string sampleName;
   LoadError loadError = readTraceFile(input, request.showOriginalSequence, document, sampleName);
@@ -129,7 +130,7 @@ Outcome convertOne(const ConvertRequest& request, const std::string& input,
   OutputError outputError;
   switch (request.target) {
     case ConvertTarget::Scf:
-      outputError = saveScf(document, output, true, today);
+      outputError = saveScf(document, output, true, today, &batch);
       break;
     case ConvertTarget::Text:
     case ConvertTarget::Fasta:
@@ -139,11 +140,11 @@ Outcome convertOne(const ConvertRequest& request, const std::string& input,
                                                                   : kExportFastq;
       if (const char* refusal = exportRefusal(document, format)) return {refusal, {}};
       const auto region = regionToWrite(request, document.shown(), outcome.note);
-      outputError = exportSequence(document, output, format, region);
+      outputError = exportSequence(document, output, format, region, &batch);
       break;
     }
     case ConvertTarget::Raw:
-      outputError = exportRawData(document, output);
+      outputError = exportRawData(document, output, &batch);
       break;
   }
   outcome.failure = outputErrorMessage(outputError);
@@ -171,18 +172,18 @@ int convertAll(const ConvertRequest& request, std::FILE* errors) {
     outputs.push_back(convertedPath(request, input));
     refusals.push_back(refusalFor(request, input, outputs.back(), claimed));
   }
-  DeferredFolderSync folderSync;
+  BatchWrites batch;
+  const Interruption interruption(batch);
   int failures = 0;
   runInOrder<Outcome>(
       total, request.jobs,
       [&](std::size_t i) -> Outcome {
         if (!refusals[i].empty()) return {refusals[i], {}};
-        try {
-          return convertOne(request, request.inputs[i], outputs[i], today);
-        } catch (const std::bad_alloc&) {
-          // One file too large for memory need not stop the batch.
-          return {kNoMemoryMessage, {}};
-        }
+        return orWhenOutOfMemory(
+            [&] { return convertOne(request, request.inputs[i], outputs[i], today, batch); },
+            [] {
+              return Outcome{kNoMemoryMessage, {}};
+            });
       },
       [&](std::size_t i, Outcome& outcome) {
         const std::string& input = request.inputs[i];
@@ -190,13 +191,14 @@ int convertAll(const ConvertRequest& request, std::FILE* errors) {
           if (!message->empty()) std::fprintf(errors, "%s: %s\n", input.c_str(), message->c_str());
         }
         if (!outcome.failure.empty()) ++failures;
-        if (total >= kProgressFrom) {
+        if (request.progress && total >= kProgressFrom) {
           std::fprintf(errors, "[%zu/%zu] %s\n", i + 1, total, input.c_str());
         }
       });
   // The renames are on disk only once their folders are.
-  for (const std::string& folder : folderSync.flush()) {
-    std::fprintf(errors, "%s: %s\n", folder.c_str(), kCannotWriteMessage);
+  for (const BatchWrites::FolderFailure& failed : batch.flushFolders()) {
+    std::fprintf(errors, "%s: the folder could not be flushed to disk: %s\n", failed.folder.c_str(),
+                 std::strerror(failed.errnoValue));
     ++failures;
   }
   return failures;

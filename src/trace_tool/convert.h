@@ -22,6 +22,7 @@ struct ConvertRequest {
   std::string outputFolder;  ///< -d: one output per input, named after it
   std::vector<std::string> inputs;
   int jobs = coreCount();  ///< -j: files converted at once
+  bool progress = false;   ///< a line per file on the error stream (for a terminal)
 };
 
 /// The output path for `input`: `outputFile` when given, else the input's name with the
@@ -35,9 +36,11 @@ std::string convertedPath(const ConvertRequest& request, const std::string& inpu
 /// same run, or exists already and `replaceExisting` is off, and for FASTQ when its set has no
 /// quality values. A trimmed export of a set without quality values writes the whole set, and
 /// one whose region is empty writes no bases: both are told on `errors` without failing.
-/// Batches of more than a few files report progress there too. `jobs` files are converted at
-/// once, the messages still in the order of the inputs; each folder written into is flushed once,
-/// at the end. Returns the number of failures.
+/// With `progress`, batches of more than a few files report progress there too. `jobs` files are
+/// converted at once, the messages still in the order of the inputs; each folder written into is
+/// flushed once, at the end, and one that cannot be is a failure told with its name and why.
+/// SIGINT or SIGTERM removes the files being written and ends the process (see Interruption).
+/// Returns the number of failures.
 int convertAll(const ConvertRequest& request, std::FILE* errors);
 
 }  // namespace vistrel

@@ -3,8 +3,8 @@
 #include <unistd.h>
 
 #include <charconv>
+#include <cstdint>
 #include <cstdio>
-#include <cstring>
 #include <new>
 #include <string>
 #include <vector>
@@ -15,6 +15,7 @@
 #include "trace_tool/align.h"
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
+#include "trace_tool/parallel.h"
 #include "trace_tool/qc.h"
 #include "trace_tool/tool_text.h"
 
@@ -32,6 +33,7 @@ constexpr const char kUsage[] =
     "                        [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N]\n"
     "                        [--html OUT.html] FILE...\n"
     "       vistrel-trace qc --merge [--format tsv|json] [--html OUT.html] PART...\n"
+    "       vistrel-trace --help | --version\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
     "convert  writes each FILE as SCF 3.00, as a text, FASTA or FASTQ sequence, or as a raw\n"
@@ -60,69 +62,99 @@ constexpr const char kUsage[] =
     "         alignment to REF; --merge joins the outputs of earlier qc runs into one;\n"
     "         --html also writes the table as one self-contained page with a summary,\n"
     "         a map of each plate and a sortable table with each read's quality profile\n"
-    "-j N     read N files at once (default: the number of cores)\n";
+    "-j N     read N files at once, 1 to 256 (default: the cores this process may use)\n";
 
 int usage() {
   std::fputs(kUsage, stderr);
   return 2;
 }
 
-/// A probability from 0 to 1, written as a decimal number and nothing else.
-bool parseProbability(const std::string& text, double& value) {
+/// A number of type T from `low` to `high`, written as a decimal number and nothing else.
+template <typename T>
+bool parseNumber(const std::string& text, T low, T high, T& value) {
   const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value);
+  T parsed{};
+  auto [stop, error] = std::from_chars(text.data(), end, parsed);
   // Not-a-number fails both comparisons.
-  return error == std::errc() && stop == end && value >= 0.0 && value <= 1.0;
+  if (error != std::errc() || stop != end || !(parsed >= low && parsed <= high)) return false;
+  value = parsed;
+  return true;
 }
 
-/// A whole percentage from 1 to 100.
-bool parsePercent(const std::string& text, int& value) {
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end && value >= 1 && value <= 100;
+/// The options several sub-commands share, each parsed by one rule.
+struct SharedOptions {
+  enum Which : unsigned {
+    kOriginal = 1,    // --original
+    kTrimCutoff = 2,  // --trim-cutoff P
+    kMixedRatio = 4,  // --mixed-ratio PERCENT
+    kJobs = 8,        // -j N
+    kReference = 16,  // --ref REF, --record NAME
+  };
+  bool original = false;
+  vistrel::ReadCheckOptions check;
+  int jobs = vistrel::coreCount();
+  std::string referencePath;
+  std::string recordName;
+};
+
+enum class Parsed { Taken, NotShared, Invalid };
+
+/// Takes `args[i]` (and the value after it, moving `i` on) when it is one of the shared options
+/// in `which`.
+Parsed parseShared(const std::vector<std::string>& args, std::size_t& i, unsigned which,
+                   SharedOptions& options) {
+  using S = SharedOptions;
+  const std::string& arg = args[i];
+  const bool hasValue = i + 1 < args.size();
+  auto valued = [&](const char* name, unsigned kind) {
+    return (which & kind) != 0 && hasValue && arg == name;
+  };
+  bool valid = true;
+  if ((which & S::kOriginal) != 0 && arg == "--original") {
+    options.original = true;
+  } else if (valued("--trim-cutoff", S::kTrimCutoff)) {
+    valid = parseNumber(args[++i], 0.0, 1.0, options.check.trimCutoff);
+  } else if (valued("--mixed-ratio", S::kMixedRatio)) {
+    valid = parseNumber(args[++i], 1, 100, options.check.mixedRatio);
+  } else if (valued("-j", S::kJobs)) {
+    valid = parseNumber(args[++i], 1, vistrel::kMaxJobs, options.jobs);
+  } else if (valued("--ref", S::kReference)) {
+    options.referencePath = args[++i];
+    valid = !options.referencePath.empty();
+  } else if (valued("--record", S::kReference)) {
+    options.recordName = args[++i];
+  } else {
+    return Parsed::NotShared;
+  }
+  return valid ? Parsed::Taken : Parsed::Invalid;
 }
 
-/// A whole number from `low` up.
-bool parseWhole(const std::string& text, int low, int& value) {
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end && value >= low;
-}
-
-/// A percentage from 0 to 100, written as a decimal number.
-bool parsePercentage(const std::string& text, double& value) {
-  const char* end = text.data() + text.size();
-  auto [stop, error] = std::from_chars(text.data(), end, value);
-  return error == std::errc() && stop == end && value >= 0.0 && value <= 100.0;
+/// Whether `arg` is a file argument rather than an option: "-" alone and empty names are files.
+bool isFileArgument(const std::string& arg) {
+  return arg.empty() || arg[0] != '-' || arg == "-";
 }
 
 int dump(const std::vector<std::string>& args) {
-  bool original = false;
-  vistrel::DumpOptions options;
+  SharedOptions shared;
   std::string path;
   for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--original") {
-      original = true;
-    } else if (arg == "--trim-cutoff" && hasValue) {
-      if (!parseProbability(args[++i], options.trimCutoff)) return usage();
-    } else if (arg == "--mixed-ratio" && hasValue) {
-      if (!parsePercent(args[++i], options.mixedRatio)) return usage();
-    } else if (path.empty() && (arg.empty() || arg[0] != '-' || arg == "-")) {
-      path = arg;
-    } else {
-      return usage();
-    }
+    const unsigned which =
+        SharedOptions::kOriginal | SharedOptions::kTrimCutoff | SharedOptions::kMixedRatio;
+    const Parsed parsed = parseShared(args, i, which, shared);
+    if (parsed == Parsed::Invalid) return usage();
+    if (parsed == Parsed::Taken) continue;
+    if (!path.empty() || !isFileArgument(args[i])) return usage();
+    path = args[i];
   }
   if (path.empty()) return usage();
   vistrel::Chromatogram document;
   std::string sampleName;
-  vistrel::LoadError error = vistrel::readTraceFile(path, original, document, sampleName);
+  vistrel::LoadError error = vistrel::readTraceFile(path, shared.original, document, sampleName);
   if (error) {
     std::fprintf(stderr, "%s\n", vistrel::loadFailureText(error).c_str());
     return 1;
   }
+  const vistrel::DumpOptions options{shared.check.trimCutoff, shared.check.mixedRatio};
   std::string json = vistrel::documentJson(document, sampleName, options);
   std::fwrite(json.data(), 1, json.size(), stdout);
   return std::fflush(stdout) == 0 ? 0 : 1;
@@ -145,12 +177,22 @@ bool parseTarget(const std::string& name, vistrel::ConvertTarget& target) {
   return true;
 }
 
+bool stderrIsTerminal() {
+  return isatty(fileno(stderr)) != 0;
+}
+
 int convert(const std::vector<std::string>& args) {
   vistrel::ConvertRequest request;
+  SharedOptions shared;
   bool targetGiven = false;
   bool outputFileGiven = false;
   bool outputFolderGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    const unsigned which =
+        SharedOptions::kOriginal | SharedOptions::kTrimCutoff | SharedOptions::kJobs;
+    const Parsed parsed = parseShared(args, i, which, shared);
+    if (parsed == Parsed::Invalid) return usage();
+    if (parsed == Parsed::Taken) continue;
     const std::string& arg = args[i];
     bool hasValue = i + 1 < args.size();
     if (arg == "--to" && hasValue) {
@@ -162,22 +204,19 @@ int convert(const std::vector<std::string>& args) {
     } else if (arg == "-d" && hasValue) {
       request.outputFolder = args[++i];
       outputFolderGiven = true;
-    } else if (arg == "--original") {
-      request.showOriginalSequence = true;
     } else if (arg == "--force") {
       request.replaceExisting = true;
-    } else if (arg == "-j" && hasValue) {
-      if (!parseWhole(args[++i], 1, request.jobs)) return usage();
     } else if (arg == "--trim") {
       request.trim = true;
-    } else if (arg == "--trim-cutoff" && hasValue) {
-      if (!parseProbability(args[++i], request.trimCutoff)) return usage();
     } else if (!arg.empty() && arg[0] == '-') {
       return usage();
     } else {
       request.inputs.push_back(arg);
     }
   }
+  request.showOriginalSequence = shared.original;
+  request.trimCutoff = shared.check.trimCutoff;
+  request.jobs = shared.jobs;
   // An empty name is a mistake (an unset shell variable), not a request for the default.
   bool emptyName = (outputFileGiven && request.outputFile.empty()) ||
                    (outputFolderGiven && request.outputFolder.empty());
@@ -190,38 +229,39 @@ int convert(const std::vector<std::string>& args) {
       trimWithoutSequence) {
     return usage();
   }
+  request.progress = stderrIsTerminal();
   return vistrel::convertAll(request, stderr) == 0 ? 0 : 1;
 }
 
 int align(const std::vector<std::string>& args) {
   vistrel::AlignRequest request;
+  SharedOptions shared;
   bool vcfGiven = false;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    const unsigned which = SharedOptions::kOriginal | SharedOptions::kTrimCutoff |
+                           SharedOptions::kMixedRatio | SharedOptions::kJobs |
+                           SharedOptions::kReference;
+    const Parsed parsed = parseShared(args, i, which, shared);
+    if (parsed == Parsed::Invalid) return usage();
+    if (parsed == Parsed::Taken) continue;
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
-    if (arg == "--ref" && hasValue) {
-      request.referencePath = args[++i];
-    } else if (arg == "--record" && hasValue) {
-      request.recordName = args[++i];
-    } else if (arg == "--vcf" && hasValue) {
+    if (arg == "--vcf" && hasValue) {
       request.vcfPath = args[++i];
       vcfGiven = true;
-    } else if (arg == "-j" && hasValue) {
-      if (!parseWhole(args[++i], 1, request.jobs)) return usage();
     } else if (arg == "--summary") {
       request.summary = true;
-    } else if (arg == "--original") {
-      request.showOriginalSequence = true;
-    } else if (arg == "--trim-cutoff" && hasValue) {
-      if (!parseProbability(args[++i], request.options.trimCutoff)) return usage();
-    } else if (arg == "--mixed-ratio" && hasValue) {
-      if (!parsePercent(args[++i], request.options.mixedRatio)) return usage();
     } else if (!arg.empty() && arg[0] == '-') {
       return usage();
     } else {
       request.inputs.push_back(arg);
     }
   }
+  request.referencePath = shared.referencePath;
+  request.recordName = shared.recordName;
+  request.showOriginalSequence = shared.original;
+  request.options = shared.check;
+  request.jobs = shared.jobs;
   if (request.referencePath.empty() || request.inputs.empty() ||
       (vcfGiven && request.vcfPath.empty())) {
     return usage();
@@ -232,7 +272,14 @@ int align(const std::vector<std::string>& args) {
 
 int qc(const std::vector<std::string>& args) {
   vistrel::QcRequest request;
+  SharedOptions shared;
   for (std::size_t i = 0; i < args.size(); ++i) {
+    const unsigned which = SharedOptions::kOriginal | SharedOptions::kTrimCutoff |
+                           SharedOptions::kMixedRatio | SharedOptions::kJobs |
+                           SharedOptions::kReference;
+    const Parsed parsed = parseShared(args, i, which, shared);
+    if (parsed == Parsed::Invalid) return usage();
+    if (parsed == Parsed::Taken) continue;
     const std::string& arg = args[i];
     const bool hasValue = i + 1 < args.size();
     bool valid = true;
@@ -240,25 +287,12 @@ int qc(const std::vector<std::string>& args) {
       const std::string& format = args[++i];
       valid = format == "tsv" || format == "json";
       request.json = format == "json";
-    } else if (arg == "--ref" && hasValue) {
-      request.referencePath = args[++i];
-      valid = !request.referencePath.empty();
-    } else if (arg == "--record" && hasValue) {
-      request.recordName = args[++i];
     } else if (arg == "--min-length" && hasValue) {
-      valid = parseWhole(args[++i], 0, request.thresholds.minLength);
+      valid = parseNumber(args[++i], 0, INT32_MAX, request.thresholds.minLength);
     } else if (arg == "--min-crl" && hasValue) {
-      valid = parseWhole(args[++i], 0, request.thresholds.minCrl);
+      valid = parseNumber(args[++i], 0, INT32_MAX, request.thresholds.minCrl);
     } else if (arg == "--max-mixed-percent" && hasValue) {
-      valid = parsePercentage(args[++i], request.thresholds.maxMixedPercent);
-    } else if (arg == "--trim-cutoff" && hasValue) {
-      valid = parseProbability(args[++i], request.options.trimCutoff);
-    } else if (arg == "--mixed-ratio" && hasValue) {
-      valid = parsePercent(args[++i], request.options.mixedRatio);
-    } else if (arg == "-j" && hasValue) {
-      valid = parseWhole(args[++i], 1, request.jobs);
-    } else if (arg == "--original") {
-      request.showOriginalSequence = true;
+      valid = parseNumber(args[++i], 0.0, 100.0, request.thresholds.maxMixedPercent);
     } else if (arg == "--merge") {
       request.merge = true;
     } else if (arg == "--html" && hasValue) {
@@ -272,8 +306,13 @@ int qc(const std::vector<std::string>& args) {
     }
     if (!valid) return usage();
   }
+  request.referencePath = shared.referencePath;
+  request.recordName = shared.recordName;
+  request.showOriginalSequence = shared.original;
+  request.options = shared.check;
+  request.jobs = shared.jobs;
   if (request.inputs.empty() || (request.merge && !request.referencePath.empty())) return usage();
-  request.progress = isatty(fileno(stderr)) != 0;
+  request.progress = stderrIsTerminal();
   const int status = vistrel::runQc(request, stdout, stderr);
   return std::fflush(stdout) == 0 ? status : 1;
 }
@@ -288,6 +327,10 @@ int run(int argc, char** argv) {
   if (command == "qc") return qc(args);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
+    return 0;
+  }
+  if (command == "--version") {
+    std::puts("vistrel-trace " VISTREL_VERSION);
     return 0;
   }
   return usage();

@@ -2,11 +2,7 @@
 // in the order of the files however many are read at once.
 #include "trace_tool/qc.h"
 
-#include <unistd.h>
-
-#include <cctype>
-#include <cstring>
-#include <new>
+#include <filesystem>
 #include <optional>
 
 #include "analysis/read_stats.h"
@@ -14,8 +10,10 @@
 #include "output/output_error.h"
 #include "platform/files.h"
 #include "platform/paths.h"
+#include "trace_tool/interruption.h"
 #include "trace_tool/qc_html.h"
 #include "trace_tool/tool_text.h"
+#include "trace_tool/wells.h"
 
 namespace vistrel {
 
@@ -41,9 +39,9 @@ std::string commentValue(const Chromatogram& d, const std::string& key) {
 }
 
 /// The mean quality of each of 40 equal stretches of the read, for the report's pictures.
-std::string profileOf(const BaseCalls& calls) {
+std::vector<int> profileOf(const BaseCalls& calls) {
   if (!calls.hasQualities || calls.baseCount == 0) return {};
-  std::string profile;
+  std::vector<int> profile;
   for (int bin = 0; bin < kProfileBins; ++bin) {
     const std::int64_t from = std::int64_t{calls.baseCount} * bin / kProfileBins;
     const std::int64_t to =
@@ -52,44 +50,41 @@ std::string profileOf(const BaseCalls& calls) {
     for (std::int64_t i = from; i < to && i < calls.baseCount; ++i) {
       sum += calls.quality(static_cast<std::int32_t>(i));
     }
-    if (bin > 0) profile += ',';
-    profile += std::to_string(sum / (to - from));
+    profile.push_back(static_cast<int>(sum / (to - from)));
   }
   return profile;
 }
 
-std::string statusOf(const ReadStats& s, const QcThresholds& t) {
+QcStatus statusOf(const ReadStats& s, const QcThresholds& t) {
   const std::int32_t length = s.region.end - s.region.start;
-  if (length < t.minLength) return "fail";
+  if (length < t.minLength) return QcStatus::Fail;
   const bool tooMixed = 100.0 * s.mixed > t.maxMixedPercent * length;
-  if (!s.hasQualities || s.crl < t.minCrl || tooMixed) return "weak";
-  return "pass";
+  if (!s.hasQualities || s.crl < t.minCrl || tooMixed) return QcStatus::Weak;
+  return QcStatus::Pass;
 }
 
 /// The row of a file that could not be read.
-QcRow errorRow(const std::vector<QcColumn>& columns, const std::string& path,
-               const std::string& message) {
-  QcRow row(columns.size());
-  const QcTable shape{columns, {}};
-  row[static_cast<std::size_t>(shape.column("file"))] = cleanField(path);
+QcRecord errorRecord(const std::string& path, const std::string& message) {
+  QcRecord record;
+  record.file = cleanField(path);
   // A damaged file still has its place on the plate when its name gives the well.
-  row[static_cast<std::size_t>(shape.column("well"))] = wellFromFileName(path);
-  row[static_cast<std::size_t>(shape.column("status"))] = "error";
-  row[static_cast<std::size_t>(shape.column("plate"))] = cleanField(parentFolderOf(path));
-  row[static_cast<std::size_t>(shape.column("message"))] = cleanField(message);
-  return row;
+  record.well = wellFromFileName(path);
+  record.status = QcStatus::Error;
+  record.plate = cleanField(parentFolderOf(path));
+  record.message = cleanField(message);
+  return record;
 }
 
 void fillAlignment(const Chromatogram& d, const QcRequest& request, const Reference& reference,
-                   std::vector<std::pair<std::string, std::string>>& values) {
+                   QcRecord& record) {
   const std::optional<ReadCheck> check = checkRead(d, d.shown(), reference, request.options);
   if (!check) return;
   const ReadAlignment& a = check->alignment;
-  values.insert(values.end(), {{"strand", a.reverse ? "-" : "+"},
-                               {"ref_start", std::to_string(a.referenceStart + 1)},
-                               {"ref_end", std::to_string(a.referenceEnd)},
-                               {"identity", formatNumber(a.identity(), "%.4f")},
-                               {"differences", std::to_string(check->differences.size())}});
+  record.strand = std::string(1, a.reverse ? '-' : '+');
+  record.refStart = QcNumber::whole(a.referenceStart + 1);
+  record.refEnd = QcNumber::whole(a.referenceEnd);
+  record.identity = QcNumber::decimal(a.identity(), 4);
+  record.differences = QcNumber::whole(static_cast<std::int64_t>(check->differences.size()));
 }
 
 void drawProgress(std::FILE* errors, std::size_t done, std::size_t total) {
@@ -100,131 +95,121 @@ void drawProgress(std::FILE* errors, std::size_t done, std::size_t total) {
   std::fflush(errors);
 }
 
+/// Why the part at `path` cannot be read, or an empty text.
+std::string partReadFailure(const std::string& path, Block& text) {
+  if (readWholeFile(path, text).status == FileReadStatus::Ok) return {};
+  std::error_code error;
+  return std::filesystem::file_size(path, error) == 0 && !error ? "it is empty"
+                                                                : "could not be read";
+}
+
 /// The table of the earlier outputs named by the request, or nothing after reporting why.
 std::optional<QcTable> mergedTable(const QcRequest& request, std::FILE* errors) {
-  QcTable table;
+  std::optional<QcTable> table;
   for (const std::string& path : request.inputs) {
     Block text;
-    std::string error;
-    if (readWholeFile(path, text).status != FileReadStatus::Ok) {
-      error = "could not be read";
-    } else {
-      appendQcOutput(std::string(reinterpret_cast<const char*>(text.data()), text.size()), table,
-                     error);
+    std::string error = partReadFailure(path, text);
+    if (error.empty()) {
+      appendQcOutput(std::string_view(reinterpret_cast<const char*>(text.data()), text.size()),
+                     table, error);
     }
     if (!error.empty()) {
-      std::fprintf(errors, "%s: %s\n", path.c_str(), error.c_str());
+      std::fprintf(errors, "%s: %s\n", path.c_str(), oneLine(error).c_str());
       return std::nullopt;
     }
   }
-  if (table.columns.empty()) table.columns = qcColumns(false);
   return table;
 }
 
-void printRow(const QcRequest& request, const std::vector<QcColumn>& columns, const QcRow& row,
-              std::FILE* out) {
-  const std::string line = request.json ? jsonLine(columns, row) : tsvLine(row);
-  std::fwrite(line.data(), 1, line.size(), out);
-}
-
-/// The well the file names (written as A01 when it is a well name), else the one its name
-/// gives.
-std::string wellOf(const Chromatogram& d, const std::string& path) {
-  if (d.wellName.empty()) return wellFromFileName(path);
-  const std::string well = wellFromFileName(d.wellName);
-  return well.empty() ? d.wellName : well;
-}
-
-/// Writes the page of `table` when one is asked for; false after reporting a failure.
-bool writeHtml(const QcRequest& request, const QcTable& table, std::FILE* errors) {
-  if (request.htmlPath.empty()) return true;
-  const std::string page = qcHtml(table);
-  const OutputError written = writeOutputFile(request.htmlPath, page.data(), page.size());
-  if (!written) return true;
-  std::fprintf(errors, "%s: %s\n", request.htmlPath.c_str(), outputErrorMessage(written).c_str());
-  return false;
-}
-
-bool anyError(const QcTable& table) {
-  const int status = table.column("status");
-  for (const QcRow& row : table.rows) {
-    if (row[static_cast<std::size_t>(status)] == "error") return true;
+/// Where the rows go as they come: the table on the output, and what the end needs of them.
+class RowSink {
+ public:
+  RowSink(const QcRequest& request, bool withReference, std::FILE* out)
+      : request_(request), out_(out), table_{withReference, {}} {
+    if (!request.json) std::fputs(tsvHeader(withReference).c_str(), out);
   }
-  return false;
-}
+
+  void add(QcRecord record) {
+    const std::string line = request_.json ? jsonLine(record, table_.withReference)
+                                           : tsvLine(record, table_.withReference);
+    std::fwrite(line.data(), 1, line.size(), out_);
+    anyError_ = anyError_ || record.status == QcStatus::Error;
+    // Only the page needs the rows again; without one, memory does not grow with the run.
+    if (!request_.htmlPath.empty()) table_.rows.push_back(std::move(record));
+  }
+
+  /// The exit status, once the page is written when one is asked for.
+  int finish(std::FILE* errors) {
+    const bool written = writeHtml(errors);
+    return anyError_ || !written ? 1 : 0;
+  }
+
+ private:
+  /// Writes the page when one is asked for; false after reporting a failure.
+  bool writeHtml(std::FILE* errors) {
+    if (request_.htmlPath.empty()) return true;
+    const std::string page = qcHtml(table_);
+    BatchWrites writes;
+    const Interruption interruption(writes);
+    OutputError written = writeOutputFile(request_.htmlPath, page.data(), page.size(), &writes);
+    if (!written && !writes.flushFolders().empty()) written = {OutputError::WriteFailed};
+    if (!written) return true;
+    std::fprintf(errors, "%s: %s\n", request_.htmlPath.c_str(),
+                 outputErrorMessage(written).c_str());
+    return false;
+  }
+
+  const QcRequest& request_;
+  std::FILE* out_;
+  QcTable table_;
+  bool anyError_ = false;
+};
 
 }  // namespace
 
-std::string wellFromFileName(const std::string& path) {
-  const std::string name = fileNameOf(path);
-  auto apart = [&](std::size_t i) {
-    return i >= name.size() || std::isalnum(static_cast<unsigned char>(name[i])) == 0;
-  };
-  // The last such name: the well usually follows the sample's name and a plate's ("P1_C03").
-  for (std::size_t i = name.size(); i-- > 0;) {
-    if (name[i] < 'A' || name[i] > 'P' || (i > 0 && !apart(i - 1))) continue;
-    std::size_t end = i + 1;
-    int column = 0;
-    while (end < name.size() && end < i + 3 &&
-           std::isdigit(static_cast<unsigned char>(name[end]))) {
-      column = column * 10 + (name[end++] - '0');
-    }
-    if (end > i + 1 && column >= 1 && column <= 24 && apart(end)) {
-      char well[4];
-      std::snprintf(well, sizeof well, "%c%02d", name[i], column);
-      return well;
-    }
-  }
-  return {};
-}
-
-QcRow qcRow(const QcRequest& request, const Reference* reference, const std::string& path) {
-  const std::vector<QcColumn> columns = qcColumns(reference != nullptr);
+QcRecord qcRecord(const QcRequest& request, const Reference* reference, const std::string& path) {
   Chromatogram d;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, d, sampleName);
-  if (error) return errorRow(columns, path, loadFailureText(error));
+  if (error) return errorRecord(path, loadFailureText(error));
 
   const BaseCalls& calls = d.shown();
   const ReadStats s = readStats(d, calls, request.options.trimCutoff, request.options.mixedRatio);
   const bool region = s.hasQualities && !s.region.empty();
-  std::vector<std::pair<std::string, std::string>> values = {
-      {"file", path},
-      {"sample", d.isScf ? commentValue(d, "NAME") : sampleName},
-      {"well", wellOf(d, path)},
-      {"instrument", d.instrumentModel},
-      {"run_date", d.runDate},
-      {"bases", std::to_string(s.bases)},
-      {"trim_start", region ? std::to_string(s.region.start + 1) : ""},
-      {"trim_end", region ? std::to_string(s.region.end) : ""},
-      {"trimmed_length", s.hasQualities ? std::to_string(s.region.end - s.region.start) : ""},
-      {"mean_quality", region ? formatNumber(s.meanQuality, "%.1f") : ""},
-      {"q20_bases", s.hasQualities ? std::to_string(s.q20Bases) : ""},
-      {"crl", s.hasQualities ? std::to_string(s.crl) : ""},
-      {"mixed", std::to_string(s.mixed)},
-      {"signal", formatNumber(s.signal, "%.1f")},
-      {"status", statusOf(s, request.thresholds)},
-      {"plate", d.plateName.empty() ? parentFolderOf(path) : d.plateName},
-      {"message", s.hasQualities ? "" : "no quality values"},
-      {"profile", profileOf(calls)}};
-  if (reference != nullptr) fillAlignment(d, request, *reference, values);
-
-  const QcTable shape{columns, {}};
-  QcRow row(columns.size());
-  for (const auto& [name, value] : values) {
-    row[static_cast<std::size_t>(shape.column(name))] = cleanField(value);
+  QcRecord r;
+  r.file = cleanField(path);
+  r.sample = cleanField(d.isScf ? commentValue(d, "NAME") : sampleName);
+  r.well = cleanField(wellOfRead(d.wellName, path));
+  r.instrument = cleanField(d.instrumentModel);
+  r.runDate = cleanField(d.runDate);
+  r.bases = QcNumber::whole(s.bases);
+  if (region) {
+    r.trimStart = QcNumber::whole(s.region.start + 1);
+    r.trimEnd = QcNumber::whole(s.region.end);
+    r.meanQuality = QcNumber::decimal(s.meanQuality, 1);
   }
-  return row;
+  if (s.hasQualities) {
+    r.trimmedLength = QcNumber::whole(s.region.end - s.region.start);
+    r.q20Bases = QcNumber::whole(s.q20Bases);
+    r.crl = QcNumber::whole(s.crl);
+  }
+  r.mixed = QcNumber::whole(s.mixed);
+  r.signal = QcNumber::decimal(s.signal, 1);
+  r.status = statusOf(s, request.thresholds);
+  r.plate = cleanField(d.plateName.empty() ? parentFolderOf(path) : d.plateName);
+  r.message = s.hasQualities ? "" : "no quality values";
+  r.profile = profileOf(calls);
+  if (reference != nullptr) fillAlignment(d, request, *reference, r);
+  return r;
 }
 
 int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
   if (request.merge) {
     const std::optional<QcTable> table = mergedTable(request, errors);
     if (!table) return 1;
-    if (!request.json) std::fputs(tsvHeader(table->columns).c_str(), out);
-    for (const QcRow& row : table->rows) printRow(request, table->columns, row, out);
-    const bool written = writeHtml(request, *table, errors);
-    return anyError(*table) || !written ? 1 : 0;
+    RowSink sink(request, table->withReference, out);
+    for (const QcRecord& record : table->rows) sink.add(record);
+    return sink.finish(errors);
   }
 
   std::optional<Reference> reference;
@@ -236,26 +221,21 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
       return 1;
     }
   }
-  QcTable table{qcColumns(reference.has_value()), {}};
-  if (!request.json) std::fputs(tsvHeader(table.columns).c_str(), out);
+  RowSink sink(request, reference.has_value(), out);
   const std::size_t total = request.inputs.size();
-  runInOrder<QcRow>(
+  runInOrder<QcRecord>(
       total, request.jobs,
       [&](std::size_t i) {
-        try {
-          return qcRow(request, reference ? &*reference : nullptr, request.inputs[i]);
-        } catch (const std::bad_alloc&) {
-          // One file too large for memory need not stop the run.
-          return errorRow(table.columns, request.inputs[i], kNoMemoryMessage);
-        }
+        const std::string& path = request.inputs[i];
+        return orWhenOutOfMemory(
+            [&] { return qcRecord(request, reference ? &*reference : nullptr, path); },
+            [&] { return errorRecord(path, kNoMemoryMessage); });
       },
-      [&](std::size_t i, QcRow& row) {
-        printRow(request, table.columns, row, out);
-        table.rows.push_back(std::move(row));
+      [&](std::size_t i, QcRecord& record) {
+        sink.add(std::move(record));
         if (request.progress) drawProgress(errors, i + 1, total);
       });
-  const bool written = writeHtml(request, table, errors);
-  return anyError(table) || !written ? 1 : 0;
+  return sink.finish(errors);
 }
 
 }  // namespace vistrel

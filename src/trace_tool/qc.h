@@ -35,15 +35,12 @@ struct QcRequest {
   bool progress = false;  ///< a progress bar on the error stream
 };
 
-/// The row of one trace file.
-QcRow qcRow(const QcRequest& request, const Reference* reference, const std::string& path);
+/// The row of one trace file; a file that cannot be read is a row with status error.
+QcRecord qcRecord(const QcRequest& request, const Reference* reference, const std::string& path);
 
 /// Runs the request, printing the table on `out` and failures on `errors`. Returns the exit
-/// status: 1 when a file was an error row or an output could not be written.
+/// status: 1 when a file was an error row or an output could not be written. SIGINT or SIGTERM
+/// while the page is written removes what was being written (see Interruption).
 int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors);
-
-/// The well named in a file name: the last row letter A to P with a column 1 to 24 set apart
-/// from the rest of the name (A01, H12_, -B7.), written as A01; empty when there is none.
-std::string wellFromFileName(const std::string& path);
 
 }  // namespace vistrel

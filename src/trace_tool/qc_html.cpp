@@ -3,12 +3,13 @@
 #include "trace_tool/qc_html.h"
 
 #include <algorithm>
-#include <charconv>
-#include <cstdio>
+#include <cmath>
 #include <map>
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include "trace_tool/wells.h"
 
 namespace vistrel {
 
@@ -137,10 +138,12 @@ constexpr const char kScript[] = R"(
 })();
 )";
 
+/// `text` as the page's text or an attribute's value. A line break stays one (a tooltip of
+/// several reads has a line each); other control characters are not allowed in a page.
 std::string escape(const std::string& text) {
   std::string out;
   out.reserve(text.size());
-  for (char c : text) {
+  for (char c : validUtf8(text)) {
     switch (c) {
       case '&':
         out += "&amp;";
@@ -157,51 +160,33 @@ std::string escape(const std::string& text) {
       case '\'':
         out += "&#39;";
         break;
+      case '\n':
+        out += "&#10;";
+        break;
       default:
-        // Control characters are not allowed in a page's text.
         out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
     }
   }
   return out;
 }
 
-std::optional<double> number(const std::string& text) {
-  double value = 0;
-  const char* end = text.data() + text.size();
-  const auto [stop, error] = std::from_chars(text.data(), end, value);
-  if (text.empty() || error != std::errc() || stop != end) return std::nullopt;
-  return value;
-}
-
-struct WellPosition {
-  int row = 0;     // 0 for A
-  int column = 0;  // from 1
-};
-
-/// A01 (or A1) to P24; anything else is no position on a plate.
-std::optional<WellPosition> wellPosition(const std::string& well) {
-  if (well.size() < 2 || well.size() > 3 || well[0] < 'A' || well[0] > 'P') return std::nullopt;
-  int column = 0;
-  const char* end = well.data() + well.size();
-  const auto [stop, error] = std::from_chars(well.data() + 1, end, column);
-  if (error != std::errc() || stop != end || column < 1 || column > kLargePlateColumns) {
-    return std::nullopt;
-  }
-  return WellPosition{well[0] - 'A', column};
-}
-
 /// Which status shows on a well holding several reads: the worst of them.
-int severity(const std::string& status) {
-  if (status == "pass") return 0;
-  if (status == "weak") return 1;
-  if (status == "fail") return 2;
-  return 3;
+int severity(QcStatus status) {
+  return static_cast<int>(status);
 }
 
-/// The class of a status; an unknown one (from a hand-edited part) is drawn as an error.
-std::string statusClass(const std::string& status) {
-  const int s = severity(status);
-  return s == 0 ? "s-pass" : s == 1 ? "s-weak" : s == 2 ? "s-fail" : "s-error";
+const char* statusClass(QcStatus status) {
+  switch (status) {
+    case QcStatus::Pass:
+      return "s-pass";
+    case QcStatus::Weak:
+      return "s-weak";
+    case QcStatus::Fail:
+      return "s-fail";
+    case QcStatus::Error:
+      return "s-error";
+  }
+  return "s-error";
 }
 
 class Page {
@@ -224,13 +209,6 @@ class Page {
   }
 
  private:
-  const std::string& value(const QcRow& row, const char* name) const {
-    static const std::string none;
-    const int c = table_.column(name);
-    return c < 0 || static_cast<std::size_t>(c) >= row.size() ? none
-                                                              : row[static_cast<std::size_t>(c)];
-  }
-
   void card(const std::string& figure, const char* label, const char* statusClass = "") {
     html_ += "<div class=\"card ";
     html_ += statusClass;
@@ -240,17 +218,17 @@ class Page {
   }
 
   void summary() {
-    std::map<std::string, int> counts;
+    std::map<QcStatus, int> counts;
     std::map<std::string, int> plates;
     std::vector<double> lengths;
     double qualitySum = 0;
     int qualityCount = 0;
-    for (const QcRow& row : table_.rows) {
-      ++counts[value(row, "status")];
-      ++plates[value(row, "plate")];
-      if (const auto length = number(value(row, "trimmed_length"))) lengths.push_back(*length);
-      if (const auto quality = number(value(row, "mean_quality"))) {
-        qualitySum += *quality;
+    for (const QcRecord& row : table_.rows) {
+      ++counts[row.status];
+      ++plates[row.plate];
+      if (!row.trimmedLength.empty()) lengths.push_back(row.trimmedLength.value());
+      if (!row.meanQuality.empty()) {
+        qualitySum += row.meanQuality.value();
         ++qualityCount;
       }
     }
@@ -260,8 +238,7 @@ class Page {
       const std::size_t half = lengths.size() / 2;
       const double m =
           lengths.size() % 2 == 1 ? lengths[half] : (lengths[half - 1] + lengths[half]) / 2;
-      median =
-          formatNumber(m, m == static_cast<double>(static_cast<long long>(m)) ? "%.0f" : "%.1f");
+      median = QcNumber::decimal(m, m == std::floor(m) ? 0 : 1).text();
     }
     const std::string files = std::to_string(table_.rows.size());
     html_ += "<p class=\"sub\">" + files + (table_.rows.size() == 1 ? " file" : " files");
@@ -269,12 +246,12 @@ class Page {
     html_ += plates.size() == 1 ? " plate or folder" : " plates or folders";
     html_ += "</p>\n<div class=\"cards\">\n";
     card(files, "files");
-    card(std::to_string(counts["pass"]), "pass", "s-pass");
-    card(std::to_string(counts["weak"]), "weak", "s-weak");
-    card(std::to_string(counts["fail"]), "fail", "s-fail");
-    card(std::to_string(counts["error"]), "error", "s-error");
+    for (QcStatus s : {QcStatus::Pass, QcStatus::Weak, QcStatus::Fail, QcStatus::Error}) {
+      card(std::to_string(counts[s]), statusName(s), statusClass(s));
+    }
     card(median, "median trimmed length");
-    card(qualityCount == 0 ? "-" : formatNumber(qualitySum / qualityCount, "%.1f"), "mean quality");
+    card(qualityCount == 0 ? "-" : QcNumber::decimal(qualitySum / qualityCount, 1).text(),
+         "mean quality");
     html_ += "</div>\n";
     html_ +=
         "<p class=\"legend\"><i class=\"s-pass\"></i>pass<i class=\"s-weak\"></i>weak"
@@ -287,13 +264,13 @@ class Page {
     std::map<std::string, std::map<std::pair<int, int>, std::vector<std::size_t>>> wells;
     std::vector<std::size_t> unplaced;
     for (std::size_t i = 0; i < table_.rows.size(); ++i) {
-      const QcRow& row = table_.rows[i];
-      const std::optional<WellPosition> at = wellPosition(value(row, "well"));
+      const QcRecord& row = table_.rows[i];
+      const std::optional<WellPosition> at = wellPosition(row.well);
       if (!at) {
         unplaced.push_back(i);
         continue;
       }
-      const std::string& plate = value(row, "plate");
+      const std::string& plate = row.plate;
       if (wells.find(plate) == wells.end()) names.push_back(plate);
       wells[plate][{at->row, at->column}].push_back(i);
     }
@@ -303,11 +280,11 @@ class Page {
     if (unplaced.empty()) return;
     html_ += "<section class=\"unplaced\">\n<h2>Reads without a well</h2>\n<ul>\n";
     for (std::size_t i : unplaced) {
-      const QcRow& row = table_.rows[i];
-      const std::string& status = value(row, "status");
-      html_ += "<li data-status=\"" + escape(status) + "\"><span class=\"dot " +
-               statusClass(status) + "\"></span><a href=\"#row-" + std::to_string(i) + "\">" +
-               escape(value(row, "file")) + "</a> &ndash; " + escape(status) + "</li>\n";
+      const QcRecord& row = table_.rows[i];
+      const std::string status = statusName(row.status);
+      html_ += "<li data-status=\"" + status + "\"><span class=\"dot " + statusClass(row.status) +
+               "\"></span><a href=\"#row-" + std::to_string(i) + "\">" + escape(row.file) +
+               "</a> &ndash; " + status + "</li>\n";
     }
     html_ += "</ul>\n</section>\n";
   }
@@ -334,13 +311,10 @@ class Page {
       html_ += letter;
       html_ += "</th>";
       for (int c = 1; c <= columnCount; ++c) {
-        char well[4];
-        std::snprintf(well, sizeof well, "%c%02d", letter, c);
+        const std::string well = wellName({r, c});
         const auto found = wells.find({r, c});
         if (found == wells.end()) {
-          html_ += "<td class=\"well\" data-well=\"";
-          html_ += well;
-          html_ += "\"></td>";
+          html_ += "<td class=\"well\" data-well=\"" + well + "\"></td>";
         } else {
           wellCell(well, found->second);
         }
@@ -350,20 +324,18 @@ class Page {
     html_ += "</table>\n</section>\n";
   }
 
-  void wellCell(const char* well, const std::vector<std::size_t>& rows) {
-    std::string status = value(table_.rows[rows.front()], "status");
+  void wellCell(const std::string& well, const std::vector<std::size_t>& rows) {
+    QcStatus status = table_.rows[rows.front()].status;
     std::string title = well;
     for (std::size_t i : rows) {
-      const QcRow& row = table_.rows[i];
-      if (severity(value(row, "status")) > severity(status)) status = value(row, "status");
-      title += "\n" + value(row, "file") + ": " + value(row, "status");
-      const std::string& length = value(row, "trimmed_length");
-      if (!length.empty()) title += ", " + length + " bp";
+      const QcRecord& row = table_.rows[i];
+      if (severity(row.status) > severity(status)) status = row.status;
+      title += "\n" + row.file + ": " + statusName(row.status);
+      if (!row.trimmedLength.empty()) title += ", " + row.trimmedLength.text() + " bp";
     }
-    const std::string& length = value(table_.rows[rows.front()], "trimmed_length");
-    html_ += "<td class=\"well " + statusClass(status) + "\" data-well=\"";
-    html_ += well;
-    html_ += "\" data-status=\"" + escape(status) + "\" title=\"" + escape(title) +
+    const std::string& length = table_.rows[rows.front()].trimmedLength.text();
+    html_ += "<td class=\"well " + std::string(statusClass(status)) + "\" data-well=\"" + well;
+    html_ += "\" data-status=\"" + std::string(statusName(status)) + "\" title=\"" + escape(title) +
              "\"><a href=\"#row-" + std::to_string(rows.front()) + "\">";
     html_ += length.empty() ? "&ndash;" : escape(length);
     if (rows.size() > 1) html_ += "<sup>&times;" + std::to_string(rows.size()) + "</sup>";
@@ -371,18 +343,14 @@ class Page {
   }
 
   /// The profile's 40 mean qualities as a line over 0 to 60, with a faint line at 20.
-  static std::string profilePicture(const std::string& profile) {
+  static std::string profilePicture(const std::vector<int>& profile) {
     std::string points;
     int x = 0;
-    for (std::size_t at = 0; at <= profile.size() && !profile.empty();) {
-      const std::size_t comma = std::min(profile.find(',', at), profile.size());
-      const std::optional<double> q = number(profile.substr(at, comma - at));
-      if (!q) return {};
-      const int y = kProfileTop - std::clamp(static_cast<int>(*q), 0, kProfileTop);
+    for (int q : profile) {
+      const int y = kProfileTop - std::clamp(q, 0, kProfileTop);
       if (!points.empty()) points += ' ';
       points += std::to_string(x) + "," + std::to_string(y);
       x += kProfileStep;
-      at = comma + 1;
     }
     if (points.empty()) return {};
     const int width = std::max(1, x - kProfileStep);
@@ -396,44 +364,37 @@ class Page {
   }
 
   void reads() {
-    const int profile = table_.column("profile");
+    const std::vector<QcColumn> columns = qcColumns(table_.withReference);
     html_ += "<h2>Reads</h2>\n<table class=\"reads\" id=\"reads\">\n<thead><tr>";
-    for (std::size_t c = 0; c < table_.columns.size(); ++c) {
-      const QcColumn& column = table_.columns[c];
-      if (static_cast<int>(c) == profile) continue;
-      html_ += "<th data-col=\"" + escape(column.name) + "\" data-kind=\"";
-      html_ += column.kind == QcColumn::Text ? "text" : "num";
+    for (const QcColumn& column : columns) {
+      if (column.kind == QcColumn::Profile) continue;
+      html_ += "<th data-col=\"" + std::string(column.name) + "\" data-kind=\"";
+      html_ += column.numeric() ? "num" : "text";
       // Spaced names let the narrow figures' headers wrap.
       std::string label = column.name;
       std::replace(label.begin(), label.end(), '_', ' ');
-      html_ += "\" aria-sort=\"none\">" + escape(label) + "</th>";
+      html_ += "\" aria-sort=\"none\">" + label + "</th>";
     }
-    if (profile >= 0) html_ += "<th>profile</th>";
-    html_ += "</tr></thead>\n<tbody>\n";
+    html_ += "<th>profile</th></tr></thead>\n<tbody>\n";
     for (std::size_t i = 0; i < table_.rows.size(); ++i) {
-      const QcRow& row = table_.rows[i];
-      const std::string& status = value(row, "status");
+      const QcRecord& row = table_.rows[i];
       const std::string index = std::to_string(i);
       html_ += "<tr id=\"row-" + index + "\" data-order=\"" + index + "\" class=\"" +
-               statusClass(status) + "\" data-status=\"" + escape(status) + "\">";
-      for (std::size_t c = 0; c < table_.columns.size() && c < row.size(); ++c) {
-        if (static_cast<int>(c) == profile) continue;
-        const QcColumn& column = table_.columns[c];
+               statusClass(row.status) + "\" data-status=\"" + statusName(row.status) + "\">";
+      for (const QcColumn& column : columns) {
+        if (column.kind == QcColumn::Profile) continue;
         html_ += "<td class=\"";
-        html_ += column.kind == QcColumn::Text ? "c-" : "num c-";
-        html_ += escape(column.name) + "\">";
-        if (column.name == "status") {
-          html_ +=
-              "<span class=\"badge " + statusClass(row[c]) + "\">" + escape(row[c]) + "</span>";
+        html_ += column.numeric() ? "num c-" : "c-";
+        html_ += std::string(column.name) + "\">";
+        if (column.kind == QcColumn::Status) {
+          html_ += "<span class=\"badge " + std::string(statusClass(row.status)) + "\">" +
+                   statusName(row.status) + "</span>";
         } else {
-          html_ += escape(row[c]);
+          html_ += escape(cellText(column, row));
         }
         html_ += "</td>";
       }
-      if (profile >= 0) {
-        html_ += "<td class=\"profile\">" + profilePicture(value(row, "profile")) + "</td>";
-      }
-      html_ += "</tr>\n";
+      html_ += "<td class=\"profile\">" + profilePicture(row.profile) + "</td></tr>\n";
     }
     html_ += "</tbody>\n</table>\n";
   }

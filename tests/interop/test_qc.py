@@ -5,7 +5,8 @@ usage: test_qc.py VISTREL_TRACE TEST_DATA
   and qualities are the original set's, so qc runs with --original) and figures worked out here;
 - a damaged file as an error row that does not stop the run;
 - -j 1 and -j 4 giving the same output for qc, convert and align;
-- --merge of two halves giving what one run gives, as TSV and as JSON;
+- --merge of two halves giving what one run gives, as TSV and as JSON, and of parts as they come
+  from elsewhere (repeated headers, CR LF, odd names), with every value checked;
 - the progress bar only when stderr is a terminal.
 Exits 77 when the test data has not been fetched.
 """
@@ -233,9 +234,86 @@ class EveryCore(unittest.TestCase):
         self.assertIn(b"\r[", seen)
 
 
+class MergeTrustsNoPart(unittest.TestCase):
+    def setUp(self):
+        self.tmp = tempfile.mkdtemp()
+        # Names as runs have them: one not UTF-8, one that begins as a JSON line would.
+        self.names = [b"caf\xe9.ab1", b"{x}.ab1", b"3730.ab1"]
+        for name, source in zip(self.names, ("3730.ab1", "310.ab1", "3730.ab1")):
+            shutil.copy(os.path.join(DATA, "abi", source), os.path.join(self.tmp.encode(), name))
+
+    def tearDown(self):
+        shutil.rmtree(self.tmp)
+
+    def qc(self, *args):
+        r = subprocess.run([TOOL, "qc", *args], capture_output=True, cwd=self.tmp)
+        return r.returncode, r.stdout, r.stderr.decode(errors="replace")
+
+    def part(self, name, data):
+        with open(os.path.join(self.tmp, name), "wb") as f:
+            f.write(data)
+        return name
+
+    def test_parts_as_they_come_merge_to_one_run(self):
+        for fmt in ("tsv", "json"):
+            with self.subTest(fmt):
+                whole = self.qc("--format", fmt, "--html", "whole.html", *self.names)
+                self.assertEqual(whole[0], 0, whole[2])
+                one = self.qc("--format", fmt, self.names[0])[1]
+                rest = self.qc("--format", fmt, *self.names[1:])[1]
+                # `split | xargs` runs qc several times into one part: headers between rows.
+                joined = self.part("joined", one + rest)
+                crlf = self.part("crlf", (one + rest).replace(b"\n", b"\r\n"))
+                for part in (joined, crlf):
+                    merged = self.qc("--merge", "--format", fmt, "--html", "merged.html", part)
+                    self.assertEqual(merged[:2], whole[:2], part)
+                    with open(os.path.join(self.tmp, "whole.html"), "rb") as a, \
+                            open(os.path.join(self.tmp, "merged.html"), "rb") as b:
+                        self.assertEqual(a.read(), b.read(), part)
+
+    def test_values_are_checked_and_copied_whole(self):
+        lines = self.qc(self.names[2])[1].decode().splitlines()
+        header, row = lines[0].split("\t"), lines[1].split("\t")
+        quality = header.index("mean_quality")
+
+        def with_value(column, value):
+            fields = list(row)
+            fields[header.index(column)] = value
+            return self.part("crafted.tsv", ("\n".join([lines[0], "\t".join(fields)]) + "\n").encode())
+
+        for value in ("1e308", "-0.5", "123456789012345678901234567890.25"):
+            with self.subTest(value):
+                part = with_value("mean_quality", value)
+                code, out, err = self.qc("--merge", "--format", "json", part)
+                self.assertEqual((code, err), (0, ""))
+                self.assertIn(b'"mean_quality":' + value.encode() + b",", out)
+                self.assertEqual(json.loads(out)["mean_quality"], float(value))
+                self.assertEqual(self.qc("--merge", part)[1].decode().splitlines()[1]
+                                 .split("\t")[quality], value)
+        for column, value, expected in (("mean_quality", '1,"status":"pass"', "a number"),
+                                        ("mean_quality", "nan", "a number"),
+                                        ("mean_quality", "1e999", "a number"),
+                                        ("bases", "12.5", "a whole number"),
+                                        ("status", "great", "pass, weak, fail or error"),
+                                        ("profile", "1,x", "a list of whole numbers")):
+            with self.subTest(value):
+                code, out, err = self.qc("--merge", "--format", "json", with_value(column, value))
+                self.assertEqual((code, out), (1, b""))
+                self.assertEqual(err, f"crafted.tsv: line 2: the value of {column} is not "
+                                      f"{expected}\n")
+        json_line = self.qc("--format", "json", self.names[2])[1].decode()
+        for crafted in (json_line.replace('"bases":1165', '"bases":"1165"'),
+                        json_line.replace('"bases":1165', '"bases":[1165]')):
+            code, out, err = self.qc("--merge", self.part("crafted.json", crafted.encode()))
+            self.assertEqual((code, out), (1, b""), crafted)
+            self.assertTrue(err.startswith("crafted.json: line 1"), err)
+        self.part("empty.tsv", b"")
+        self.assertEqual(self.qc("--merge", "empty.tsv"), (1, b"", "empty.tsv: it is empty\n"))
+
+
 def main():
     global TOOL, DATA
-    TOOL, DATA = sys.argv[1], sys.argv[2]
+    TOOL, DATA = os.path.abspath(sys.argv[1]), sys.argv[2]
     test_align.TOOL = TOOL
     test_align.DATA = DATA
     if not os.path.isdir(os.path.join(DATA, "abi")):

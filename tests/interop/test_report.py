@@ -152,6 +152,19 @@ class Report(unittest.TestCase):
                         if w["attrs"]["data-well"] == well]
                 self.assertEqual([c["attrs"]["data-status"] for c in cell], statuses, well)
 
+    def test_a_well_of_several_reads_lists_each_on_a_line_of_its_own(self):
+        folder = os.path.join(self.tmp, "twice")
+        os.mkdir(folder)
+        names = [os.path.join(folder, n) for n in ("A01.scf", "A01-again.scf")]
+        for name in names:
+            shutil.copy(os.path.join(DATA, "scf", "3730.v3.scf"), name)
+        page = os.path.join(self.tmp, "twice.html")
+        rows = table(run("qc", "--html", page, *names).stdout)
+        with open(page, encoding="utf-8") as f:
+            (cell,) = [w for w in Dom(f.read()).find("td") if "data-status" in w["attrs"]]
+        self.assertEqual(cell["attrs"]["title"].split("\n"), ["A01"] + [
+            f"{name}: pass, {row['trimmed_length']} bp" for name, row in zip(names, rows)])
+
     def test_summary_figures(self):
         # Two reads of different lengths: the median of an even count lies between them.
         pair = [os.path.join(self.plate96, "A01.scf"), os.path.join(self.plate96, "H12.scf")]

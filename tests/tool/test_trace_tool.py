@@ -4,8 +4,11 @@ usage: test_trace_tool.py VISTREL_TRACE SAMPLE_FOLDER
 """
 import json
 import os
+import pty
+import re
 import resource
 import shutil
+import signal
 import struct
 import subprocess
 import sys
@@ -38,6 +41,52 @@ def write_long_scf(path, samples):
         f.write(header)
         f.write(struct.pack(">4H", 1600, 1600, 1600, 1600) * samples)
         f.write(bytes(8) + b"A" + bytes(3))
+
+
+_shim = []
+
+
+def fault_shim():
+    """The preloaded library of fault_shim.c, built once; None without a C compiler."""
+    if not _shim:
+        folder = tempfile.mkdtemp()
+        library = os.path.join(folder, "fault_shim.so")
+        source = os.path.join(os.path.dirname(os.path.abspath(__file__)), "fault_shim.c")
+        compiler = shutil.which("cc") or shutil.which("gcc")
+        built = compiler and subprocess.run([compiler, "-shared", "-fPIC", "-o", library, source,
+                                             "-ldl"], capture_output=True).returncode == 0
+        _shim.append(library if built else None)
+    return _shim[0]
+
+
+def run_with_faults(*args, **faults):
+    """The tool with fault_shim.c preloaded and its settings (VISTREL_SHIM_...) from `faults`."""
+    library = fault_shim()
+    if library is None or built_with_asan():
+        raise unittest.SkipTest("no C compiler for the shim, or a sanitizer that must load first")
+    env = dict(os.environ, LD_PRELOAD=library,
+               **{"VISTREL_SHIM_" + k.upper(): str(v) for k, v in faults.items()})
+    return run(*args, env=env)
+
+
+def on_a_terminal(*args):
+    """What the tool writes on stderr when stderr is a terminal."""
+    controller, terminal = pty.openpty()
+    try:
+        subprocess.run([TOOL, *args], stdout=subprocess.DEVNULL, stderr=terminal, timeout=120)
+        os.close(terminal)
+        seen = b""
+        while True:
+            try:
+                chunk = os.read(controller, 4096)
+            except OSError:
+                break
+            if not chunk:
+                break
+            seen += chunk
+    finally:
+        os.close(controller)
+    return seen.decode().replace("\r\n", "\n")
 
 
 def dump(path, *options):
@@ -125,12 +174,33 @@ class Dump(unittest.TestCase):
                      ("convert", "--to", "scf", "-d", "", "x.ab1"),
                      ("convert", "--to", "scf", "--trim", "x.ab1"),
                      ("convert", "--to", "raw", "--trim", "x.ab1"),
-                     ("dump", "--trim-cutoff", "1.01", "x.ab1")] + [
+                     ("dump", "--trim-cutoff", "1.01", "x.ab1"),
+                     ("convert", "--to", "scf", "-j", "257", "x.ab1"),
+                     ("qc", "-j", "0", "x.ab1")] + [
                         ("convert", "--to", "fasta", "--trim", "--trim-cutoff", p, "x.ab1")
                         for p in ["-0.1", "2", "abc", "nan", "inf", "0.5x", ""]]:
             result = run(*args)
             self.assertEqual(result.returncode, 2, args)
             self.assertIn("usage:", result.stderr)
+
+    def test_version_is_the_projects(self):
+        cmake = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..",
+                             "CMakeLists.txt")
+        with open(cmake) as f:
+            version = re.search(r"project\(Vistrel VERSION ([0-9.]+)", f.read()).group(1)
+        result = run("--version")
+        self.assertEqual((result.returncode, result.stdout), (0, f"vistrel-trace {version}\n"))
+
+    def test_threads_that_cannot_start_leave_fewer_workers(self):
+        if built_with_asan():
+            self.skipTest("AddressSanitizer cannot start under an address-space limit")
+        # 256 thread stacks of 8 MB do not fit in 1 GB of address space.
+        limit = 1 << 30
+        files = [os.path.join(SAMPLES, "sample.ab1")] * 300
+        result = run("qc", "-j", "256", *files, preexec_fn=lambda: resource.setrlimit(
+            resource.RLIMIT_AS, (limit, limit)))
+        self.assertEqual(result.returncode, 0, result.stderr)
+        self.assertEqual(len(result.stdout.splitlines()), 301)
 
     def test_running_out_of_memory_while_building_the_json(self):
         if built_with_asan():
@@ -334,17 +404,59 @@ class Convert(unittest.TestCase):
         self.assertEqual(self.read("out/bare.seq", "r"), "A")
         self.assertEqual(self.read("out/sample.seq", "r"), "")
 
-    def test_batches_report_progress(self):
+    def copies(self, count):
         inputs = []
-        for i in range(5):
+        for i in range(count):
             inputs.append(os.path.join(self.tmp, f"copy{i}.ab1"))
             shutil.copy(self.abi, inputs[-1])
+        return inputs
+
+    def test_batches_report_progress_on_a_terminal_only(self):
+        inputs = self.copies(5)
         result = run("convert", "--to", "scf", *inputs)
-        self.assertEqual(result.returncode, 0)
-        lines = result.stderr.splitlines()
-        self.assertEqual(lines, [f"[{i + 1}/5] {p}" for i, p in enumerate(inputs)])
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        seen = on_a_terminal("convert", "--to", "scf", "--force", *inputs)
+        self.assertEqual(seen.splitlines(), [f"[{i + 1}/5] {p}" for i, p in enumerate(inputs)])
         for i in range(5):
             self.assertTrue(os.path.exists(os.path.join(self.tmp, f"copy{i}.scf")))
+
+    def test_an_in_place_save_where_the_file_system_reserves_no_space(self):
+        # A second name makes the save write in place; the new content is longer than the old.
+        target, other = os.path.join(self.tmp, "t.scf"), os.path.join(self.tmp, "u.scf")
+        with open(target, "wb") as f:
+            f.write(b"old")
+        os.link(target, other)
+        result = run_with_faults("convert", "--to", "scf", "--force", "-o", target, self.abi,
+                                 no_fallocate=1)
+        self.assertEqual((result.returncode, result.stderr), (0, ""))
+        self.assertEqual(os.stat(target).st_ino, os.stat(other).st_ino)
+        self.assertEqual(dump(other)["bases"], dump(self.abi)["bases"])
+
+    def test_a_folder_that_cannot_be_flushed_is_named_with_the_reason(self):
+        out = os.path.join(self.tmp, "out")
+        os.mkdir(out)
+        result = run_with_faults("convert", "--to", "scf", "-d", out, self.abi,
+                                 folder_open_errno=24)
+        self.assertEqual((result.returncode, result.stderr), (
+            1, f"{out}: the folder could not be flushed to disk: Too many open files\n"))
+
+    def test_an_interrupted_convert_leaves_only_whole_outputs(self):
+        inputs = self.copies(8)
+        out = os.path.join(self.tmp, "out")
+        bases = dump(self.abi)["bases"]
+        for sig, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+            for at in (1, 4, 7):
+                with self.subTest(signal=sig.name, write=at):
+                    shutil.rmtree(out, ignore_errors=True)
+                    os.mkdir(out)
+                    result = run_with_faults("convert", "--to", "scf", "-j", "2", "-d", out,
+                                             *inputs, signal=int(sig), signal_at_write=at)
+                    self.assertEqual(result.returncode, status, result.stderr)
+                    left = os.listdir(out)
+                    self.assertEqual([n for n in left if not n.endswith(".scf")], [])
+                    self.assertLess(len(left), 8)
+                    for name in left:
+                        self.assertEqual(dump(os.path.join(out, name))["bases"], bases, name)
 
 
 if __name__ == "__main__":
