@@ -22,22 +22,6 @@ namespace {
 constexpr int kProfileBins = 40;
 constexpr int kProgressWidth = 40;
 
-/// The value of `key` in an SCF file's comments ("NAME=clone 7"), or empty.
-std::string commentValue(const Chromatogram& d, const std::string& key) {
-  const std::string text(reinterpret_cast<const char*>(d.comments.data()),
-                         static_cast<std::size_t>(d.commentsSize));
-  const std::string wanted = key + "=";
-  for (std::size_t at = 0; at < text.size();) {
-    const std::size_t end = std::min(text.find('\n', at), text.size());
-    if (text.compare(at, wanted.size(), wanted) == 0) {
-      const std::string value = text.substr(at + wanted.size(), end - at - wanted.size());
-      return value.substr(0, value.find('\0'));
-    }
-    at = end + 1;
-  }
-  return {};
-}
-
 /// The mean quality of each of 40 equal stretches of the read, for the report's pictures.
 std::vector<int> profileOf(const BaseCalls& calls) {
   if (!calls.hasQualities || calls.baseCount == 0) return {};
@@ -178,7 +162,8 @@ QcRecord qcRecord(const QcRequest& request, const Reference* reference, const st
   const bool region = s.hasQualities && !s.region.empty();
   QcRecord r;
   r.file = cleanField(path);
-  r.sample = cleanField(d.isScf ? commentValue(d, "NAME") : sampleName);
+  // The name the window's title and dump show: an SCF file gives none.
+  r.sample = cleanField(sampleName);
   r.well = cleanField(wellOfRead(d.wellName, path));
   r.instrument = cleanField(d.instrumentModel);
   r.runDate = cleanField(d.runDate);
@@ -197,7 +182,7 @@ QcRecord qcRecord(const QcRequest& request, const Reference* reference, const st
   r.signal = QcNumber::decimal(s.signal, 1);
   r.status = statusOf(s, request.thresholds);
   r.plate = cleanField(d.plateName.empty() ? parentFolderOf(path) : d.plateName);
-  r.message = s.hasQualities ? "" : "no quality values";
+  r.message = !d.hasBaseCalls ? "no base calls" : s.hasQualities ? "" : "no quality values";
   r.profile = profileOf(calls);
   if (reference != nullptr) fillAlignment(d, request, *reference, r);
   return r;

@@ -111,6 +111,15 @@ class QcColumns(unittest.TestCase):
                           else "pass")
                 self.assertEqual(row["status"], status)
 
+    def test_the_sample_is_the_titles_and_traces_alone_say_so(self):
+        scf, fsa = os.path.join(DATA, "scf", "3730.v3.scf"), os.path.join(DATA, "abi", "test.fsa")
+        rows = table(run("qc", scf, fsa).stdout)
+        for path, row in zip((scf, fsa), rows):
+            title = json.loads(run("dump", path).stdout)["windowTitle"]
+            self.assertEqual("Vistrel - " + row["sample"] if row["sample"] else "Vistrel", title)
+        self.assertEqual([(r["message"], r["status"]) for r in rows],
+                         [("", "pass"), ("no base calls", "fail")])
+
     def test_a_damaged_file_is_an_error_row_and_thresholds_move_the_status(self):
         with tempfile.TemporaryDirectory() as tmp:
             damaged = os.path.join(tmp, "P1_C03.ab1")
