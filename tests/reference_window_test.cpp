@@ -173,6 +173,20 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
   EXPECT_EQ(l.numberRowTop(), l.referenceRowTop() + 2 * l.baseFontHeight + 3);
   EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
 
+  // Of a file of several sequences, the one the user picks.
+  platform.referenceAnswers = {
+      put(path("two.fa"),
+          ">other one\nACGTACGTACGTAAAA\n>expected clone\n" + expectedSequence(false) + "\n")};
+  platform.recordAnswers = {std::nullopt, 1};
+  executeCommand(app, platform, kAlignToReference);
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{12});  // cancelled: the reference stays
+  platform.referenceAnswers = {path("two.fa")};
+  executeCommand(app, platform, kAlignToReference);
+  EXPECT_EQ(platform.recordChoices.back(),
+            (std::vector<std::string>{"other one", "expected clone"}));
+  EXPECT_EQ(app.reference.reference->name, "expected");
+  EXPECT_EQ(differencesOf(row()), (std::vector<int>{12, 30}));
+
   // Another read loaded into the window is checked against the same reference.
   std::string other = kRead;
   other[5] = 'G';
@@ -184,7 +198,7 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
   ASSERT_TRUE(loadFiles(app, platform, {put(path("other.scf"), {bytes.begin(), bytes.end()})}));
   ASSERT_TRUE(app.reference.reference);
   followReference(app, platform);
-  EXPECT_EQ(differencesOf(row()), (std::vector<int>{5, 12}));
+  EXPECT_EQ(differencesOf(row()), (std::vector<int>{5, 12, 30}));
 
   executeCommand(app, platform, kClearReference);
   EXPECT_FALSE(app.reference.reference);

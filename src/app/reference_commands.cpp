@@ -11,8 +11,15 @@ namespace vistrel {
 void alignToReferenceCommand(AppState& app, Platform& platform) {
   const std::optional<std::string> path = platform.chooseReferenceFile();
   if (!path) return;
+  std::string record;
+  const std::vector<std::string> headers = referenceRecordsInFile(*path);
+  if (headers.size() > 1) {
+    const std::optional<std::size_t> chosen = platform.chooseReferenceRecord(headers);
+    if (!chosen) return;
+    record = headers[*chosen];
+  }
   std::string error;
-  Reference reference = readReferenceFile(*path, {}, error);
+  Reference reference = readReferenceFile(*path, record, error);
   if (!error.empty()) {
     platform.showMessage("Could not use " + *path + " as the reference\n\n" + error,
                          MessageIcon::Stop, MessageOwner::MainWindow);

@@ -129,6 +129,23 @@ Reference parseReference(std::string_view text, std::string_view recordName, std
   return found;
 }
 
+std::vector<std::string> fastaRecordHeaders(std::string_view text) {
+  std::vector<std::string> headers;
+  if (trimmed(text).substr(0, 1) != ">") return headers;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::string_view line = nextLine(text, at);
+    if (!line.empty() && line.front() == '>') headers.emplace_back(trimmed(line.substr(1)));
+  }
+  return headers;
+}
+
+std::vector<std::string> referenceRecordsInFile(const std::string& path) {
+  Block text;
+  if (readWholeFile(path, text).status != FileReadStatus::Ok) return {};
+  return fastaRecordHeaders(
+      std::string_view(reinterpret_cast<const char*>(text.data()), text.size()));
+}
+
 Reference readReferenceFile(const std::string& path, std::string_view recordName,
                             std::string& error) {
   Block text;

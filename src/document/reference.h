@@ -5,6 +5,7 @@
 
 #include <string>
 #include <string_view>
+#include <vector>
 
 namespace vistrel {
 
@@ -17,6 +18,14 @@ struct Reference {
 /// result is empty. `recordName`, when not empty, picks the first FASTA record whose name (the
 /// header's first word) or whole header line (after '>', without outer blanks) it is.
 Reference parseReference(std::string_view text, std::string_view recordName, std::string& error);
+
+/// The header lines (after '>', without outer blanks) of the records of a FASTA text, in their
+/// order; each picks its record as `recordName`. Empty when `text` is no FASTA text.
+std::vector<std::string> fastaRecordHeaders(std::string_view text);
+
+/// The FASTA record headers of the file at `path`; empty when it cannot be read or is no FASTA
+/// file (reading it as a reference then says why).
+std::vector<std::string> referenceRecordsInFile(const std::string& path);
 
 /// Reads the reference in the file at `path`; one without a name of its own is named after the
 /// file. On failure `error` says why: the file-open texts, a folder, or the parser's reasons

@@ -138,6 +138,10 @@ class Platform : public ScreenLook {
   virtual std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) = 0;
   /// The open dialog of a reference sequence (FASTA, GenBank or bare letters): one full path.
   virtual std::optional<std::string> chooseReferenceFile() = 0;
+  /// One of a reference file's several sequences, by its place in `headers`; nothing when the
+  /// user cancels.
+  virtual std::optional<std::size_t> chooseReferenceRecord(
+      const std::vector<std::string>& headers) = 0;
   /// The save-changes prompt with its text; the first button reads "Save As..." when `saveAs`.
   virtual PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) = 0;
   /// The print dialog, opening with the page range 1 to 1 chosen, pages 1 to 65534 allowed.

@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPrintDialog>
@@ -74,6 +75,21 @@ std::optional<std::string> QtPlatform::chooseReferenceFile() {
       "Sequences (*.fasta *.fa *.fas *.fna *.gb *.gbk *.genbank *.seq *.txt);;All files (*)");
   if (path.isEmpty()) return std::nullopt;
   return QFile::encodeName(path).toStdString();
+}
+
+std::optional<std::size_t> QtPlatform::chooseReferenceRecord(
+    const std::vector<std::string>& headers) {
+  QStringList items;
+  for (const std::string& h : headers)
+    items << QString::fromUtf8(h.data(), static_cast<int>(h.size()));
+  bool chosen = false;
+  const QString item = QInputDialog::getItem(&window_, "Align to Reference",
+                                             "The file holds several sequences. Align to:", items,
+                                             0, false, &chosen);
+  if (!chosen) return std::nullopt;
+  const qsizetype index = items.indexOf(item);
+  if (index < 0) return std::nullopt;
+  return static_cast<std::size_t>(index);
 }
 
 std::optional<SaveChoice> QtPlatform::chooseFileToSave(const SaveDialog& spec) {

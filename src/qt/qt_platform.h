@@ -22,6 +22,8 @@ class QtPlatform : public Platform {
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   std::optional<std::string> chooseReferenceFile() override;
+  std::optional<std::size_t> chooseReferenceRecord(
+      const std::vector<std::string>& headers) override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override;

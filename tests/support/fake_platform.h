@@ -66,6 +66,9 @@ class FakePlatform : public Platform {
   std::deque<std::vector<std::string>> openAnswers;
   std::deque<std::optional<SaveChoice>> saveAnswers;
   std::deque<std::string> referenceAnswers;
+  /// The record chosen at each question of a reference file with several, and the questions.
+  std::deque<std::optional<std::size_t>> recordAnswers;
+  std::vector<std::vector<std::string>> recordChoices;
   std::deque<PromptAnswer> promptAnswers;
   std::deque<std::optional<std::array<int, 5>>> colourAnswers;
   StartResult startResult = StartResult::Started;
@@ -79,6 +82,14 @@ class FakePlatform : public Platform {
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   std::optional<std::string> chooseReferenceFile() override;
+  std::optional<std::size_t> chooseReferenceRecord(
+      const std::vector<std::string>& headers) override {
+    recordChoices.push_back(headers);
+    if (recordAnswers.empty()) return std::nullopt;
+    const std::optional<std::size_t> answer = recordAnswers.front();
+    recordAnswers.pop_front();
+    return answer;
+  }
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
   std::optional<std::array<int, 5>> chooseColours(const std::array<int, 5>& current) override;
   void showAbout() override {}
