@@ -188,18 +188,14 @@ struct FileOutcome {
   std::string failure;
 };
 
-FileOutcome checkFile(const AlignRequest& request, const Reference& reference,
+FileOutcome checkFile(const AlignRequest& request, const PreparedReference& reference,
                       const std::string& path) {
   Chromatogram document;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, document, sampleName);
   if (error) return {std::nullopt, loadFailureText(error)};
-  FileOutcome outcome{checkRead(document, document.shown(), reference, request.options), {}};
-  if (!outcome.check) {
-    outcome.failure = document.shown().baseCount == 0 ? "the read has no bases"
-                                                      : "no part of the read passes trimming";
-  }
-  return outcome;
+  ReadCheckResult checked = checkRead(document, document.shown(), reference, request.options);
+  return {std::move(checked.check), checked.message()};
 }
 
 }  // namespace
@@ -212,6 +208,7 @@ int alignAll(const AlignRequest& request, std::FILE* out, std::FILE* errors) {
     std::fprintf(errors, "%s: %s\n", request.referencePath.c_str(), error.c_str());
     return total;
   }
+  const PreparedReference prepared(reference.sequence, request.jobs);
   std::fputs(request.summary ? kSummaryHeader : kTableHeader, out);
   int failures = 0;
   std::vector<CheckedFile> files;
@@ -219,7 +216,7 @@ int alignAll(const AlignRequest& request, std::FILE* out, std::FILE* errors) {
       request.inputs.size(), request.jobs,
       [&](std::size_t i) {
         try {
-          return checkFile(request, reference, request.inputs[i]);
+          return checkFile(request, prepared, request.inputs[i]);
         } catch (const std::bad_alloc&) {
           return FileOutcome{std::nullopt, kNoMemoryMessage};
         }

@@ -80,9 +80,14 @@ QcRow errorRow(const std::vector<QcColumn>& columns, const std::string& path,
   return row;
 }
 
-void fillAlignment(const Chromatogram& d, const QcRequest& request, const Reference& reference,
+void fillAlignment(const Chromatogram& d, const QcRequest& request,
+                   const PreparedReference& reference,
                    std::vector<std::pair<std::string, std::string>>& values) {
-  const std::optional<ReadCheck> check = checkRead(d, d.shown(), reference, request.options);
+  const ReadCheckResult checked = checkRead(d, d.shown(), reference, request.options);
+  if (checked.alignmentFailed()) {
+    values.insert(values.end(), {{"status", "error"}, {"message", checked.message()}});
+  }
+  const std::optional<ReadCheck>& check = checked.check;
   if (!check) return;
   const ReadAlignment& a = check->alignment;
   values.insert(values.end(), {{"strand", a.reverse ? "-" : "+"},
@@ -178,7 +183,7 @@ std::string wellFromFileName(const std::string& path) {
   return {};
 }
 
-QcRow qcRow(const QcRequest& request, const Reference* reference, const std::string& path) {
+QcRow qcRow(const QcRequest& request, const PreparedReference* reference, const std::string& path) {
   const std::vector<QcColumn> columns = qcColumns(reference != nullptr);
   Chromatogram d;
   std::string sampleName;
@@ -236,6 +241,8 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
       return 1;
     }
   }
+  std::optional<PreparedReference> prepared;
+  if (reference) prepared.emplace(reference->sequence, request.jobs);
   QcTable table{qcColumns(reference.has_value()), {}};
   if (!request.json) std::fputs(tsvHeader(table.columns).c_str(), out);
   const std::size_t total = request.inputs.size();
@@ -243,7 +250,7 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
       total, request.jobs,
       [&](std::size_t i) {
         try {
-          return qcRow(request, reference ? &*reference : nullptr, request.inputs[i]);
+          return qcRow(request, prepared ? &*prepared : nullptr, request.inputs[i]);
         } catch (const std::bad_alloc&) {
           // One file too large for memory need not stop the run.
           return errorRow(table.columns, request.inputs[i], kNoMemoryMessage);

@@ -36,7 +36,7 @@ struct QcRequest {
 };
 
 /// The row of one trace file.
-QcRow qcRow(const QcRequest& request, const Reference* reference, const std::string& path);
+QcRow qcRow(const QcRequest& request, const PreparedReference* reference, const std::string& path);
 
 /// Runs the request, printing the table on `out` and failures on `errors`. Returns the exit
 /// status: 1 when a file was an error row or an output could not be written.
