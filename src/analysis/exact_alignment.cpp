@@ -28,7 +28,9 @@ using Traceback = std::unique_ptr<parasail_traceback_t, TracebackDeleter>;
 using Aligner = parasail_result_t* (*)(const char*, int, const char*, int, int, int,
                                        const parasail_matrix_t*);
 
-/// Runs `narrow` and, when its scores saturate, `wide`; the two give the same alignment.
+/// Runs `narrow` and, when its scores saturate, `wide`; the two give the same alignment. 16-bit
+/// lanes hold the score of any read up to 6,000 letters, where 8-bit ones saturate on every read
+/// longer than 25 and have to run again.
 Result run(Aligner narrow, Aligner wide, std::string_view read, std::string_view stretch) {
   const auto readLength = static_cast<int>(read.size());
   const auto stretchLength = static_cast<int>(stretch.size());
@@ -44,8 +46,6 @@ Result run(Aligner narrow, Aligner wide, std::string_view read, std::string_view
 }  // namespace
 
 bool findBestEnd(std::string_view read, std::string_view stretch, BestEnd& best) {
-  // 16-bit lanes hold the score of any read up to 6,000 letters; 8-bit ones would saturate on
-  // every read longer than 25 and have to run again.
   const Result r = run(parasail_sg_dx_striped_16, parasail_sg_dx_striped_32, read, stretch);
   if (!r) return false;
   best.score = parasail_result_get_score(r.get());
@@ -58,7 +58,7 @@ bool traceAlignment(std::string_view read, std::string_view stretch, GappedAlign
   const auto stretchLength = static_cast<std::int64_t>(stretch.size());
   if (readLength * stretchLength > kMaxTracebackCells) return false;
   const Result result =
-      run(parasail_sg_dx_trace_striped_sat, parasail_sg_dx_trace_striped_32, read, stretch);
+      run(parasail_sg_dx_trace_striped_16, parasail_sg_dx_trace_striped_32, read, stretch);
   if (!result) return false;
   out = {};
   out.score = parasail_result_get_score(result.get());
