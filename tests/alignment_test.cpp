@@ -231,9 +231,9 @@ TEST(Alignment, AReadInAFiveMegabaseReferenceAlignsAsInTheSmallReferenceItWasPla
   const std::string smallForShort =
       randomBases(random, 1500) + shortRead + randomBases(random, 1500);
   std::string large = randomBases(random, 5000000);
-  // The first across the boundary of two pieces of the index; the second where seeds are too
-  // few to chain, so that only searching the whole reference finds it.
-  const std::int64_t at = kSeedPieceLetters - 1700, atShort = 1234567;
+  // The first in the second piece of the index; the second where seeds are too few to chain,
+  // so that only searching the whole reference finds it.
+  const std::int64_t at = kSeedPieceLetters + 50000, atShort = 1234567;
   large.replace(static_cast<std::size_t>(at), small.size(), small);
   large.replace(static_cast<std::size_t>(atShort), smallForShort.size(), smallForShort);
   const PreparedReference prepared(large, 2);

@@ -15,14 +15,17 @@ namespace vistrel {
 namespace {
 
 // k-mers of 19 in windows of 19, as minimap2 uses for accurate long sequences. Measured on the
-// real reads of the test data planted with differences into random references: every read of
-// 400 bases or more maps at 1 % substitutions with two indels, and the index of 100 Mb stays
-// under 400 MB at its peak where k 15 and windows of 10 need 550 MB.
+// real reads of the test data planted on both strands, with up to 2 % substitutions and two
+// indels, into random references: all map but a 118-base read and one whose letters are a third
+// N, and the index of 100 Mb stays under 400 MB where k 15 in windows of 10 (which maps those
+// two too) needs 550 MB and half as long again to build.
 constexpr int kKmer = 19;
 constexpr int kWindow = 19;
 constexpr int kBucketBits = 14;
 // Pieces overlap by more than a read, so that a read across a boundary lies whole in one.
 constexpr std::int64_t kPieceOverlap = 4096;
+// Each piece being built holds about 30 MB besides the finished index.
+constexpr int kMaxBuildThreads = 4;
 
 struct IndexDeleter {
   void operator()(mm_idx_t* index) const { mm_idx_destroy(index); }
@@ -67,8 +70,10 @@ std::unique_ptr<SeedIndex> SeedIndex::build(std::string_view letters, int thread
       piece.index.reset(indexPiece(letters.substr(static_cast<std::size_t>(piece.offset), length)));
     }
   };
+  const auto cores = static_cast<int>(std::max(1u, std::thread::hardware_concurrency()));
   const std::size_t workers =
-      std::min(static_cast<std::size_t>(std::max(threads, 1)), seeds->pieces_.size());
+      std::min(static_cast<std::size_t>(std::clamp(threads, 1, std::min(cores, kMaxBuildThreads))),
+               seeds->pieces_.size());
   std::vector<std::thread> running;
   for (std::size_t t = 1; t < workers; ++t) running.emplace_back(work);
   work();
@@ -76,8 +81,7 @@ std::unique_ptr<SeedIndex> SeedIndex::build(std::string_view letters, int thread
 
   for (Piece& piece : seeds->pieces_) {
     if (!piece.index) return nullptr;
-    mm_idxopt_t indexOptions;
-    mm_set_opt(nullptr, &indexOptions, &piece.options);
+    mm_mapopt_init(&piece.options);
     // Repeats are judged within the piece: its most frequent seeds are left out.
     mm_mapopt_update(&piece.options, piece.index.get());
   }

@@ -22,7 +22,8 @@ struct SeedHit {
 /// The index of one reference, read-only once built, so any number of threads may ask it.
 class SeedIndex {
  public:
-  /// Indexes `letters` (which must outlive the index) in pieces, on up to `threads` threads.
+  /// Indexes `letters` (which must outlive the index) in pieces, on up to `threads` threads (no
+  /// more than the cores, nor four).
   /// minimap2 reports no failed allocation, so running out of memory here ends the program.
   static std::unique_ptr<SeedIndex> build(std::string_view letters, int threads);
 
