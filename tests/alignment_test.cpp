@@ -164,8 +164,16 @@ std::vector<std::string> testReads(std::mt19937& random) {
   return reads;
 }
 
+/// An alignment as text: score, strand, first reference index and the columns' letters.
+std::string described(int score, bool reverse, std::int64_t start,
+                      const std::vector<AlignedColumn>& columns) {
+  std::string text = std::to_string(score) + (reverse ? " - " : " + ") + std::to_string(start);
+  for (const AlignedColumn& c : columns) text += std::string{' ', c.reference, c.read};
+  return text;
+}
+
 /// The alignment as a traceback over the whole reference on both strands gives it, the better
-/// strand kept (the forward one on a tie): score, strand, first reference index and columns.
+/// strand kept (the forward one on a tie).
 std::string wholeReferenceTrace(const std::string& read, const std::string& reference) {
   GappedAlignment best;
   bool reverse = false;
@@ -179,22 +187,11 @@ std::string wholeReferenceTrace(const std::string& read, const std::string& refe
     columns.push_back({best.reference[i], best.read[i]});
   }
   leftAlignGaps(columns);
-  std::string text = std::to_string(best.score) + (reverse ? " - " : " + ") +
-                     std::to_string(best.referenceStart) + " ";
-  for (const AlignedColumn& c : columns) text += std::string{c.reference, c.read};
-  return text;
-}
-
-std::string described(const ReadAlignment& a) {
-  std::string text = std::to_string(a.score) + (a.reverse ? " - " : " + ") +
-                     std::to_string(a.referenceStart) + " ";
-  for (const AlignedColumn& c : a.columns) text += std::string{c.reference, c.read};
-  return text;
+  return described(best.score, reverse, best.referenceStart, columns);
 }
 
 TEST(Alignment, SearchingFirstGivesTheAlignmentOfATracebackOverTheWholeReference) {
   std::mt19937 random(5);
-  int compared = 0;
   for (const std::string& read : testReads(random)) {
     const std::string flank = randomBases(random, 700), other = randomBases(random, 700);
     std::string noisyEnds = read;
@@ -215,12 +212,11 @@ TEST(Alignment, SearchingFirstGivesTheAlignmentOfATracebackOverTheWholeReference
             flank + (reverse ? reverseComplementOf(middle) : middle) + other;
         const std::optional<ReadAlignment> a = aligned(read, reference);
         ASSERT_TRUE(a.has_value());
-        EXPECT_EQ(described(*a), wholeReferenceTrace(read, reference));
-        ++compared;
+        EXPECT_EQ(described(a->score, a->reverse, a->referenceStart, a->columns),
+                  wholeReferenceTrace(read, reference));
       }
     }
   }
-  EXPECT_GE(compared, 16);
 }
 
 TEST(Alignment, AReadInAFiveMegabaseReferenceAlignsAsInTheSmallReferenceItWasPlantedFrom) {
@@ -249,15 +245,9 @@ TEST(Alignment, AReadInAFiveMegabaseReferenceAlignsAsInTheSmallReferenceItWasPla
     const std::optional<ReadAlignment> alone = aligned(k.read, k.smallReference);
     const std::optional<ReadAlignment> planted = alignToReference(k.read, prepared).alignment;
     ASSERT_TRUE(alone && planted);
-    EXPECT_EQ(planted->score, alone->score);
-    EXPECT_EQ(planted->reverse, alone->reverse);
-    ASSERT_EQ(planted->columns.size(), alone->columns.size());
-    for (std::size_t i = 0; i < alone->columns.size(); ++i) {
-      const AlignedColumn &p = planted->columns[i], &s = alone->columns[i];
-      EXPECT_EQ(std::string({p.reference, p.read}), std::string({s.reference, s.read}));
-      EXPECT_EQ(p.readIndex, s.readIndex);
-      EXPECT_EQ(p.referenceIndex, s.referenceIndex < 0 ? -1 : s.referenceIndex + k.offset);
-    }
+    EXPECT_EQ(
+        described(planted->score, planted->reverse, planted->referenceStart, planted->columns),
+        described(alone->score, alone->reverse, alone->referenceStart + k.offset, alone->columns));
   }
   // Without seeds a read this long is not searched for over the whole of five megabases.
   EXPECT_EQ(alignToReference(std::string(1000, 'N'), prepared).failure,

@@ -23,8 +23,8 @@ struct SeedHit {
 class SeedIndex {
  public:
   /// Indexes `letters` (which must outlive the index) in pieces, on up to `threads` threads (no
-  /// more than the cores, nor four).
-  /// minimap2 reports no failed allocation, so running out of memory here ends the program.
+  /// more than the cores, nor four). minimap2 reports no failed allocation, so running out of
+  /// memory here ends the program.
   static std::unique_ptr<SeedIndex> build(std::string_view letters, int threads);
 
   SeedIndex(const SeedIndex&) = delete;
