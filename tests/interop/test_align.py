@@ -255,13 +255,14 @@ class AlignmentFailures(unittest.TestCase):
     @classmethod
     def setUpClass(cls):
         cls.tmp = tempfile.mkdtemp()
-        cls.good = [os.path.join(DATA, "abi", "3730.ab1"), os.path.join(DATA, "scf", "3730.v3.scf")]
+        cls.good = [os.path.join(DATA, "abi", "3730.ab1"),
+                    os.path.join(DATA, "scf", "3730.v3.scf")]
         cls.bad = [cls.overwritten("N"), cls.overwritten("\x07")]
         d = dump(cls.good[0])
         rng = random.Random(5)
         flank = "".join(rng.choice("ACGT") for _ in range(300))
-        cls.reference = cls.write("ref.fa", ">ref\n" + flank + d["bases"][d["trim"][0]:d["trim"][1]]
-                                  .upper() + flank + "\n")
+        region = d["bases"][d["trim"][0]:d["trim"][1]].upper()
+        cls.reference = cls.write("ref.fa", ">ref\n" + flank + region + flank + "\n")
         cls.one_letter = cls.write("one.fa", ">one\nA\n")
 
     @classmethod
