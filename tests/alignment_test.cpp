@@ -1,15 +1,25 @@
 // Alignment to a reference: planted differences found exactly on both strands, gaps in repeats
-// at their leftmost place, and the three reference layouts.
+// at their leftmost place, the same alignment whether the read is searched for, seeded on a large
+// reference or traced over the whole reference, what cannot align, and the reference layouts.
 #include "analysis/alignment.h"
 
 #include <gtest/gtest.h>
+#include <sys/mman.h>
 
 #include <random>
 
+#include "analysis/exact_alignment.h"
+#include "analysis/seed_index.h"
+#include "analysis/trim.h"
 #include "document/reference.h"
+#include "document/trace_file.h"
 
 namespace vistrel::testing {
 namespace {
+
+std::optional<ReadAlignment> aligned(std::string_view read, std::string_view reference) {
+  return alignToReference(read, PreparedReference(reference)).alignment;
+}
 
 std::string randomBases(std::mt19937& random, std::size_t n) {
   std::string s;
@@ -51,7 +61,7 @@ TEST(Alignment, PlantedDifferencesComeBackExactlyOnBothStrands) {
                               {-1, readIndex(300), '-', read[300]}};
   };
 
-  const std::optional<ReadAlignment> forward = alignToReference(read, reference);
+  const std::optional<ReadAlignment> forward = aligned(read, reference);
   ASSERT_TRUE(forward.has_value());
   EXPECT_FALSE(forward->reverse);
   EXPECT_EQ(forward->referenceStart, 500);
@@ -60,7 +70,7 @@ TEST(Alignment, PlantedDifferencesComeBackExactlyOnBothStrands) {
 
   // The reverse complement of the read finds the same differences in reference order, with read
   // numbers counted on the read as given.
-  const std::optional<ReadAlignment> back = alignToReference(reverseComplementOf(read), reference);
+  const std::optional<ReadAlignment> back = aligned(reverseComplementOf(read), reference);
   ASSERT_TRUE(back.has_value());
   EXPECT_TRUE(back->reverse);
   EXPECT_EQ(differencesOf(*back), planted(true));
@@ -80,7 +90,7 @@ TEST(Alignment, GapsInRepeatsSitAtTheLeftmostPlace) {
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.what);
-    const std::optional<ReadAlignment> a = alignToReference(k.read, k.reference);
+    const std::optional<ReadAlignment> a = aligned(k.read, k.reference);
     ASSERT_TRUE(a.has_value());
     const std::vector<Found> found = differencesOf(*a);
     ASSERT_FALSE(found.empty());
@@ -96,7 +106,7 @@ TEST(Alignment, TheReferenceAfterTheReadIsNoGapToMoveOverItsLastLetter) {
   for (bool reverse : {false, true}) {
     SCOPED_TRACE(reverse);
     const std::optional<ReadAlignment> a =
-        alignToReference(reverse ? reverseComplementOf(read) : read, reference);
+        aligned(reverse ? reverseComplementOf(read) : read, reference);
     ASSERT_TRUE(a.has_value());
     EXPECT_TRUE(differencesOf(*a).empty());
     EXPECT_EQ(a->referenceStart, 20);
@@ -125,6 +135,154 @@ TEST(Alignment, LeftAligningMovesGapsToTheStartOfTheirRepeat) {
     }
     EXPECT_EQ(reference + "/" + read, k.leftReference + "/" + k.leftRead);
   }
+}
+
+/// `read` with substitutions, deletions and insertions at random places away from its ends.
+std::string withDifferences(std::string read, std::mt19937& random, int each) {
+  for (int i = 0; i < 3 * each && read.size() > 40; ++i) {
+    const std::size_t at = 20 + random() % (read.size() - 40);
+    if (i % 3 == 0) read[at] = read[at] == 'A' ? 'C' : 'A';
+    if (i % 3 == 1) read.erase(at, 1);
+    if (i % 3 == 2) read.insert(at, 1, "ACGT"[random() % 4]);
+  }
+  return read;
+}
+
+/// The reads to try: the good regions of the real reads when they were fetched, and made-up ones.
+std::vector<std::string> testReads(std::mt19937& random) {
+  std::vector<std::string> reads = {randomBases(random, 350), randomBases(random, 900)};
+  for (const char* name :
+       {"abi/3100.ab1", "abi/3730.ab1", "abi/A6_1-DB3.ab1", "abi/nonascii_encoding.ab1",
+        "abi/no_smpl1.ab1", "more/abiview.abi", "more/volvox_trace.scf"}) {
+    Chromatogram d;
+    std::string sample;
+    if (readTraceFile(std::string(VISTREL_TEST_DATA "/") + name, false, d, sample)) continue;
+    const TrimRegion region = regionToCheck(d.shown(), kDefaultTrimCutoff);
+    reads.emplace_back(reinterpret_cast<const char*>(d.shown().bases.data()) + region.start,
+                       static_cast<std::size_t>(region.end - region.start));
+  }
+  return reads;
+}
+
+/// An alignment as text: score, strand, first reference index and the columns' letters.
+std::string described(int score, bool reverse, std::int64_t start,
+                      const std::vector<AlignedColumn>& columns) {
+  std::string text = std::to_string(score) + (reverse ? " - " : " + ") + std::to_string(start);
+  for (const AlignedColumn& c : columns) text += std::string{' ', c.reference, c.read};
+  return text;
+}
+
+/// The alignment as a traceback over the whole reference on both strands gives it, the better
+/// strand kept (the forward one on a tie).
+std::string wholeReferenceTrace(const std::string& read, const std::string& reference) {
+  GappedAlignment best;
+  bool reverse = false;
+  for (bool back : {false, true}) {
+    GappedAlignment g;
+    EXPECT_TRUE(traceAlignment(back ? reverseComplementOf(read) : read, reference, g));
+    if (!back || g.score > best.score) best = g, reverse = back;
+  }
+  std::vector<AlignedColumn> columns;
+  for (std::size_t i = 0; i < best.read.size(); ++i) {
+    columns.push_back({best.reference[i], best.read[i]});
+  }
+  leftAlignGaps(columns);
+  return described(best.score, reverse, best.referenceStart, columns);
+}
+
+TEST(Alignment, SearchingFirstGivesTheAlignmentOfATracebackOverTheWholeReference) {
+  std::mt19937 random(5);
+  for (const std::string& read : testReads(random)) {
+    const std::string flank = randomBases(random, 700), other = randomBases(random, 700);
+    std::string noisyEnds = read;
+    noisyEnds.replace(0, 40, randomBases(random, 40));
+    noisyEnds.replace(noisyEnds.size() - 40, 40, randomBases(random, 40));
+    const std::string copy = withDifferences(read, random, 2);
+    const std::vector<std::pair<const char*, std::string>> middles = {
+        {"a few differences", withDifferences(read, random, 3)},
+        {"many differences", withDifferences(read, random, static_cast<int>(read.size() / 40))},
+        {"ends that match nothing", noisyEnds},
+        {"two copies", copy + randomBases(random, 60) + copy},
+    };
+    for (const auto& [what, middle] : middles) {
+      for (bool reverse : {false, true}) {
+        SCOPED_TRACE(::testing::Message() << what << ", read of " << read.size()
+                                          << (reverse ? ", reverse" : ", forward"));
+        const std::string reference =
+            flank + (reverse ? reverseComplementOf(middle) : middle) + other;
+        const std::optional<ReadAlignment> a = aligned(read, reference);
+        ASSERT_TRUE(a.has_value());
+        EXPECT_EQ(described(a->score, a->reverse, a->referenceStart, a->columns),
+                  wholeReferenceTrace(read, reference));
+      }
+    }
+  }
+}
+
+TEST(Alignment, AReadInAFiveMegabaseReferenceAlignsAsInTheSmallReferenceItWasPlantedFrom) {
+  std::mt19937 random(11);
+  const std::string read = randomBases(random, 900), shortRead = randomBases(random, 30);
+  const std::string small =
+      randomBases(random, 1500) + withDifferences(read, random, 3) + randomBases(random, 1500);
+  const std::string smallForShort =
+      randomBases(random, 1500) + shortRead + randomBases(random, 1500);
+  std::string large = randomBases(random, 5000000);
+  // The first in the second piece of the index; the second where seeds are too few to chain,
+  // so that only searching the whole reference finds it.
+  const std::int64_t at = kSeedPieceLetters + 50000, atShort = 1234567;
+  large.replace(static_cast<std::size_t>(at), small.size(), small);
+  large.replace(static_cast<std::size_t>(atShort), smallForShort.size(), smallForShort);
+  const PreparedReference prepared(large, 2);
+  ASSERT_TRUE(prepared.seeded());
+
+  struct Case {
+    std::string read, smallReference;
+    std::int64_t offset;
+  };
+  for (const Case& k : {Case{read, small, at}, Case{reverseComplementOf(read), small, at},
+                        Case{shortRead, smallForShort, atShort}}) {
+    SCOPED_TRACE(k.read.substr(0, 20));
+    const std::optional<ReadAlignment> alone = aligned(k.read, k.smallReference);
+    const std::optional<ReadAlignment> planted = alignToReference(k.read, prepared).alignment;
+    ASSERT_TRUE(alone && planted);
+    EXPECT_EQ(
+        described(planted->score, planted->reverse, planted->referenceStart, planted->columns),
+        described(alone->score, alone->reverse, alone->referenceStart + k.offset, alone->columns));
+  }
+  // Without seeds a read this long is not searched for over the whole of five megabases.
+  EXPECT_EQ(alignToReference(std::string(1000, 'N'), prepared).failure,
+            AlignmentFailure::DoesNotAlign);
+}
+
+TEST(Alignment, WhatCannotAlignIsToldAndNoTracebackOfItIsRead) {
+  std::mt19937 random(3);
+  const std::string read = randomBases(random, 300), reference = randomBases(random, 2000);
+  struct Case {
+    const char* what;
+    std::string read, reference;
+  };
+  const std::vector<Case> cases = {
+      {"a read of N only", std::string(300, 'N'), reference},
+      {"letters that are no bases", std::string(300, '\x07'), reference},
+      {"a one-letter reference", read, "A"},
+      {"a reference of N only", read, std::string(2000, 'N')},
+      {"an empty read", "", reference},
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(k.what);
+    const AlignmentResult r = alignToReference(k.read, PreparedReference(k.reference));
+    EXPECT_FALSE(r.alignment.has_value());
+    EXPECT_EQ(r.failure, AlignmentFailure::DoesNotAlign);
+  }
+  // Longer than 32-bit positions reach: refused before a letter is read, so untouched pages of
+  // zeros stand in for it.
+  const std::size_t length = std::size_t{1} << 31;
+  void* letters =
+      mmap(nullptr, length, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_NORESERVE, -1, 0);
+  ASSERT_NE(letters, MAP_FAILED);
+  const PreparedReference huge(std::string_view(static_cast<const char*>(letters), length));
+  EXPECT_EQ(alignToReference(read, huge).failure, AlignmentFailure::ReferenceTooLong);
+  munmap(letters, length);
 }
 
 TEST(Reference, FastaGenBankAndPlainLettersAndWhatIsRefused) {

@@ -24,16 +24,49 @@ ReadDifference describe(const Chromatogram& document, const BaseCalls& calls,
 
 }  // namespace
 
-std::optional<ReadCheck> checkRead(const Chromatogram& document, const BaseCalls& calls,
-                                   const Reference& reference, const ReadCheckOptions& options) {
+std::string ReadCheckResult::message() const {
+  switch (failure) {
+    case ReadCheckFailure::None:
+      return {};
+    case ReadCheckFailure::NoBases:
+      return "the read has no bases";
+    case ReadCheckFailure::RegionEmpty:
+      return "no part of the read passes trimming";
+    case ReadCheckFailure::DoesNotAlign:
+      return "the read does not align to the reference";
+    case ReadCheckFailure::NoMemory:
+      return "Insufficient memory";
+    case ReadCheckFailure::ReferenceTooLong:
+      return "the reference is longer than " + std::to_string(kMaxReferenceLetters) + " letters";
+  }
+  return {};
+}
+
+bool ReadCheckResult::alignmentFailed() const {
+  return failure != ReadCheckFailure::None && failure != ReadCheckFailure::NoBases &&
+         failure != ReadCheckFailure::RegionEmpty;
+}
+
+ReadCheckResult checkRead(const Chromatogram& document, const BaseCalls& calls,
+                          const PreparedReference& reference, const ReadCheckOptions& options) {
+  if (calls.baseCount == 0) return {std::nullopt, ReadCheckFailure::NoBases};
   ReadCheck check;
   check.region = regionToCheck(calls, options.trimCutoff);
-  if (check.region.empty()) return std::nullopt;
+  if (check.region.empty()) return {std::nullopt, ReadCheckFailure::RegionEmpty};
   const std::string read(reinterpret_cast<const char*>(calls.bases.data()) + check.region.start,
                          static_cast<std::size_t>(check.region.end - check.region.start));
-  std::optional<ReadAlignment> aligned = alignToReference(read, reference.sequence);
-  if (!aligned) return std::nullopt;
-  check.alignment = std::move(*aligned);
+  AlignmentResult aligned = alignToReference(read, reference);
+  switch (aligned.failure) {
+    case AlignmentFailure::None:
+      break;
+    case AlignmentFailure::DoesNotAlign:
+      return {std::nullopt, ReadCheckFailure::DoesNotAlign};
+    case AlignmentFailure::NoMemory:
+      return {std::nullopt, ReadCheckFailure::NoMemory};
+    case AlignmentFailure::ReferenceTooLong:
+      return {std::nullopt, ReadCheckFailure::ReferenceTooLong};
+  }
+  check.alignment = std::move(*aligned.alignment);
 
   // The letters on the left of each column, in reference order, anchor the gaps.
   std::int32_t referenceIndex = check.alignment.referenceStart - 1;
@@ -49,7 +82,7 @@ std::optional<ReadCheck> checkRead(const Chromatogram& document, const BaseCalls
   for (std::int32_t i = check.region.start; i < check.region.end; ++i) {
     if (mixedBaseAt(document, calls, i, options.mixedRatio)) ++check.mixedInRegion;
   }
-  return check;
+  return {std::move(check), ReadCheckFailure::None};
 }
 
 }  // namespace vistrel

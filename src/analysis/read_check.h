@@ -4,13 +4,14 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 #include <vector>
 
 #include "analysis/alignment.h"
 #include "analysis/mixed_peaks.h"
-#include "document/reference.h"
 #include "analysis/trim.h"
 #include "document/chromatogram.h"
+#include "document/reference.h"
 
 namespace vistrel {
 
@@ -38,9 +39,28 @@ struct ReadCheckOptions {
   int mixedRatio = kDefaultMixedRatio;
 };
 
-/// Checks `calls` of `document` against `reference`. Nothing when the region is empty or
-/// nothing could be aligned.
-std::optional<ReadCheck> checkRead(const Chromatogram& document, const BaseCalls& calls,
-                                   const Reference& reference, const ReadCheckOptions& options);
+/// Why a read has no check.
+enum class ReadCheckFailure {
+  None,
+  NoBases,
+  RegionEmpty,
+  DoesNotAlign,
+  NoMemory,
+  ReferenceTooLong
+};
+
+struct ReadCheckResult {
+  std::optional<ReadCheck> check;  ///< nothing when it failed
+  ReadCheckFailure failure = ReadCheckFailure::None;
+
+  /// Why there is no check, in words for the user; empty when there is one.
+  std::string message() const;
+  /// Whether the read had bases to align but their alignment failed.
+  bool alignmentFailed() const;
+};
+
+/// Checks `calls` of `document` against `reference`; on failure says why.
+ReadCheckResult checkRead(const Chromatogram& document, const BaseCalls& calls,
+                          const PreparedReference& reference, const ReadCheckOptions& options);
 
 }  // namespace vistrel

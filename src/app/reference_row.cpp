@@ -16,8 +16,9 @@ ReferenceRow currentRow(const AppState& app) {
   if (!app.document.loaded || !app.reference.reference) return {};
   const BaseCalls& calls = app.document.shown();
   const std::optional<ReadCheck> check =
-      checkRead(app.document, calls, *app.reference.reference,
-                {app.settings.trimCutoffProbability(), app.settings.mixedRatio});
+      checkRead(app.document, calls, *app.reference.prepared,
+                {app.settings.trimCutoffProbability(), app.settings.mixedRatio})
+          .check;
   return check ? referenceRowOf(*check, calls.baseCount) : ReferenceRow{};
 }
 
@@ -55,6 +56,14 @@ bool followReference(AppState& app, Platform& platform) {
   const AlignedReadKey key = keyOf(app, platform);
   if (key == app.reference.aligned) return false;
   app.reference.aligned = key;
+  ReferenceState& reference = app.reference;
+  if (reference.preparedNumber != reference.number) {
+    reference.prepared.reset();
+    if (reference.reference) {
+      reference.prepared = std::make_shared<const PreparedReference>(reference.reference->sequence);
+    }
+    reference.preparedNumber = reference.number;
+  }
   ReferenceRow row = currentRow(app);
   if (row != app.view.referenceRow) {
     app.view.referenceRow = std::move(row);

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <string>
 
@@ -30,6 +31,9 @@ struct ReferenceState {
   std::optional<Reference> reference;
   std::int64_t number = 0;  ///< counts the references taken, so that a new one is aligned anew
   AlignedReadKey aligned;
+  /// The reference made ready for aligning, kept across edits; made again when `number` moves.
+  std::shared_ptr<const PreparedReference> prepared;
+  std::int64_t preparedNumber = -1;
 };
 
 /// The reference row of a check of a set of `baseCount` bases: each aligned base's reference

@@ -54,18 +54,14 @@ struct FileOutcome {
   std::string failure;
 };
 
-FileOutcome checkFile(const AlignRequest& request, const Reference& reference,
+FileOutcome checkFile(const AlignRequest& request, const PreparedReference& reference,
                       const std::string& path) {
   Chromatogram document;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, document, sampleName);
   if (error) return {std::nullopt, loadFailureText(error)};
-  FileOutcome outcome{checkRead(document, document.shown(), reference, request.options), {}};
-  if (!outcome.check) {
-    outcome.failure = document.shown().baseCount == 0 ? "the read has no bases"
-                                                      : "no part of the read passes trimming";
-  }
-  return outcome;
+  ReadCheckResult checked = checkRead(document, document.shown(), reference, request.options);
+  return {std::move(checked.check), checked.message()};
 }
 
 }  // namespace
@@ -79,6 +75,7 @@ int alignAll(const AlignRequest& request, std::FILE* out, std::FILE* errors) {
                  oneLine(error).c_str());
     return total;
   }
+  const PreparedReference prepared(reference.sequence, request.jobs);
   std::fputs(request.summary ? kSummaryHeader : kTableHeader, out);
   const std::string referenceField = cleanField(reference.name);
   const bool keepVariants = !request.vcfPath.empty();
@@ -87,7 +84,7 @@ int alignAll(const AlignRequest& request, std::FILE* out, std::FILE* errors) {
   runInOrder<FileOutcome>(
       request.inputs.size(), request.jobs,
       [&](std::size_t i) {
-        return orWhenOutOfMemory([&] { return checkFile(request, reference, request.inputs[i]); },
+        return orWhenOutOfMemory([&] { return checkFile(request, prepared, request.inputs[i]); },
                                  [] {
                                    return FileOutcome{std::nullopt, kNoMemoryMessage};
                                  });

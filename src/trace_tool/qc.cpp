@@ -59,9 +59,14 @@ QcRecord errorRecord(const std::string& path, const std::string& message) {
   return record;
 }
 
-void fillAlignment(const Chromatogram& d, const QcRequest& request, const Reference& reference,
-                   QcRecord& record) {
-  const std::optional<ReadCheck> check = checkRead(d, d.shown(), reference, request.options);
+void fillAlignment(const Chromatogram& d, const QcRequest& request,
+                   const PreparedReference& reference, QcRecord& record) {
+  const ReadCheckResult checked = checkRead(d, d.shown(), reference, request.options);
+  if (checked.alignmentFailed()) {
+    record.status = QcStatus::Error;
+    record.message = cleanField(checked.message());
+  }
+  const std::optional<ReadCheck>& check = checked.check;
   if (!check) return;
   const ReadAlignment& a = check->alignment;
   record.strand = std::string(1, a.reverse ? '-' : '+');
@@ -151,7 +156,8 @@ class RowSink {
 
 }  // namespace
 
-QcRecord qcRecord(const QcRequest& request, const Reference* reference, const std::string& path) {
+QcRecord qcRecord(const QcRequest& request, const PreparedReference* reference,
+                  const std::string& path) {
   Chromatogram d;
   std::string sampleName;
   const LoadError error = readTraceFile(path, request.showOriginalSequence, d, sampleName);
@@ -206,6 +212,8 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
       return 1;
     }
   }
+  std::optional<PreparedReference> prepared;
+  if (reference) prepared.emplace(reference->sequence, request.jobs);
   RowSink sink(request, reference.has_value(), out);
   const std::size_t total = request.inputs.size();
   runInOrder<QcRecord>(
@@ -213,7 +221,7 @@ int runQc(const QcRequest& request, std::FILE* out, std::FILE* errors) {
       [&](std::size_t i) {
         const std::string& path = request.inputs[i];
         return orWhenOutOfMemory(
-            [&] { return qcRecord(request, reference ? &*reference : nullptr, path); },
+            [&] { return qcRecord(request, prepared ? &*prepared : nullptr, path); },
             [&] { return errorRecord(path, kNoMemoryMessage); });
       },
       [&](std::size_t i, QcRecord& record) {

@@ -36,7 +36,8 @@ struct QcRequest {
 };
 
 /// The row of one trace file; a file that cannot be read is a row with status error.
-QcRecord qcRecord(const QcRequest& request, const Reference* reference, const std::string& path);
+QcRecord qcRecord(const QcRequest& request, const PreparedReference* reference,
+                  const std::string& path);
 
 /// Runs the request, printing the table on `out` and failures on `errors`. Returns the exit
 /// status: 1 when a file was an error row or an output could not be written. SIGINT or SIGTERM

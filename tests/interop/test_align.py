@@ -7,7 +7,9 @@ usage: test_align.py VISTREL_TRACE TEST_DATA
 - read bases past the reference's ends clipped alike in the table, the summary and the VCF;
 - the VCF through bcftools, which must read it without a word, and check its REF alleles against
   the reference (small synthetic SCF reads give mixed peaks and no-calls where wanted);
-- names with tabs, line breaks and bytes that are not UTF-8 in every output.
+- names with tabs, line breaks and bytes that are not UTF-8 in every output;
+- reads and references that cannot align, each told in its own row or line in a run that goes
+  on with the good files.
 Exits 77 when the test data has not been fetched.
 """
 import json
@@ -370,6 +372,83 @@ class Genotypes(unittest.TestCase):
             self.assertIn("ambiguity codes are written as N", header)
             norm = bcftools("norm", "-f", fasta, "--check-ref", "e", "-o", os.devnull, vcf)
             self.assertEqual(norm.returncode, 0, norm.stderr)
+
+
+def table(text):
+    lines = text.splitlines()
+    header = lines[0].split("\t")
+    return [dict(zip(header, line.split("\t"))) for line in lines[1:]]
+
+
+class AlignmentFailures(unittest.TestCase):
+    """A read of N only and one of bytes that are no bases (io_lib's SCF copy of a real read with
+    its letters overwritten), and a reference of one letter: no alignment scores above zero."""
+
+    @classmethod
+    def setUpClass(cls):
+        cls.tmp = tempfile.mkdtemp()
+        cls.good = [os.path.join(DATA, "abi", "3730.ab1"),
+                    os.path.join(DATA, "scf", "3730.v3.scf")]
+        cls.bad = [cls.overwritten("N"), cls.overwritten("\x07")]
+        d = dump(cls.good[0])
+        rng = random.Random(5)
+        flank = "".join(rng.choice("ACGT") for _ in range(300))
+        region = d["bases"][d["trim"][0]:d["trim"][1]].upper()
+        cls.reference = cls.write("ref.fa", ">ref\n" + flank + region + flank + "\n")
+        cls.one_letter = cls.write("one.fa", ">one\nA\n")
+
+    @classmethod
+    def tearDownClass(cls):
+        shutil.rmtree(cls.tmp)
+
+    @classmethod
+    def write(cls, name, text):
+        path = os.path.join(cls.tmp, name)
+        with open(path, "w") as f:
+            f.write(text)
+        return path
+
+    @classmethod
+    def overwritten(cls, letter):
+        with open(os.path.join(DATA, "scf", "3730.v3.scf"), "rb") as f:
+            scf = bytearray(f.read())
+        bases, offset = struct.unpack(">I", scf[12:16])[0], struct.unpack(">I", scf[24:28])[0]
+        # SCF 3: peak positions, then four rows of probabilities, then the letters.
+        start = offset + 8 * bases
+        scf[start:start + bases] = letter.encode("latin-1") * bases
+        path = os.path.join(cls.tmp, "%02x.scf" % ord(letter))
+        with open(path, "wb") as f:
+            f.write(scf)
+        return path
+
+    def test_qc_keeps_every_row_and_marks_the_reads_that_do_not_align(self):
+        files = [self.good[0], self.bad[0], self.good[1], self.bad[1]]
+        r = run("qc", "--ref", self.reference, "-j", "2", *files)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        rows = table(r.stdout)
+        self.assertEqual([row["file"] for row in rows], files)
+        for row in rows:
+            with self.subTest(row["file"]):
+                self.assertNotEqual(row["bases"], "")  # the read's own figures stay
+                if row["file"] in self.bad:
+                    self.assertEqual((row["status"], row["message"], row["strand"]),
+                                     ("error", "the read does not align to the reference", ""))
+                else:
+                    self.assertEqual((row["strand"], row["ref_start"], row["identity"]),
+                                     ("+", "301", "1.0000"))
+                    self.assertNotEqual(row["status"], "error")
+
+    def test_a_one_letter_reference_is_an_error_row_for_every_read(self):
+        r = run("qc", "--ref", self.one_letter, *self.good)
+        self.assertEqual(r.returncode, 1, r.stderr)
+        self.assertEqual([(row["status"], row["message"]) for row in table(r.stdout)],
+                         [("error", "the read does not align to the reference")] * 2)
+
+    def test_align_tells_the_read_that_does_not_align_and_goes_on(self):
+        r = run("align", "--summary", "--ref", self.reference, self.bad[0], self.good[0])
+        self.assertEqual(r.returncode, 1)
+        self.assertEqual(r.stderr, self.bad[0] + ": the read does not align to the reference\n")
+        self.assertEqual([row["file"] for row in table(r.stdout)], [self.good[0]])
 
 
 def main():
