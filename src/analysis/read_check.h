@@ -27,11 +27,16 @@ struct ReadDifference {
   bool mixed = false;
 };
 
+/// A read's check. Read bases before the first or after the last reference letter of the
+/// alignment (a read that runs past an end of the reference, or an end that matches nothing
+/// beside the stretch) are clipped: they are in no column and no difference, only counted.
 struct ReadCheck {
-  ReadAlignment alignment;
+  ReadAlignment alignment;  ///< from the first reference letter aligned to the last
   TrimRegion region;  ///< the bases aligned: the good region, or the whole read without qualities
   std::vector<ReadDifference> differences;
   std::int32_t mixedInRegion = 0;
+  std::int32_t clippedLeft = 0;   ///< read bases clipped before the stretch, in reference order
+  std::int32_t clippedRight = 0;  ///< and after it
 };
 
 struct ReadCheckOptions {
@@ -58,6 +63,22 @@ struct ReadCheckResult {
   /// Whether the read had bases to align but their alignment failed.
   bool alignmentFailed() const;
 };
+
+/// The bases of `calls` a check aligns, as letters: its good region at `trimCutoff`, or all of
+/// it without quality values. `failure` is NoBases or RegionEmpty when there is nothing to align.
+struct ReadToAlign {
+  TrimRegion region;
+  std::string letters;
+  ReadCheckFailure failure = ReadCheckFailure::None;
+};
+ReadToAlign readToAlign(const BaseCalls& calls, double trimCutoff);
+
+/// The check of `calls` of `document` from `aligned`, the alignment of the letters of `region`:
+/// its overhangs clipped and its differences described, or the alignment's failure. Apart from
+/// the aligning, which may run elsewhere, this is `checkRead`.
+ReadCheckResult checkAlignedRead(const Chromatogram& document, const BaseCalls& calls,
+                                 const TrimRegion& region, AlignmentResult aligned,
+                                 const ReadCheckOptions& options);
 
 /// Checks `calls` of `document` against `reference`; on failure says why.
 ReadCheckResult checkRead(const Chromatogram& document, const BaseCalls& calls,

@@ -28,7 +28,7 @@ char strandOf(const ReadCheck& c) {
 
 void printDifferences(const std::string& file, const std::string& reference, const ReadCheck& c,
                       std::FILE* out) {
-  for (const ReadDifference& d : alignedDifferencesOf(c).differences) {
+  for (const ReadDifference& d : c.differences) {
     const std::string quality = d.quality >= 0 ? std::to_string(d.quality) : "";
     std::fprintf(out, "%s\t%s\t%c\t%d\t%c\t%c\t%d\t%s\t%d\n", file.c_str(), reference.c_str(),
                  strandOf(c), d.referencePosition, d.reference, d.read, d.readBase, quality.c_str(),
@@ -39,13 +39,10 @@ void printDifferences(const std::string& file, const std::string& reference, con
 void printSummary(const std::string& file, const std::string& reference, const ReadCheck& c,
                   std::FILE* out) {
   const ReadAlignment& a = c.alignment;
-  const AlignedDifferences aligned = alignedDifferencesOf(c);
-  const std::int32_t length = alignedLengthOf(c, aligned);
-  const double identity = length > 0 ? static_cast<double>(a.matches()) / length : 0.0;
-  std::fprintf(out, "%s\t%s\t%c\t%d\t%d\t%d\t%.4f\t%zu\t%d\t%d\t%d\n", file.c_str(),
-               reference.c_str(), strandOf(c), a.referenceStart + 1, a.referenceEnd, length,
-               identity, aligned.differences.size(), c.mixedInRegion, aligned.clippedLeft,
-               aligned.clippedRight);
+  std::fprintf(out, "%s\t%s\t%c\t%d\t%d\t%zu\t%.4f\t%zu\t%d\t%d\t%d\n", file.c_str(),
+               reference.c_str(), strandOf(c), a.referenceStart + 1, a.referenceEnd,
+               a.columns.size(), a.identity(), c.differences.size(), c.mixedInRegion, c.clippedLeft,
+               c.clippedRight);
 }
 
 /// The check of one file, or why there is none.

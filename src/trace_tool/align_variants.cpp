@@ -1,5 +1,5 @@
-// Reported differences and VCF records: overhangs clipped, reference letters as VCF allows them,
-// names cleaned so that no file or record name can break a line or a column.
+// VCF records: reference letters as VCF allows them, and names cleaned so that no file or
+// record name can break a line or a column.
 #include "trace_tool/align_variants.h"
 
 #include <algorithm>
@@ -178,29 +178,6 @@ std::string vcfHeader(const Reference& reference, std::string_view referencePath
 
 }  // namespace
 
-AlignedDifferences alignedDifferencesOf(const ReadCheck& check) {
-  const ReadAlignment& a = check.alignment;
-  std::span<const ReadDifference> all(check.differences);
-  std::size_t begin = 0, end = all.size();
-  // A read base before the stretch is named after the reference position before it, one after
-  // the stretch after the stretch's last position.
-  while (begin < end && isInsertion(all[begin]) &&
-         all[begin].referencePosition <= a.referenceStart) {
-    ++begin;
-  }
-  while (end > begin && isInsertion(all[end - 1]) &&
-         all[end - 1].referencePosition >= a.referenceEnd) {
-    --end;
-  }
-  return {all.subspan(begin, end - begin), static_cast<std::int32_t>(begin),
-          static_cast<std::int32_t>(all.size() - end)};
-}
-
-std::int32_t alignedLengthOf(const ReadCheck& check, const AlignedDifferences& aligned) {
-  return static_cast<std::int32_t>(check.alignment.columns.size()) - aligned.clippedLeft -
-         aligned.clippedRight;
-}
-
 VcfSample vcfSampleOf(const ReadCheck& check, std::string_view referenceLetters) {
   VcfSample sample;
   sample.start = check.alignment.referenceStart;
@@ -210,7 +187,7 @@ VcfSample vcfSampleOf(const ReadCheck& check, std::string_view referenceLetters)
       sample.noCalls.push_back(c.referenceIndex);
     }
   }
-  const std::span<const ReadDifference> differences = alignedDifferencesOf(check).differences;
+  const std::span<const ReadDifference> differences(check.differences);
   for (std::size_t i = 0; i < differences.size();) {
     const ReadDifference& d = differences[i];
     if (isInsertion(d) || isDeletion(d)) {

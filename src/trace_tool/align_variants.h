@@ -1,5 +1,5 @@
-// What vistrel-trace align reports of a checked read: its differences without the read bases
-// that overhang the aligned stretch of the reference, and its variants as VCF records.
+// What vistrel-trace align reports of a checked read as VCF: its variants with their genotypes,
+// and the whole file of them.
 #pragma once
 
 #include <compare>
@@ -14,20 +14,6 @@
 #include "document/reference.h"
 
 namespace vistrel {
-
-/// A read's differences inside the stretch of the reference it aligns to. Read bases before the
-/// first or after the last reference base of the alignment (past an end of the reference, or
-/// not matching what lies beyond the stretch) are clipped: no difference in any output.
-struct AlignedDifferences {
-  std::span<const ReadDifference> differences;
-  std::int32_t clippedLeft = 0;   ///< read bases clipped before the stretch, in reference order
-  std::int32_t clippedRight = 0;  ///< and after it
-};
-
-AlignedDifferences alignedDifferencesOf(const ReadCheck& check);
-
-/// The read bases aligned to the stretch, gaps included: what identity is counted over.
-std::int32_t alignedLengthOf(const ReadCheck& check, const AlignedDifferences& aligned);
 
 /// One VCF record's place and alleles (A, C, G, T or N); records sort by them.
 struct VcfVariant {

@@ -297,6 +297,10 @@ class Alignment(unittest.TestCase):
                     "ref_start", "ref_end", "aligned_length", "identity", "differences",
                     "clipped_left", "clipped_right")], [
                     "1", str(len(cut)), str(len(cut)), "%.4f" % (1 - 1 / len(cut)), "1", "40", "40"])
+                header, line = run("qc", "--ref", ref, self.path).stdout.splitlines()
+                row = dict(zip(header.split("\t"), line.split("\t")))
+                self.assertEqual([row[k] for k in ("identity", "differences")],
+                                 [summary["identity"], summary["differences"]])
 
     def test_unreadable_references_are_refused_with_a_reason(self):
         cases = {"missing": (None, None), "binary": (b"\x89PNG\r\n\x1a\n\0\0", None),
