@@ -52,8 +52,7 @@ std::unique_ptr<Session> fittedSession() {
 /// Paints `area` of the view into `image`, as a repaint of that area does: the marks follow
 /// the document first.
 void paintArea(Session& s, QImage& image, const Rect& area) {
-  EditContext edit = editContext(s.state, *s.platform);
-  followReadMarks(edit);
+  followShownRead(s.state, *s.platform);
   QPainter painter(&image);
   painter.setClipRect(toQRect(area));
   QtCanvas canvas(painter);

@@ -128,7 +128,7 @@ TEST_F(QualityMarks, TheMarksFollowEditsTheSetSwitchAndTheCutoffButNotARepaint) 
   show(markedDocument(true));
   EditContext c = editContext(app, platform);
   auto region = [&] {
-    followReadMarks(c);
+    followShownRead(app, platform);
     return app.view.readMarks.goodRegion;
   };
   EXPECT_EQ(region(), (TrimRegion{3, 17}));

@@ -10,6 +10,7 @@
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/reference_row.h"
+#include "app/shown_read.h"
 #include "app/status_text.h"
 #include "edit/edit_model.h"
 #include "edit/navigation.h"
@@ -75,11 +76,17 @@ class ReferenceWindow : public TempFolderTest {
   }
 
   void useReference(const std::string& sequence) {
-    app.reference.reference = Reference{"expected", sequence};
-    app.reference.number += 1;
+    takeReference(app.reference, Reference{"expected", sequence});
   }
 
   EditContext context() { return editContext(app, platform); }
+  /// Brings the row up to date as the window's next paint and its alignment do; true when it
+  /// had to align.
+  bool follow() {
+    const bool aligned = followShownRead(app, platform);
+    platform.finishBackgroundWork();
+    return aligned;
+  }
   const ReferenceRow& row() const { return app.view.referenceRow; }
 
   AppState app;
@@ -115,7 +122,7 @@ TEST_F(ReferenceWindow, TheRowShowsTheReferenceInTheReadsOrientationOnBothStrand
         differs.push_back(30);
       }
       useReference(reverse ? reverseComplementOf(forward) : forward);
-      ASSERT_TRUE(followReference(app, platform));
+      ASSERT_TRUE(follow());
       EXPECT_EQ(summaryOf(row()), expected);
     }
   }
@@ -123,8 +130,8 @@ TEST_F(ReferenceWindow, TheRowShowsTheReferenceInTheReadsOrientationOnBothStrand
 
 TEST_F(ReferenceWindow, TheRowFollowsEditsUndoAndReverseComplementAndNextDifferenceWalksIt) {
   useReference(expectedSequence(true));
-  ASSERT_TRUE(followReference(app, platform));
-  EXPECT_FALSE(followReference(app, platform));  // nothing changed: no alignment
+  ASSERT_TRUE(follow());
+  EXPECT_FALSE(follow());  // nothing changed: no alignment
   EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
 
   EditContext c = context();
@@ -139,15 +146,59 @@ TEST_F(ReferenceWindow, TheRowFollowsEditsUndoAndReverseComplementAndNextDiffere
 
   app.view.selectedBase = 12;
   replaceBase(c, 'T');
-  ASSERT_TRUE(followReference(app, platform));
+  ASSERT_TRUE(follow());
   EXPECT_TRUE(differencesOf(row()).empty());
   undo(c);
-  ASSERT_TRUE(followReference(app, platform));
+  ASSERT_TRUE(follow());
   EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
   reverseComplement(c);
-  ASSERT_TRUE(followReference(app, platform));
+  ASSERT_TRUE(follow());
   EXPECT_EQ(differencesOf(row()), std::vector<int>{27});
   EXPECT_EQ(std::get<2>(summaryOf(row())), std::vector<int>{14});
+}
+
+TEST_F(ReferenceWindow, AlignmentRunsAwayFromThePaintAndAStaleOutcomeIsNeverShown) {
+  useReference(expectedSequence(true));
+  ASSERT_TRUE(follow());
+  EditContext c = context();
+  app.view.selectedBase = 12;
+  replaceBase(c, 'T');
+  // The paint after the edit only starts the alignment; the row it shows is the one before.
+  ASSERT_TRUE(followShownRead(app, platform));
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{12});
+  EXPECT_FALSE(followShownRead(app, platform));  // one alignment at a time
+  // Another edit before the outcome is back: that outcome is dropped, the read aligned again.
+  app.view.selectedBase = 3;
+  replaceBase(c, 'T');
+  platform.finishBackgroundWork();
+  EXPECT_EQ(differencesOf(row()), std::vector<int>{3});
+  EXPECT_TRUE(platform.backgroundWork.empty());
+  // A command that needs the row has it at once.
+  replaceBase(c, 'G');
+  followReferenceNow(app, platform);
+  EXPECT_TRUE(differencesOf(row()).empty());
+}
+
+TEST_F(ReferenceWindow, EachDocumentLoadedIsAlignedAnewWhereverItsDataLies) {
+  useReference(expectedSequence(true));
+  // Three reads of one size: the third's data may take the memory the first's was in.
+  std::vector<std::string> files;
+  for (int substituted : {5, 20, 30}) {
+    std::string letters = kRead;
+    letters[static_cast<std::size_t>(substituted)] = letters[substituted] == 'A' ? 'C' : 'A';
+    ScfSpec spec;
+    for (auto& channel : spec.channels) channel.assign(400, 100);
+    spec.bases = letters;
+    for (int i = 0; i < 40; ++i) spec.peaks.push_back(static_cast<std::uint32_t>(10 * i + 5));
+    const Bytes bytes = buildScf(spec);
+    files.push_back(put(path(std::to_string(substituted) + ".scf"), {bytes.begin(), bytes.end()}));
+  }
+  ASSERT_TRUE(loadFiles(app, platform, {files[0]}));
+  follow();
+  ASSERT_TRUE(loadFiles(app, platform, {files[1]}));
+  ASSERT_TRUE(loadFiles(app, platform, {files[2]}));
+  follow();
+  EXPECT_EQ(differencesOf(row()), (std::vector<int>{12, 30}));
 }
 
 TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) {
@@ -158,14 +209,16 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
 
   platform.referenceAnswers = {path("absent.fasta")};
   executeCommand(app, platform, kAlignToReference);
+  platform.finishBackgroundWork();
   ASSERT_EQ(platform.messages.size(), 1u);
   EXPECT_NE(platform.messages[0].text.find(path("absent.fasta")), std::string::npos);
-  EXPECT_FALSE(app.reference.reference);
+  EXPECT_FALSE(app.reference.current);
   EXPECT_FALSE(app.view.layout.withReference);
   EXPECT_EQ(platform.outer, window);
 
   platform.referenceAnswers = {put(path("ref.fa"), ">expected\n" + expectedSequence(true) + "\n")};
   executeCommand(app, platform, kAlignToReference);
+  platform.finishBackgroundWork();
   EXPECT_TRUE(menuItemState(app, kClearReference).enabled);
   EXPECT_TRUE(menuItemState(app, kNextDifference).enabled);
   const ViewLayout& l = app.view.layout;
@@ -179,12 +232,14 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
           ">other one\nACGTACGTACGTAAAA\n>expected clone\n" + expectedSequence(false) + "\n")};
   platform.recordAnswers = {std::nullopt, 1};
   executeCommand(app, platform, kAlignToReference);
+  platform.finishBackgroundWork();
   EXPECT_EQ(differencesOf(row()), std::vector<int>{12});  // cancelled: the reference stays
   platform.referenceAnswers = {path("two.fa")};
   executeCommand(app, platform, kAlignToReference);
+  platform.finishBackgroundWork();
   EXPECT_EQ(platform.recordChoices.back(),
             (std::vector<std::string>{"other one", "expected clone"}));
-  EXPECT_EQ(app.reference.reference->name, "expected");
+  EXPECT_EQ(app.reference.current->reference.name, "expected");
   EXPECT_EQ(differencesOf(row()), (std::vector<int>{12, 30}));
 
   // Another read loaded into the window is checked against the same reference.
@@ -196,12 +251,12 @@ TEST_F(ReferenceWindow, TheReferenceComesAndGoesWithItsRowAndStaysThroughALoad) 
   for (int i = 0; i < 40; ++i) spec.peaks.push_back(static_cast<std::uint32_t>(10 * i + 5));
   const Bytes bytes = buildScf(spec);
   ASSERT_TRUE(loadFiles(app, platform, {put(path("other.scf"), {bytes.begin(), bytes.end()})}));
-  ASSERT_TRUE(app.reference.reference);
-  followReference(app, platform);
+  ASSERT_TRUE(app.reference.current);
+  follow();
   EXPECT_EQ(differencesOf(row()), (std::vector<int>{5, 12, 30}));
 
   executeCommand(app, platform, kClearReference);
-  EXPECT_FALSE(app.reference.reference);
+  EXPECT_FALSE(app.reference.current);
   EXPECT_TRUE(row().empty());
   EXPECT_EQ(platform.outer, window);
   EXPECT_FALSE(menuItemState(app, kClearReference).enabled);

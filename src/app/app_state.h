@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/reference_row.h"
+#include "app/shown_read.h"
 #include "document/chromatogram.h"
 #include "edit/edit_state.h"
 #include "view/settings.h"
@@ -28,6 +29,7 @@ struct AppState {
   StartupState startup;
   FindState find;
   ReferenceState reference;
+  ShownReadCache shownRead;
 };
 
 /// The records of `app` that an edit works on.

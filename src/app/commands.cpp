@@ -5,8 +5,8 @@
 #include "app/new_window.h"
 #include "app/print_command.h"
 #include "app/reference_commands.h"
-#include "app/reference_row.h"
 #include "app/save_commands.h"
+#include "app/shown_read.h"
 #include "app/trimmed_commands.h"
 #include "edit/clipboard.h"
 #include "edit/edit_model.h"
@@ -152,7 +152,7 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       break;
     case kNextDifference:
       if (loaded && app.settings.xZoomMode != kFit) {
-        followReference(app, platform);
+        followReferenceNow(app, platform);
         nextDifference(edit);
       }
       break;
@@ -232,11 +232,11 @@ MenuItemState menuItemState(const AppState& app, int id) {
     case kNextMixed:
       return {browsing, false};
     case kNextDifference:
-      return {browsing && app.reference.reference.has_value(), false};
+      return {browsing && app.reference.current != nullptr, false};
     case kCallMixedBases:
       return {loaded, false};
     case kClearReference:
-      return {app.reference.reference.has_value(), false};
+      return {app.reference.current != nullptr, false};
     case kFind:
       return {browsing && !app.find.dialogOpen, false};
     case kYScaleSmall:

@@ -60,6 +60,7 @@ void publish(AppState& app, Platform& platform, Chromatogram read, const std::st
   app.view.insertCaret = 0;
   app.view.positionTickX = -1;
   app.edit = EditState{};
+  app.view.documentNumber += 1;
   resetScrolling(app.document, app.settings, app.view, platform);
   platform.invalidate(app.view.clientArea());
 }

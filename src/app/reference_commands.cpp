@@ -3,7 +3,8 @@
 
 #include <string>
 
-#include "app/reference_row.h"
+#include "app/app_state.h"
+#include "app/shown_read.h"
 #include "view/scrolling.h"
 
 namespace vistrel {
@@ -25,18 +26,16 @@ void alignToReferenceCommand(AppState& app, Platform& platform) {
                          MessageIcon::Stop, MessageOwner::MainWindow);
     return;
   }
-  app.reference.reference = std::move(reference);
-  app.reference.number += 1;
+  takeReference(app.reference, std::move(reference));
   showReferenceRow(app.view, platform, true);
-  followReference(app, platform);
+  followShownRead(app, platform);
 }
 
 void clearReferenceCommand(AppState& app, Platform& platform) {
-  if (!app.reference.reference) return;
-  app.reference.reference.reset();
-  app.reference.number += 1;
+  if (!app.reference.current) return;
+  takeReference(app.reference, std::nullopt);
   showReferenceRow(app.view, platform, false);
-  followReference(app, platform);
+  followShownRead(app, platform);
 }
 
 }  // namespace vistrel

@@ -1,28 +1,13 @@
 // The reference row. The alignment runs in reference order; the row is laid out in the read's.
 #include "app/reference_row.h"
 
-#include "app/app_state.h"
-#include "edit/view_updates.h"
-
 namespace vistrel {
 
-namespace {
-
-AlignedReadKey keyOf(AppState& app, Platform& platform) {
-  return {shownReadKey(editContext(app, platform)), app.reference.number};
+void takeReference(ReferenceState& state, std::optional<Reference> reference) {
+  state.current.reset();
+  if (reference) state.current = std::make_shared<const WindowReference>(std::move(*reference));
+  state.number += 1;
 }
-
-ReferenceRow currentRow(const AppState& app) {
-  if (!app.document.loaded || !app.reference.reference) return {};
-  const BaseCalls& calls = app.document.shown();
-  const std::optional<ReadCheck> check =
-      checkRead(app.document, calls, *app.reference.prepared,
-                {app.settings.trimCutoffProbability(), app.settings.mixedRatio})
-          .check;
-  return check ? referenceRowOf(*check, calls.baseCount) : ReferenceRow{};
-}
-
-}  // namespace
 
 ReferenceRow referenceRowOf(const ReadCheck& check, std::int32_t baseCount) {
   ReferenceRow row(static_cast<std::size_t>(baseCount));
@@ -50,26 +35,6 @@ ReferenceRow referenceRowOf(const ReadCheck& check, std::int32_t baseCount) {
     previous = &mark;
   }
   return row;
-}
-
-bool followReference(AppState& app, Platform& platform) {
-  const AlignedReadKey key = keyOf(app, platform);
-  if (key == app.reference.aligned) return false;
-  app.reference.aligned = key;
-  ReferenceState& reference = app.reference;
-  if (reference.preparedNumber != reference.number) {
-    reference.prepared.reset();
-    if (reference.reference) {
-      reference.prepared = std::make_shared<const PreparedReference>(reference.reference->sequence);
-    }
-    reference.preparedNumber = reference.number;
-  }
-  ReferenceRow row = currentRow(app);
-  if (row != app.view.referenceRow) {
-    app.view.referenceRow = std::move(row);
-    platform.invalidate(app.view.referenceBand());
-  }
-  return true;
 }
 
 }  // namespace vistrel

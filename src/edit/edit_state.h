@@ -70,11 +70,12 @@ inline constexpr const char* kNoMemoryForOperationMessage =
 /// began.
 inline constexpr std::int64_t kUnreachableState = -1;
 
-/// What the values worked out from the shown set (its marks, its alignment) depend on. A new
-/// document brings new trace data, and every change of its letters, qualities or peaks moves the
-/// edit history, switches the set or turns the strand; comparing it costs next to nothing.
+/// What the values worked out from the shown set (its marks, its alignment) depend on. Each
+/// document shown has a number of its own, and every change of its letters, qualities or peaks
+/// moves the edit history, switches the set or turns the strand; comparing it costs next to
+/// nothing.
 struct ShownReadKey {
-  const std::uint8_t* traceData = nullptr;
+  std::int64_t document = -1;
   std::int64_t history = 0;
   bool originalShown = false;
   std::int32_t reverseComplemented = 0;
@@ -98,7 +99,6 @@ struct EditState {
   std::int64_t historyState = 0;
   std::int64_t lastState = 0;  ///< the newest number given
   std::int64_t savedState = 0;
-  ShownReadKey readMarks;  ///< what `ViewState::readMarks` were worked out from
 };
 
 /// The Find dialog's pattern and where the next comparison starts.

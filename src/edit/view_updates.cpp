@@ -80,15 +80,8 @@ ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings
 }
 
 ShownReadKey shownReadKey(const EditContext& c) {
-  return {c.document.traceBlock.data(), c.edit.historyState,   c.document.originalShown,
-          c.edit.reverseComplemented,   c.settings.trimCutoff, c.settings.mixedRatio};
-}
-
-void followReadMarks(EditContext& c) {
-  const ShownReadKey key = shownReadKey(c);
-  if (key == c.edit.readMarks) return;
-  c.edit.readMarks = key;
-  c.view.readMarks = readMarksOf(c.document, c.settings);
+  return {c.view.documentNumber,      c.edit.historyState,   c.document.originalShown,
+          c.edit.reverseComplemented, c.settings.trimCutoff, c.settings.mixedRatio};
 }
 
 std::optional<TrimRegion> shownRegion(const EditContext& c) {

@@ -32,10 +32,6 @@ ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings
 /// What the shown set's marks and alignment are worked out from, as it stands.
 ShownReadKey shownReadKey(const EditContext& c);
 
-/// Brings the view's read marks up to date when what they were worked out from changed; a
-/// paint starts with it, and works them out again only after a change.
-void followReadMarks(EditContext& c);
-
 /// The good region of the shown set, taken before an edit for `refreshQualityMarks`.
 std::optional<TrimRegion> shownRegion(const EditContext& c);
 

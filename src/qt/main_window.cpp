@@ -15,7 +15,7 @@
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
-#include "app/reference_row.h"
+#include "app/shown_read.h"
 #include "app/status_text.h"
 #include "edit/input.h"
 #include "edit/view_updates.h"
@@ -185,11 +185,9 @@ void TraceWidget::wheel(QWheelEvent* event) {
 
 void TraceWidget::paintEvent(QPaintEvent* event) {
   if (platform_ == nullptr) return;
-  // The first paint after a change of the letters aligns them again; it repaints the
-  // reference row where that changed.
-  followReference(app_, *platform_);
-  EditContext edit = editContext(app_, *platform_);
-  followReadMarks(edit);
+  // What the paint shows of the read's analysis is worked out first, after a change only; the
+  // reference row comes back from its alignment later and is repainted then.
+  followShownRead(app_, *platform_);
   QPainter painter(this);
   QtCanvas canvas(painter);
   paintView(app_.document, app_.settings, app_.view, *platform_, canvas, fromQRect(event->rect()));

@@ -27,6 +27,10 @@ struct ViewState {
   int wheelScrollRest = 0;
   int wheelZoomRest = 0;
 
+  /// Counts the documents shown, so that what is worked out from one is never taken for
+  /// another's.
+  std::int64_t documentNumber = 0;
+
   /// What the reference row shows over each base; empty without an aligned reference.
   ReferenceRow referenceRow;
   /// The good region and the mixed bases of the shown set.

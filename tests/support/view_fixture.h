@@ -42,8 +42,7 @@ class ViewTest : public ::testing::Test {
   void show(Chromatogram document, int width = 800, int height = 265) {
     app.document = std::move(document);
     recomputeChannelColours(app.document, app.settings);
-    EditContext c = editContext(app, platform);
-    followReadMarks(c);
+    followShownRead(app, platform);
     app.view.clientWidth = width;
     app.view.clientHeight = height;
   }
