@@ -2,7 +2,7 @@
 # Times `vistrel-trace align` of one real read (3730.ab1's good region, planted with three
 # substitutions, a base lost and a base gained, on the reverse strand) against a random reference
 # of MEGABASES (100 by default) and a 10 kb plasmid, with the peak memory of each run. Beside each,
-# the same run on a read without bases (empty.ab1), which reads the reference and never aligns:
+# the same run on a file without base calls (test.fsa), which reads the reference and never aligns:
 # what the real run takes beyond it is the seed index and the alignment.
 # usage: bench/align_large_reference.sh BUILD_DIR TEST_DATA [MEGABASES]
 set -euo pipefail
@@ -15,7 +15,7 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 
 read_file="$data/abi/3730.ab1"
-no_bases="$data/abi/empty.ab1"
+no_bases="$data/abi/test.fsa"
 "$tool" dump "$read_file" >"$work/read.json"
 
 # Writes a FASTA reference of LETTERS random letters with the planted read at its middle.

@@ -226,32 +226,37 @@ TEST(Alignment, AReadInAFiveMegabaseReferenceAlignsAsInTheSmallReferenceItWasPla
       randomBases(random, 1500) + withDifferences(read, random, 3) + randomBases(random, 1500);
   const std::string smallForShort =
       randomBases(random, 1500) + shortRead + randomBases(random, 1500);
-  std::string large = randomBases(random, 5000000);
-  // The first in the second piece of the index; the second where seeds are too few to chain,
-  // so that only searching the whole reference finds it.
-  const std::int64_t at = kSeedPieceLetters + 50000, atShort = 1234567;
+  // The long read in the second piece of the index of five megabases; the short one, whose
+  // seeds are too few to chain, where only a search of the whole reference finds it: in one of
+  // a megabase, and in the five megabases too long to search whole.
+  std::string large = randomBases(random, 5000000), medium = randomBases(random, 1000000);
+  const std::int64_t at = kSeedPieceLetters + 50000, atShort = 123456;
   large.replace(static_cast<std::size_t>(at), small.size(), small);
   large.replace(static_cast<std::size_t>(atShort), smallForShort.size(), smallForShort);
-  const PreparedReference prepared(large, 2);
-  ASSERT_TRUE(prepared.seeded());
+  medium.replace(static_cast<std::size_t>(atShort), smallForShort.size(), smallForShort);
+  const PreparedReference prepared(large, 2), preparedMedium(medium);
+  ASSERT_TRUE(prepared.seeded() && preparedMedium.seeded());
 
   struct Case {
     std::string read, smallReference;
+    const PreparedReference& reference;
     std::int64_t offset;
   };
-  for (const Case& k : {Case{read, small, at}, Case{reverseComplementOf(read), small, at},
-                        Case{shortRead, smallForShort, atShort}}) {
+  for (const Case& k :
+       {Case{read, small, prepared, at}, Case{reverseComplementOf(read), small, prepared, at},
+        Case{shortRead, smallForShort, preparedMedium, atShort}}) {
     SCOPED_TRACE(k.read.substr(0, 20));
     const std::optional<ReadAlignment> alone = aligned(k.read, k.smallReference);
-    const std::optional<ReadAlignment> planted = alignToReference(k.read, prepared).alignment;
+    const std::optional<ReadAlignment> planted = alignToReference(k.read, k.reference).alignment;
     ASSERT_TRUE(alone && planted);
     EXPECT_EQ(
         described(planted->score, planted->reverse, planted->referenceStart, planted->columns),
         described(alone->score, alone->reverse, alone->referenceStart + k.offset, alone->columns));
   }
-  // Without seeds a read this long is not searched for over the whole of five megabases.
-  EXPECT_EQ(alignToReference(std::string(1000, 'N'), prepared).failure,
-            AlignmentFailure::DoesNotAlign);
+  // Without seeds, five megabases are not searched whole, for a long read or a short one.
+  for (const std::string& unseeded : {std::string(1000, 'N'), shortRead}) {
+    EXPECT_EQ(alignToReference(unseeded, prepared).failure, AlignmentFailure::DoesNotAlign);
+  }
 }
 
 TEST(Alignment, WhatCannotAlignIsToldAndNoTracebackOfItIsRead) {

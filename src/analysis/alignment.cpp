@@ -23,8 +23,11 @@ constexpr int kBestColumnScore = 5;  // a match in NUC.4.4; every other column s
 // the exact search never misses. Seeded, it costs about 2 ms beside an index built once at about
 // 55 ms a megabase.
 constexpr std::int64_t kSeededReferenceLetters = 250000;
-// A read whose seeds lie nowhere is searched whole while that stays below this many cells on
-// each strand (a 1 kb read against 2 Mb, about a second); beyond, it does not align.
+// A read whose seeds lie nowhere is searched whole on a reference of up to this many letters
+// while that stays below this many cells on each strand (a 1 kb read against 2 Mb, about a
+// second); beyond, it does not align. The search costs time in the reference's length even for
+// a read of a few letters (a 5-letter read takes some 20 s against 100 Mb), hence both bounds.
+constexpr std::int64_t kMaxWholeSearchLetters = 2000000;
 constexpr std::int64_t kMaxWholeSearchCells = 2000000000;
 
 /// The read as the aligner takes it: upper case, U as T, anything else as N.
@@ -79,7 +82,8 @@ AlignmentFailure stretchesToSearch(const std::string& read, const PreparedRefere
     const SeedIndex* seeds = reference.seedIndex();
     if (seeds == nullptr) return AlignmentFailure::NoMemory;
     stretches = seededStretches(seeds->hits(read), readLength, referenceLength);
-    if (stretches.empty() && readLength > kMaxWholeSearchCells / referenceLength) {
+    if (stretches.empty() && (referenceLength > kMaxWholeSearchLetters ||
+                              readLength > kMaxWholeSearchCells / referenceLength)) {
       return AlignmentFailure::DoesNotAlign;
     }
   }

@@ -2,7 +2,9 @@
 #include "document/reference.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
+#include <cstdint>
 #include <cstring>
 #include <filesystem>
 
@@ -25,16 +27,58 @@ std::string_view nextLine(std::string_view text, std::size_t& at) {
   return line;
 }
 
+/// What a byte of a sequence line is: a letter as it is kept (upper case, U as T), a blank, a
+/// digit (GenBank's position numbers) or anything else.
+enum class ByteKind : std::uint8_t { Other, Blank, Digit, Letter };
+
+struct ByteTable {
+  std::array<ByteKind, 256> kind{};
+  std::array<char, 256> letter{};
+};
+
+constexpr ByteTable makeByteTable() {
+  ByteTable t;
+  for (const char* c = kNucleotides; *c != '\0'; ++c) {
+    const char kept = *c == 'U' ? 'T' : *c;
+    for (const char spelt : {*c, static_cast<char>(*c - 'A' + 'a')}) {
+      const auto i = static_cast<unsigned char>(spelt);
+      t.kind[i] = ByteKind::Letter;
+      t.letter[i] = kept;
+    }
+  }
+  for (const char c : {' ', '\t', '\n', '\v', '\f', '\r'}) {
+    t.kind[static_cast<unsigned char>(c)] = ByteKind::Blank;
+  }
+  for (char c = '0'; c <= '9'; ++c) t.kind[static_cast<unsigned char>(c)] = ByteKind::Digit;
+  return t;
+}
+
+// Looked up once per byte: a chromosome's letters are read in a fraction of a second.
+constexpr ByteTable kByteTable = makeByteTable();
+
 /// Appends the letters of `line` to `sequence`, skipping blanks and (for GenBank) the position
 /// numbers. False at any other character.
 bool appendLetters(std::string_view line, bool skipDigits, std::string& sequence) {
+  const std::size_t start = sequence.size();
+  sequence.resize(start + line.size());
+  char* out = sequence.data() + start;
   for (char ch : line) {
-    const auto c = static_cast<unsigned char>(ch);
-    if (std::isspace(c) != 0 || (skipDigits && std::isdigit(c) != 0)) continue;
-    const char upper = static_cast<char>(std::toupper(c));
-    if (std::strchr(kNucleotides, upper) == nullptr || upper == '\0') return false;
-    sequence += upper == 'U' ? 'T' : upper;
+    const auto i = static_cast<unsigned char>(ch);
+    switch (kByteTable.kind[i]) {
+      case ByteKind::Letter:
+        *out++ = kByteTable.letter[i];
+        break;
+      case ByteKind::Blank:
+        break;
+      case ByteKind::Digit:
+        if (skipDigits) break;
+        [[fallthrough]];
+      case ByteKind::Other:
+        sequence.resize(start);
+        return false;
+    }
   }
+  sequence.resize(static_cast<std::size_t>(out - sequence.data()));
   return true;
 }
 
