@@ -175,18 +175,8 @@ int severity(QcStatus status) {
   return static_cast<int>(status);
 }
 
-const char* statusClass(QcStatus status) {
-  switch (status) {
-    case QcStatus::Pass:
-      return "s-pass";
-    case QcStatus::Weak:
-      return "s-weak";
-    case QcStatus::Fail:
-      return "s-fail";
-    case QcStatus::Error:
-      return "s-error";
-  }
-  return "s-error";
+std::string statusClass(QcStatus status) {
+  return std::string("s-") + statusName(status);
 }
 
 class Page {
@@ -209,7 +199,7 @@ class Page {
   }
 
  private:
-  void card(const std::string& figure, const char* label, const char* statusClass = "") {
+  void card(const std::string& figure, const char* label, const std::string& statusClass = "") {
     html_ += "<div class=\"card ";
     html_ += statusClass;
     html_ += "\" data-figure=\"";
@@ -334,7 +324,7 @@ class Page {
       if (!row.trimmedLength.empty()) title += ", " + row.trimmedLength.text() + " bp";
     }
     const std::string& length = table_.rows[rows.front()].trimmedLength.text();
-    html_ += "<td class=\"well " + std::string(statusClass(status)) + "\" data-well=\"" + well;
+    html_ += "<td class=\"well " + statusClass(status) + "\" data-well=\"" + well;
     html_ += "\" data-status=\"" + std::string(statusName(status)) + "\" title=\"" + escape(title) +
              "\"><a href=\"#row-" + std::to_string(rows.front()) + "\">";
     html_ += length.empty() ? "&ndash;" : escape(length);
@@ -387,7 +377,7 @@ class Page {
         html_ += column.numeric() ? "num c-" : "c-";
         html_ += std::string(column.name) + "\">";
         if (column.kind == QcColumn::Status) {
-          html_ += "<span class=\"badge " + std::string(statusClass(row.status)) + "\">" +
+          html_ += "<span class=\"badge " + statusClass(row.status) + "\">" +
                    statusName(row.status) + "</span>";
         } else {
           html_ += escape(cellText(column, row));
