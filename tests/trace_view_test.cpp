@@ -7,6 +7,7 @@
 
 #include <algorithm>
 
+#include "analysis/trim.h"
 #include "document/trace_file.h"
 #include "view/scrolling.h"
 #include "view_fixture.h"
@@ -357,20 +358,33 @@ TEST_F(Painting, CursorIsAnIBeamOverTheLetterRowOnly) {
   EXPECT_EQ(cursorAt(app.document, app.settings, app.view, 39), CursorShape::Arrow);
 }
 
-TEST_F(Painting, FitPeaksBringsTheTallestSampleJustToTheTopWithoutFlatTops) {
+TEST_F(Painting, FitPeaksBringsTheGoodRegionsTallestSampleJustToTheTop) {
   Chromatogram document;
   std::string name;
-  if (readTraceFile(VISTREL_TEST_DATA "/abi/3730.ab1", false, document, name)) {
+  if (readTraceFile(VISTREL_TEST_DATA "/abi/3100.ab1", false, document, name)) {
     GTEST_SKIP() << "the test traces were not fetched";
   }
-  int tallest = 0, tallestCount = 0;
+  // The tallest sample of the good region, from midway before its first base to midway after
+  // its last: the dye blob of this read's trimmed start is taller, and is cut at the top.
+  const BaseCalls& calls = document.edited;
+  const std::optional<TrimRegion> region = trimRegion(calls, kDefaultTrimCutoff);
+  ASSERT_TRUE(region && region->start > 0 && region->end < calls.baseCount);
+  const int from = (calls.peak(region->start - 1) + calls.peak(region->start)) / 2;
+  const int to = (calls.peak(region->end - 1) + calls.peak(region->end)) / 2;
+  int tallest = 0, tallestCount = 0, wholeTallest = 0;
+  for (int c = 0; c < 4; ++c) {
+    for (int i = from; i <= to; ++i) {
+      tallest = std::max<int>(tallest, static_cast<std::int16_t>(document.sample(c, i)));
+    }
+  }
   for (int c = 0; c < 4; ++c) {
     for (int i = 0; i < document.channels[c].sampleCount; ++i) {
       const int v = static_cast<std::int16_t>(document.sample(c, i));
-      if (v > tallest) tallest = v, tallestCount = 0;
-      if (v == tallest) ++tallestCount;
+      wholeTallest = std::max(wholeTallest, v);
+      tallestCount += v >= tallest ? 1 : 0;
     }
   }
+  EXPECT_GT(wholeTallest, tallest);
   show(std::move(document));
   app.settings.xZoomMode = kFit;  // every sample drawn
   app.settings.xZoomLevel = app.document.maxSampleCount / 800 + 1;

@@ -122,14 +122,15 @@ struct Chromatogram {
   const BaseCalls& shown() const { return originalShown ? original : edited; }
   BaseCalls& hidden() { return originalShown ? edited : original; }
 
-  /// The greatest sample of the four channels, read as signed 16-bit (0 when none is above 0).
-  /// Worked out when asked, in one pass the compiler vectorises, so that reading a file does
-  /// not pay for it; the window keeps it with the marks it works out after a change.
-  std::int32_t tallestSample() const {
+  /// The greatest sample of the four channels from sample `from` up to `end` (excluded), read
+  /// as signed 16-bit (0 when none is above 0). Worked out when asked, in one pass the compiler
+  /// vectorises, so that reading a file does not pay for it; the window keeps it with the marks
+  /// it works out after a change.
+  std::int32_t tallestSample(std::int32_t from = 0, std::int32_t end = INT32_MAX) const {
     std::int16_t tallest = 0;
     for (int c = 0; c < 4; ++c) {
       const std::uint8_t* samples = sampleData(c);
-      for (std::int32_t i = 0; i < channels[c].sampleCount; ++i) {
+      for (std::int32_t i = std::max(from, 0); i < std::min(end, channels[c].sampleCount); ++i) {
         std::int16_t v;
         std::memcpy(&v, samples + 2 * static_cast<std::size_t>(i), 2);
         tallest = std::max(tallest, v);

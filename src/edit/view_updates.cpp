@@ -24,6 +24,20 @@ Rect letterRow(const ViewLayout& l, int left, int right) {
   return {left, l.numberRowTop() + l.baseFontHeight, right, l.traceTop()};
 }
 
+/// The samples of the good region's bases, from midway between the peak before its first base
+/// and that base's to midway after its last; all of them without a region.
+std::pair<std::int32_t, std::int32_t> regionSamples(const BaseCalls& calls,
+                                                    const std::optional<TrimRegion>& region) {
+  std::pair<std::int32_t, std::int32_t> samples{0, INT32_MAX};
+  const std::int32_t bases = std::min(calls.baseCount, calls.peakCount);
+  if (!region || region->empty() || region->end > bases) return samples;
+  if (region->start > 0)
+    samples.first = (calls.peak(region->start - 1) + calls.peak(region->start)) / 2;
+  if (region->end < bases)
+    samples.second = (calls.peak(region->end - 1) + calls.peak(region->end)) / 2 + 1;
+  return samples;
+}
+
 }  // namespace
 
 bool hasLetterAndPeak(const BaseCalls& calls, int i) {
@@ -75,7 +89,9 @@ ReadMarks readMarksOf(const Chromatogram& document, const ViewSettings& settings
   for (const MixedBase& m : mixedBases(document, calls, settings.mixedRatio)) {
     marks.mixed[static_cast<std::size_t>(m.index)] = 1;
   }
-  marks.tallestSample = document.tallestSample();
+  // A dye blob in the trimmed start must not push the good peaks down.
+  const auto [from, end] = regionSamples(calls, marks.goodRegion);
+  marks.tallestSample = document.tallestSample(from, end);
   return marks;
 }
 
