@@ -31,7 +31,7 @@ std::string expectedSequence(bool readLacksABase) {
   std::string s = kRead;
   s[12] = 'T';
   if (readLacksABase) {
-    s.insert(26, "A");
+    s.insert(s.begin() + 26, 'A');
   } else {
     s.erase(30, 1);
   }
@@ -177,6 +177,23 @@ TEST_F(ReferenceWindow, AlignmentRunsAwayFromThePaintAndAStaleOutcomeIsNeverShow
   replaceBase(c, 'G');
   followReferenceNow(app, platform);
   EXPECT_TRUE(differencesOf(row()).empty());
+}
+
+TEST_F(ReferenceWindow, TheStatusTellsHowTheReferenceFitsAndAPoorFitShowsNoRow) {
+  app.document.loaded = true;
+  useReference(expectedSequence(true));
+  follow();
+  EXPECT_EQ(statusText(app),
+            "40 bases, good region 1-40  aligned on the + strand, identity 95.1%, 2 differences");
+  // A reference of another clone, every third letter other: no sea of red.
+  std::string poor = kRead;
+  for (std::size_t i = 0; i < poor.size(); i += 3) poor[i] = poor[i] == 'A' ? 'C' : 'A';
+  useReference(poor);
+  follow();
+  EXPECT_TRUE(row().empty());
+  EXPECT_EQ(statusText(app),
+            "40 bases, good region 1-40  The reference does not fit this read: identity 65.0% "
+            "(the row shows nothing below 80%)");
 }
 
 TEST_F(ReferenceWindow, EachDocumentLoadedIsAlignedAnewWhereverItsDataLies) {

@@ -25,19 +25,36 @@ std::optional<ReadToAlign> lettersToAlign(const AppState& app) {
   return read;
 }
 
-ReferenceRow rowOf(const AppState& app, const TrimRegion& region, AlignmentResult aligned) {
+/// Shows `row` as made from `key`, with the fit the status bar tells, repainting the row when
+/// either changed (the status bar follows the paint).
+void showRow(AppState& app, Platform& platform, const AlignedReadKey& key, ReferenceRow row = {},
+             std::optional<ReferenceFit> fit = std::nullopt) {
+  app.shownRead.row = key;
+  if (row == app.view.referenceRow && fit == app.shownRead.fit) return;
+  app.view.referenceRow = std::move(row);
+  app.shownRead.fit = std::move(fit);
+  platform.invalidate(app.view.referenceBand());
+}
+
+/// Shows the row and the fit of `aligned`, the alignment of the shown set's `region`. A read
+/// the reference does not fit has no row: the status bar says why instead.
+void showAlignedRow(AppState& app, Platform& platform, const AlignedReadKey& key,
+                    const TrimRegion& region, AlignmentResult aligned) {
   const BaseCalls& calls = app.document.shown();
   const ReadCheckResult checked =
       checkAlignedRead(app.document, calls, region, std::move(aligned),
                        {app.settings.trimCutoffProbability(), app.settings.mixedRatio});
-  return checked.check ? referenceRowOf(*checked.check, calls.baseCount) : ReferenceRow{};
-}
-
-void showRow(AppState& app, Platform& platform, const AlignedReadKey& key, ReferenceRow row) {
-  app.shownRead.row = key;
-  if (row == app.view.referenceRow) return;
-  app.view.referenceRow = std::move(row);
-  platform.invalidate(app.view.referenceBand());
+  ReferenceFit fit;
+  if (!checked.check) {
+    fit.failure = checked.message();
+    return showRow(app, platform, key, {}, fit);
+  }
+  const ReadCheck& check = *checked.check;
+  fit.reverse = check.alignment.reverse;
+  fit.identity = check.alignment.identity();
+  fit.differences = static_cast<std::int32_t>(check.differences.size());
+  showRow(app, platform, key, fit.fits() ? referenceRowOf(check, calls.baseCount) : ReferenceRow{},
+          fit);
 }
 
 bool followReferenceRow(AppState& app, Platform& platform);
@@ -51,7 +68,7 @@ void startAligning(AppState& app, Platform& platform, const AlignedReadKey& key,
     return [&app, &platform, key, region = read.region, aligned = std::move(aligned)]() mutable {
       app.shownRead.aligning.reset();
       if (rowKeyOf(app, platform) == key) {
-        showRow(app, platform, key, rowOf(app, region, std::move(aligned)));
+        showAlignedRow(app, platform, key, region, std::move(aligned));
       }
       followReferenceRow(app, platform);
     };
@@ -64,7 +81,7 @@ bool followReferenceRow(AppState& app, Platform& platform) {
   if (key == app.shownRead.row || app.shownRead.aligning) return false;
   std::optional<ReadToAlign> read = lettersToAlign(app);
   if (!read) {
-    showRow(app, platform, key, {});
+    showRow(app, platform, key);
     return false;
   }
   startAligning(app, platform, key, std::move(*read));
@@ -86,10 +103,9 @@ void followReferenceNow(AppState& app, Platform& platform) {
   const AlignedReadKey key = rowKeyOf(app, platform);
   if (key == app.shownRead.row) return;
   const std::optional<ReadToAlign> read = lettersToAlign(app);
-  showRow(app, platform, key,
-          read ? rowOf(app, read->region,
-                       alignToReference(read->letters, app.reference.current->prepared))
-               : ReferenceRow{});
+  if (!read) return showRow(app, platform, key);
+  showAlignedRow(app, platform, key, read->region,
+                 alignToReference(read->letters, app.reference.current->prepared));
 }
 
 }  // namespace vistrel

@@ -1,6 +1,8 @@
 // The status bar's text, built here so that the window only shows it.
 #include "app/status_text.h"
 
+#include <cstdio>
+
 #include "analysis/trim.h"
 
 namespace vistrel {
@@ -41,6 +43,24 @@ std::string summaryText(const BaseCalls& calls, double cutoff) {
          std::to_string(region->end);
 }
 
+/// How the shown read fits the window's reference, after the read's own summary.
+std::string fitText(const std::optional<ReferenceFit>& fit) {
+  if (!fit) return {};
+  if (!fit->failure.empty()) return "  The reference does not fit this read: " + fit->failure;
+  char text[160];
+  if (!fit->fits()) {
+    std::snprintf(text, sizeof text,
+                  "  The reference does not fit this read: identity %.1f%% (the row shows "
+                  "nothing below %.0f%%)",
+                  100.0 * fit->identity, 100.0 * kPoorFitIdentity);
+  } else {
+    std::snprintf(text, sizeof text, "  aligned on the %c strand, identity %.1f%%, %d difference%s",
+                  fit->reverse ? '-' : '+', 100.0 * fit->identity, fit->differences,
+                  fit->differences == 1 ? "" : "s");
+  }
+  return text;
+}
+
 }  // namespace
 
 std::string statusText(const AppState& app) {
@@ -56,7 +76,7 @@ std::string statusText(const AppState& app) {
   if (!app.document.hasBaseCalls && calls.baseCount == 0) {
     return "No base calls: this file holds traces only";
   }
-  return summaryText(calls, app.settings.trimCutoffProbability());
+  return summaryText(calls, app.settings.trimCutoffProbability()) + fitText(app.shownRead.fit);
 }
 
 }  // namespace vistrel
