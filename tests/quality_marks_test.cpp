@@ -95,6 +95,10 @@ TEST_F(QualityMarks, BarsTileThePeaksAndTheShadingStopsAtTheGoodRegion) {
   EXPECT_EQ(bars[0], (Rect{0, b - 5 * 200 / 60, 10, b}));      // the end bar mirrors its inner half
   EXPECT_EQ(bars[3], (Rect{30, b - 40 * 200 / 60, 40, b}));    // half-way to each neighbour
   EXPECT_EQ(bars[19], (Rect{190, b - 5 * 200 / 60, 200, b}));  // the last one too
+  // Each bar's top edge drawn darker over it, so that full bars do not merge into one tint.
+  const std::vector<Rect> tops = fillsIn(c, kScreenMarkColours.barTop);
+  ASSERT_EQ(tops.size(), 20u);
+  EXPECT_EQ(tops[3], (Rect{30, b - 40 * 200 / 60, 40, b - 40 * 200 / 60 + 1}));
   EXPECT_EQ(fillsIn(c, kScreenMarkColours.shade),
             (std::vector<Rect>{{0, top, 30, b}, {170, top, 800, b}}));
   const std::vector<std::size_t> edges = linesIn(c, kScreenMarkColours.boundary);

@@ -93,6 +93,7 @@ void paintBars(const BaseCalls& calls, const BarColumns& bars, const MarkArea& a
     const int top = area.baseline - q * height / kFullBarQuality;
     if (top < area.baseline) {
       canvas.fillRect({bars.left(i), top, bars.right(i), area.baseline}, colours.bar);
+      canvas.fillRect({bars.left(i), top, bars.right(i), top + 1}, colours.barTop);
     }
   }
   const int guide = area.baseline - kGuideQuality * height / kFullBarQuality;

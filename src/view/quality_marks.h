@@ -15,18 +15,23 @@ inline constexpr int kFullBarQuality = 60;
 /// The quality of the guide line across the bars.
 inline constexpr int kGuideQuality = 20;
 
+/// A bar is a pale fill with a darker top edge: a read of high quality keeps its bars' heights
+/// readable without turning the trace area one flat tint, and the traces stay the strongest ink.
 struct MarkColours {
   Rgb bar;
+  Rgb barTop;  ///< the bar's top edge, a pixel high
   Rgb guide;
   Rgb shade;     ///< the background of the trimmed ends
   Rgb boundary;  ///< the lines at the edges of the good region
 };
 
-inline constexpr MarkColours kScreenMarkColours{Rgb{208, 224, 246}, Rgb{160, 180, 214},
-                                                Rgb{226, 226, 226}, Rgb{96, 96, 96}};
+inline constexpr MarkColours kScreenMarkColours{Rgb{234, 241, 251}, Rgb{150, 178, 222},
+                                                Rgb{175, 192, 222}, Rgb{226, 226, 226},
+                                                Rgb{96, 96, 96}};
 /// A touch darker than the screen's: the lightest tints vanish on paper.
-inline constexpr MarkColours kPrintMarkColours{Rgb{190, 210, 240}, Rgb{140, 160, 200},
-                                               Rgb{215, 215, 215}, Rgb{80, 80, 80}};
+inline constexpr MarkColours kPrintMarkColours{Rgb{220, 230, 247}, Rgb{125, 155, 205},
+                                               Rgb{150, 170, 205}, Rgb{215, 215, 215},
+                                               Rgb{80, 80, 80}};
 
 /// The trace area the marks fill: rows `top` (where a full-height sample is drawn) to `baseline`,
 /// columns `left` to `right` (the
