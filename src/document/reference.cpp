@@ -9,6 +9,7 @@
 #include <filesystem>
 
 #include "document/load_error.h"
+#include "document/trace_file.h"
 #include "platform/files.h"
 #include "platform/paths.h"
 
@@ -150,6 +151,14 @@ Reference parseGenBank(std::string_view text, std::string& error) {
   return found;
 }
 
+bool isIdCharacter(char c, bool first) {
+  if ((c >= '0' && c <= '9') || (c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z')) return true;
+  // A first '#' would make a VCF record read as a header line; SAM gives '*' and '=' first a
+  // meaning of their own.
+  if (first) return std::string_view("!$%&+./:;?@^_|~-").find(c) != std::string_view::npos;
+  return std::string_view("!#$%&+./:;?@^_|~-*=").find(c) != std::string_view::npos;
+}
+
 }  // namespace
 
 Reference parseReference(std::string_view text, std::string_view recordName, std::string& error) {
@@ -217,6 +226,17 @@ Reference readReferenceFile(const std::string& path, std::string_view recordName
     reference.name = fileStemOf(path);
   }
   return reference;
+}
+
+std::string referenceId(std::string_view name) {
+  const std::string text(name);
+  std::string id;
+  for (std::size_t at = 0; at < text.size();) {
+    const std::size_t length = std::max<std::size_t>(1, wellFormedLength(text, at));
+    id += length == 1 && isIdCharacter(text[at], id.empty()) ? text[at] : '_';
+    at += length;
+  }
+  return id.empty() ? "reference" : id;
 }
 
 }  // namespace vistrel

@@ -33,4 +33,10 @@ std::vector<std::string> referenceRecordsInFile(const std::string& path);
 Reference readReferenceFile(const std::string& path, std::string_view recordName,
                             std::string& error);
 
+/// `name` as the sequence name of a SAM header or a VCF contig, so that both files name the
+/// reference alike: each character outside the set both formats take (letters, digits and
+/// `!#$%&*+./:;=?@^_|~-`, with no `#`, `*` or `=` first) becomes '_', one for each UTF-8
+/// character or stray byte. An empty name becomes "reference".
+std::string referenceId(std::string_view name);
+
 }  // namespace vistrel

@@ -9,7 +9,6 @@
 #include <set>
 
 #include "document/nucleotides.h"
-#include "document/trace_file.h"
 #include "platform/paths.h"
 #include "trace_tool/tool_text.h"
 
@@ -139,26 +138,6 @@ std::vector<std::string> sampleNames(const std::vector<std::string>& paths) {
   return names;
 }
 
-bool isContigCharacter(char c, bool first) {
-  if (std::isalnum(static_cast<unsigned char>(c)) != 0) return true;
-  // A first '#' would make the records read as header lines.
-  if (first) return std::string_view("!$%&+./:;?@^_|~-").find(c) != std::string_view::npos;
-  return std::string_view("!#$%&+./:;?@^_|~-*=").find(c) != std::string_view::npos;
-}
-
-/// The reference's name as a contig ID that VCF readers take: each character outside the set
-/// VCF allows becomes '_', one for each UTF-8 character.
-std::string contigId(std::string_view name) {
-  const std::string clean = cleanUtf8Field(name);
-  std::string id;
-  for (std::size_t at = 0; at < clean.size();) {
-    const std::size_t length = std::max<std::size_t>(1, wellFormedLength(clean, at));
-    id += length == 1 && isContigCharacter(clean[at], id.empty()) ? clean[at] : '_';
-    at += length;
-  }
-  return id.empty() ? "reference" : id;
-}
-
 std::string vcfHeader(const Reference& reference, std::string_view referencePath,
                       const std::string& contig, const std::vector<std::string>& paths) {
   std::string text =
@@ -204,7 +183,7 @@ VcfSample vcfSampleOf(const ReadCheck& check, std::string_view referenceLetters)
 
 std::string vcfText(const Reference& reference, std::string_view referencePath,
                     const std::vector<std::string>& paths, const std::vector<VcfSample>& samples) {
-  const std::string contig = contigId(reference.name);
+  const std::string contig = referenceId(reference.name);
   std::string text = vcfHeader(reference, referencePath, contig, paths);
   std::set<VcfVariant> all;
   for (const VcfSample& s : samples) {
