@@ -134,6 +134,10 @@ std::string conflictsText(const ContigSet& set, const std::vector<ContigInput>& 
   for (const Contig& contig : set.contigs) {
     std::vector<std::int32_t> differenceColumns;
     const ReadCheck check = consensusCheck(contig, &differenceColumns);
+    std::vector<const ReadDifference*> differenceAt(contig.columns.size(), nullptr);
+    for (std::size_t d = 0; d < differenceColumns.size(); ++d) {
+      differenceAt[static_cast<std::size_t>(differenceColumns[d])] = &check.differences[d];
+    }
     const std::string name = recordNameOf(contig);
     for (const std::int32_t c : contig.consensusColumns()) {
       const ContigColumn& column = contig.columns[static_cast<std::size_t>(c)];
@@ -141,12 +145,10 @@ std::string conflictsText(const ContigSet& set, const std::vector<ContigInput>& 
       std::string position = positionText(column);
       std::string consensus(1, column.consensus), reference = letterText(column.reference);
       // A difference is told as the check placed it, its indel leftmost.
-      for (std::size_t d = 0; d < differenceColumns.size(); ++d) {
-        if (differenceColumns[d] != c) continue;
-        const ReadDifference& found = check.differences[d];
-        position = std::to_string(found.referencePosition);
-        consensus = std::string(1, found.read);
-        reference = std::string(1, found.reference);
+      if (const ReadDifference* found = differenceAt[static_cast<std::size_t>(c)]) {
+        position = std::to_string(found->referencePosition);
+        consensus = std::string(1, found->read);
+        reference = std::string(1, found->reference);
       }
       const char* kind = column.conflict && column.difference ? "both"
                          : column.conflict                    ? "conflict"
