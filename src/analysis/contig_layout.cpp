@@ -158,10 +158,10 @@ void settle(ContigColumn& column, const std::vector<ContigInput>& reads, const C
   }
 }
 
-/// The inserted read indices after each reference column of `alignment`, with the reference
-/// position (modulo `length`) they follow; calls `onReference(position, readIndex)` for each
-/// reference column and `onInsertion(position, readIndices)` after it for the letters the read
-/// holds before the next one (none after its last).
+/// Walks `alignment` in reference order: `onReference(position, readIndex)` at each reference
+/// column (its position modulo `length`; readIndex -1 in a gap of the read), and before the next
+/// one `onInsertion(position, readIndices)` with the read's letters inserted after it, none
+/// when it has none there (nothing after its last column).
 template <typename OnReference, typename OnInsertion>
 void walk(const ReadAlignment& alignment, std::int64_t length, OnReference onReference,
           OnInsertion onInsertion) {
