@@ -294,6 +294,7 @@ TEST(Reference, FastaGenBankAndPlainLettersAndWhatIsRefused) {
   struct Case {
     const char* what;
     std::string text, record, sequence, error;
+    bool circular = false;
   };
   const std::vector<Case> cases = {
       {"first FASTA record", ">one first\nACgt\nNN\n>two\nTTTT\n", "", "ACGTNN", ""},
@@ -304,6 +305,10 @@ TEST(Reference, FastaGenBankAndPlainLettersAndWhatIsRefused) {
        "The FASTA file has no record named \"three\"."},
       {"GenBank", "LOCUS  pUC19 2686 bp\nFEATURES\nORIGIN\n        1 tcgc gcgt\n       9 tt\n//\n",
        "", "TCGCGCGTTT", ""},
+      {"circular GenBank", "LOCUS       pUC19  4 bp    DNA     CIRCULAR SYN\nORIGIN\n 1 acgt\n//\n",
+       "", "ACGT", "", true},
+      {"linear GenBank named circularised", "LOCUS  circularised 4 bp linear\nORIGIN\n 1 acgt\n",
+       "", "ACGT", ""},
       {"plain letters", "  acgt\nRYN\n", "", "ACGTRYN", ""},
       {"not a sequence", "hello world\n", "", "",
        "The file is not a FASTA, GenBank or plain sequence file."},
@@ -317,6 +322,7 @@ TEST(Reference, FastaGenBankAndPlainLettersAndWhatIsRefused) {
     const Reference r = parseReference(k.text, k.record, error);
     EXPECT_EQ(r.sequence, k.sequence);
     EXPECT_EQ(error, k.error);
+    EXPECT_EQ(r.circular, k.circular);
   }
 }
 

@@ -30,14 +30,10 @@ constexpr std::int64_t kSeededReferenceLetters = 250000;
 constexpr std::int64_t kMaxWholeSearchLetters = 2000000;
 constexpr std::int64_t kMaxWholeSearchCells = 2000000000;
 
-/// The read as the aligner takes it: upper case, U as T, anything else as N.
+/// The read as the aligner takes it.
 std::string alignable(std::string_view read) {
   std::string out(read);
-  for (char& c : out) {
-    c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    if (c == 'U') c = 'T';
-    if (c == '\0' || std::strchr(kBases, c) == nullptr) c = 'N';
-  }
+  for (char& c : out) c = alignableLetter(c);
   return out;
 }
 
@@ -164,6 +160,12 @@ void leftAlignGaps(std::vector<AlignedColumn>& columns) {
   };
   shift(&AlignedColumn::read);
   shift(&AlignedColumn::reference);
+}
+
+char alignableLetter(char letter) {
+  char c = static_cast<char>(std::toupper(static_cast<unsigned char>(letter)));
+  if (c == 'U') c = 'T';
+  return c == '\0' || std::strchr(kBases, c) == nullptr ? 'N' : c;
 }
 
 bool isDifference(const AlignedColumn& column) {

@@ -88,6 +88,9 @@ bool isDifference(const AlignedColumn& column);
 /// choice among equal placements is not something to rely on.
 void leftAlignGaps(std::vector<AlignedColumn>& columns);
 
+/// A read letter as the aligner takes it: upper case, U as T, anything that is no IUPAC base as N.
+char alignableLetter(char letter);
+
 /// The reverse complement of upper-case IUPAC letters.
 std::string reverseComplementOf(std::string_view letters);
 

@@ -6,9 +6,11 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "analysis/alignment.h"
+#include "analysis/read_check.h"
 #include "document/chromatogram.h"
 
 namespace vistrel {
@@ -97,7 +99,54 @@ ContigSet buildContigs(const std::vector<ContigInput>& reads, const PreparedRefe
                        const std::string& referenceName, const ContigOptions& options);
 
 /// Works out column `column` of `contig` again from the reads' letters and qualities as they
-/// are now: after a read's letter was replaced.
+/// are now (after a read's letter was replaced), and with it every column's `difference`.
 void updateColumn(Contig& contig, const std::vector<ContigInput>& reads, std::int32_t column);
+
+/// What one read votes in a column: its letter there as laid (complemented for a reversed read,
+/// '-' for a gap) and the weight's quality (-1 for a read without quality values).
+struct ColumnVote {
+  std::int32_t read = 0;  ///< its place among the contig's reads
+  char letter = '-';
+  int quality = -1;
+};
+
+/// The votes of the reads covering `column`, in the order of the contig's reads.
+std::vector<ColumnVote> columnVotes(const Contig& contig, const std::vector<ContigInput>& reads,
+                                    std::int32_t column);
+
+/// The consensus against the reference as a read's check is: the alignment over the consensus
+/// columns (read indices count the consensus letters), each indel at its leftmost place, and
+/// its differences (`quality` the column's), none where no read covers the reference. The
+/// layout column of each difference goes to `differenceColumns` when given. Empty without a
+/// reference.
+ReadCheck consensusCheck(const Contig& contig,
+                         std::vector<std::int32_t>* differenceColumns = nullptr);
+
+// Laying reads on a reference in two steps, so that the reads can be aligned many at once.
+
+/// The letters the reads of a contig are aligned to: `reference`, or for a circular one the
+/// reference with its first letters appended, so that a read across the origin aligns whole.
+std::string contigSearchLetters(std::string_view reference, bool circular);
+
+/// A read aligned to the reference on its own.
+struct ContigAlignment {
+  /// From the read's first aligned base to its last, read indices in its letters, reference
+  /// indices on the searched letters (past the origin at or beyond the reference's length);
+  /// nothing when the read is left out.
+  std::optional<ReadAlignment> alignment;
+  std::string reason;  ///< why it is left out
+};
+
+/// Aligns the region of `read` to `searched`, made ready from `contigSearchLetters` of a
+/// reference of `referenceLength` letters. A read whose region is empty, that does not align,
+/// or that aligns too little or too poorly for `options`, is left out with the reason.
+ContigAlignment alignContigRead(const ContigInput& read, const PreparedReference& searched,
+                                std::int32_t referenceLength, const ContigOptions& options);
+
+/// The contig of `reads` on `reference` from their alignments (`aligned[i]` of `reads[i]`): what
+/// buildContigs does once the reads are aligned.
+ContigSet layOnReference(const std::vector<ContigInput>& reads,
+                         const std::vector<ContigAlignment>& aligned, std::string_view reference,
+                         const std::string& referenceName, bool circular);
 
 }  // namespace vistrel

@@ -1,5 +1,6 @@
 // The exact alignment through parasail's striped semi-global aligners: gaps at both ends of the
-// reference stretch are free, so the whole read lands on the best part of it.
+// reference stretch are free, so the whole read lands on the best part of it; for overlaps the
+// ends of both sequences are free.
 #include "analysis/exact_alignment.h"
 
 #include <parasail.h>
@@ -22,6 +23,10 @@ struct ResultDeleter {
 struct TracebackDeleter {
   void operator()(parasail_traceback_t* t) const { parasail_traceback_free(t); }
 };
+struct CigarDeleter {
+  void operator()(parasail_cigar_t* c) const { parasail_cigar_free(c); }
+};
+using Cigar = std::unique_ptr<parasail_cigar_t, CigarDeleter>;
 using Result = std::unique_ptr<parasail_result_t, ResultDeleter>;
 using Traceback = std::unique_ptr<parasail_traceback_t, TracebackDeleter>;
 
@@ -85,6 +90,43 @@ bool traceAlignment(std::string_view read, std::string_view stretch, GappedAlign
   out.referenceStart = firstLetter + static_cast<std::int64_t>(first);
   out.reference = std::string(referenceRow.substr(first, last - first));
   out.read = std::string(readRow.substr(first, last - first));
+  return true;
+}
+
+bool scoreOverlap(std::string_view a, std::string_view b, OverlapScore& out) {
+  const Result r = run(parasail_sg_stats_striped_16, parasail_sg_stats_striped_32, a, b);
+  if (!r) return false;
+  out.score = parasail_result_get_score(r.get());
+  out.columns = parasail_result_get_length(r.get());
+  out.matches = parasail_result_get_matches(r.get());
+  return true;
+}
+
+bool traceOverlap(std::string_view a, std::string_view b, std::vector<OverlapColumn>& out) {
+  const auto aLength = static_cast<std::int32_t>(a.size());
+  const auto bLength = static_cast<std::int32_t>(b.size());
+  out.clear();
+  if (std::int64_t{aLength} * bLength > kMaxTracebackCells) return false;
+  const Result result = run(parasail_sg_trace_striped_16, parasail_sg_trace_striped_32, a, b);
+  if (!result) return false;
+  const Cigar cigar(parasail_result_get_cigar(result.get(), a.data(), aLength, b.data(), bLength,
+                                              &parasail_nuc44));
+  if (!cigar) return false;
+  std::int32_t i = 0, j = 0;
+  // Letters the CIGAR leaves out at either end are end gaps.
+  for (; i < std::min(cigar->beg_query, aLength); ++i) out.push_back({i, -1});
+  for (; j < std::min(cigar->beg_ref, bLength); ++j) out.push_back({-1, j});
+  for (int k = 0; k < cigar->len; ++k) {
+    const char op = parasail_cigar_decode_op(cigar->seq[k]);
+    const auto length = static_cast<std::int32_t>(parasail_cigar_decode_len(cigar->seq[k]));
+    const bool takesA = op != 'D', takesB = op != 'I';
+    for (std::int32_t n = 0; n < length && (!takesA || i < aLength) && (!takesB || j < bLength);
+         ++n) {
+      out.push_back({takesA ? i++ : -1, takesB ? j++ : -1});
+    }
+  }
+  for (; i < aLength; ++i) out.push_back({i, -1});
+  for (; j < bLength; ++j) out.push_back({-1, j});
   return true;
 }
 

@@ -132,12 +132,30 @@ Reference parseFasta(std::string_view text, std::string_view wanted, std::string
   return found;
 }
 
+/// Whether a LOCUS line names the molecule's topology as circular: one of its words, in any case.
+bool saysCircular(std::string_view locus) {
+  for (std::string_view rest = locus; !rest.empty();) {
+    const std::string_view word = firstWord(rest);
+    if (word.empty()) break;
+    if (word.size() == 8 && std::equal(word.begin(), word.end(), "circular", [](char c, char l) {
+          return std::tolower(static_cast<unsigned char>(c)) == l;
+        })) {
+      return true;
+    }
+    rest.remove_prefix(static_cast<std::size_t>(word.data() + word.size() - rest.data()));
+  }
+  return false;
+}
+
 Reference parseGenBank(std::string_view text, std::string& error) {
   Reference found;
   std::size_t at = 0;
   while (at < text.size()) {
     std::string_view line = nextLine(text, at);
-    if (line.rfind("LOCUS", 0) == 0) found.name = std::string(firstWord(line.substr(5)));
+    if (line.rfind("LOCUS", 0) == 0) {
+      found.name = std::string(firstWord(line.substr(5)));
+      found.circular = saysCircular(line.substr(5));
+    }
     if (line.rfind("ORIGIN", 0) == 0) break;
   }
   while (at < text.size()) {

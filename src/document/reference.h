@@ -11,7 +11,8 @@ namespace vistrel {
 
 struct Reference {
   std::string name;  ///< the record's name (a FASTA header's first word), or empty for bare letters
-  std::string sequence;  ///< upper-case IUPAC letters, U read as T
+  std::string sequence;   ///< upper-case IUPAC letters, U read as T
+  bool circular = false;  ///< a GenBank LOCUS line says the molecule is circular
 };
 
 /// Reads `text` as a reference. On failure `error` says why, in words for the user, and the

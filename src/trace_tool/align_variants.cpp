@@ -139,7 +139,7 @@ std::vector<std::string> sampleNames(const std::vector<std::string>& paths) {
 }
 
 std::string vcfHeader(const Reference& reference, std::string_view referencePath,
-                      const std::string& contig, const std::vector<std::string>& paths) {
+                      const std::string& contig, const std::vector<std::string>& names) {
   std::string text =
       "##fileformat=VCFv4.2\n##source=vistrel-trace\n##reference=" + cleanUtf8Field(referencePath) +
       "\n##contig=<ID=" + contig + ",length=" + std::to_string(reference.sequence.size()) + ">\n";
@@ -151,7 +151,10 @@ std::string vcfHeader(const Reference& reference, std::string_view referencePath
   text +=
       "##FORMAT=<ID=GT,Number=1,Type=String,Description=\"Genotype\">\n"
       "#CHROM\tPOS\tID\tREF\tALT\tQUAL\tFILTER\tINFO\tFORMAT";
-  for (const std::string& name : sampleNames(paths)) text += "\t" + name;
+  for (const std::string& name : names) {
+    text += '\t';
+    text += cleanUtf8Field(name);
+  }
   return text + "\n";
 }
 
@@ -183,8 +186,14 @@ VcfSample vcfSampleOf(const ReadCheck& check, std::string_view referenceLetters)
 
 std::string vcfText(const Reference& reference, std::string_view referencePath,
                     const std::vector<std::string>& paths, const std::vector<VcfSample>& samples) {
+  return vcfTextOfNamedSamples(reference, referencePath, sampleNames(paths), samples);
+}
+
+std::string vcfTextOfNamedSamples(const Reference& reference, std::string_view referencePath,
+                                  const std::vector<std::string>& names,
+                                  const std::vector<VcfSample>& samples) {
   const std::string contig = referenceId(reference.name);
-  std::string text = vcfHeader(reference, referencePath, contig, paths);
+  std::string text = vcfHeader(reference, referencePath, contig, names);
   std::set<VcfVariant> all;
   for (const VcfSample& s : samples) {
     for (const auto& call : s.calls) all.insert(call.first);

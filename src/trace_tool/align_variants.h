@@ -42,4 +42,9 @@ VcfSample vcfSampleOf(const ReadCheck& check, std::string_view referenceLetters)
 std::string vcfText(const Reference& reference, std::string_view referencePath,
                     const std::vector<std::string>& paths, const std::vector<VcfSample>& samples);
 
+/// `vcfText` with the sample columns named `names` as they are (cleaned), not after files.
+std::string vcfTextOfNamedSamples(const Reference& reference, std::string_view referencePath,
+                                  const std::vector<std::string>& names,
+                                  const std::vector<VcfSample>& samples);
+
 }  // namespace vistrel

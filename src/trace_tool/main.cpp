@@ -13,6 +13,7 @@
 #include "document/trace_file.h"
 #include "output/output_error.h"
 #include "trace_tool/align.h"
+#include "trace_tool/contig.h"
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
 #include "trace_tool/parallel.h"
@@ -33,6 +34,10 @@ constexpr const char kUsage[] =
     "                        [--trim-cutoff P] [--mixed-ratio PERCENT] [-j N]\n"
     "                        [--html OUT.html] FILE...\n"
     "       vistrel-trace qc --merge [--format tsv|json] [--html OUT.html] PART...\n"
+    "       vistrel-trace contig [--ref REF [--record NAME] [--circular]] [--min-aligned N]\n"
+    "                            [--min-identity F] [--min-overlap N] [-o OUT]\n"
+    "                            [--format fasta|fastq] [--conflicts OUT.tsv] [--vcf OUT.vcf]\n"
+    "                            [--bam OUT.bam] [--summary] [-j N] FILE...\n"
     "       vistrel-trace --help | --version\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
@@ -62,6 +67,14 @@ constexpr const char kUsage[] =
     "         alignment to REF; --merge joins the outputs of earlier qc runs into one;\n"
     "         --html also writes the table as one self-contained page with a summary,\n"
     "         a map of each plate and a sortable table with each read's quality profile\n"
+    "contig   lays the good region of each FILE on REF (either strand; --circular lets reads\n"
+    "         run across its origin) or, without REF, on each other, and writes the\n"
+    "         consensus as FASTA (or FASTQ) to OUT or stdout; --summary prints one line per\n"
+    "         contig instead, --conflicts writes the columns where the reads disagree or the\n"
+    "         consensus differs from REF, --vcf its differences, --bam the reads aligned. A\n"
+    "         read with fewer than --min-aligned bases aligned (50) or an identity below\n"
+    "         --min-identity (0.80) is left out; without REF reads join where they overlap\n"
+    "         by at least --min-overlap columns (50) at that identity\n"
     "-j N     read N files at once, 1 to 256 (default: the cores this process may use)\n";
 
 int usage() {
@@ -270,6 +283,66 @@ int align(const std::vector<std::string>& args) {
   return std::fflush(stdout) == 0 && failures == 0 ? 0 : 1;
 }
 
+int contig(const std::vector<std::string>& args) {
+  vistrel::ContigRequest request;
+  SharedOptions shared;
+  bool needsReference = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const Parsed parsed =
+        parseShared(args, i, SharedOptions::kJobs | SharedOptions::kReference, shared);
+    if (parsed == Parsed::Invalid) return usage();
+    if (parsed == Parsed::Taken) {
+      needsReference = needsReference || args[i - 1] == "--record";
+      continue;
+    }
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    // An empty output name is a mistake (an unset shell variable), not a request for none.
+    auto path = [&](std::string& into) {
+      into = args[++i];
+      return !into.empty();
+    };
+    bool valid = true;
+    if (arg == "--circular") {
+      request.options.circular = true;
+      needsReference = true;
+    } else if (arg == "--min-aligned" && hasValue) {
+      valid = parseNumber(args[++i], 0, INT32_MAX, request.options.minAligned);
+    } else if (arg == "--min-identity" && hasValue) {
+      valid = parseNumber(args[++i], 0.0, 1.0, request.options.minIdentity);
+    } else if (arg == "--min-overlap" && hasValue) {
+      valid = parseNumber(args[++i], 1, INT32_MAX, request.options.minOverlap);
+    } else if (arg == "-o" && hasValue) {
+      valid = path(request.consensusPath);
+    } else if (arg == "--format" && hasValue) {
+      const std::string& format = args[++i];
+      valid = format == "fasta" || format == "fastq";
+      request.fastq = format == "fastq";
+    } else if (arg == "--conflicts" && hasValue) {
+      valid = path(request.conflictsPath);
+    } else if (arg == "--vcf" && hasValue) {
+      valid = path(request.vcfPath);
+      needsReference = true;
+    } else if (arg == "--bam" && hasValue) {
+      valid = path(request.bamPath);
+      needsReference = true;
+    } else if (arg == "--summary") {
+      request.summary = true;
+    } else if (!isFileArgument(arg)) {
+      valid = false;
+    } else {
+      request.inputs.push_back(arg);
+    }
+    if (!valid) return usage();
+  }
+  request.referencePath = shared.referencePath;
+  request.recordName = shared.recordName;
+  request.jobs = shared.jobs;
+  if (request.inputs.empty() || (needsReference && request.referencePath.empty())) return usage();
+  const int status = vistrel::runContig(request, stdout, stderr);
+  return std::fflush(stdout) == 0 ? status : 1;
+}
+
 int qc(const std::vector<std::string>& args) {
   vistrel::QcRequest request;
   SharedOptions shared;
@@ -325,6 +398,7 @@ int run(int argc, char** argv) {
   if (command == "convert") return convert(args);
   if (command == "align") return align(args);
   if (command == "qc") return qc(args);
+  if (command == "contig") return contig(args);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;
