@@ -4,6 +4,7 @@
 
 #include <optional>
 
+#include "analysis/contig_report.h"
 #include "analysis/trim.h"
 #include "document/reference.h"
 #include "document/trace_file.h"
@@ -20,10 +21,7 @@ namespace {
 constexpr const char kSummaryHeader[] =
     "contig\treference\treads\tunaligned\tref_start\tref_end\tlength\tcovered\t"
     "covered_both_strands\tlow_quality\tconflicts\tdifferences\tidentity\n";
-constexpr const char kConflictsHeader[] =
-    "contig\tref_pos\tkind\tconsensus\tquality\treference\treads\n";
 constexpr int kLowQuality = 20;
-constexpr std::size_t kFastaLineLength = 60;
 
 /// One file read, and aligned when there is a reference; or why it could not be read.
 struct ReadFile {
@@ -54,41 +52,6 @@ ReadFile readFile(const std::string& path, const PreparedReference* searched,
   return read;
 }
 
-/// The name of a contig's consensus record.
-std::string recordNameOf(const Contig& contig) {
-  return cleanField(contig.hasReference ? contig.name + "_consensus" : contig.name);
-}
-
-std::string consensusText(const ContigSet& set, bool fastq) {
-  std::string text;
-  for (const Contig& contig : set.contigs) {
-    const std::string letters = contig.consensusLetters();
-    if (letters.empty()) continue;
-    const std::string name = recordNameOf(contig);
-    if (fastq) {
-      std::string qualities;
-      for (const std::uint8_t q : contig.consensusQualities())
-        qualities += static_cast<char>(33 + q);
-      text += "@" + name + "\n" + letters + "\n+\n" + qualities + "\n";
-      continue;
-    }
-    text += ">" + name + "\n";
-    for (std::size_t at = 0; at < letters.size(); at += kFastaLineLength) {
-      text += letters.substr(at, kFastaLineLength) + "\n";
-    }
-  }
-  return text;
-}
-
-/// A 1-based reference position for the tables: of an insertion column, the one on its left.
-std::string positionText(const ContigColumn& column) {
-  return std::to_string(column.referenceIndex + 1);
-}
-
-std::string letterText(char letter) {
-  return letter == '\0' ? std::string() : std::string(1, letter);
-}
-
 std::string summaryLine(const Contig& contig, std::size_t unaligned) {
   const std::vector<std::int32_t> span = contig.consensusColumns();
   std::int64_t covered = 0, both = 0, lowQuality = 0, conflicts = 0, laid = 0;
@@ -103,15 +66,15 @@ std::string summaryLine(const Contig& contig, std::size_t unaligned) {
   }
   std::string start, end, differences, identity;
   if (contig.hasReference && !span.empty()) {
-    start = positionText(contig.columns[static_cast<std::size_t>(span.front())]);
-    end = positionText(contig.columns[static_cast<std::size_t>(span.back())]);
+    start = contigPositionText(contig.columns[static_cast<std::size_t>(span.front())]);
+    end = contigPositionText(contig.columns[static_cast<std::size_t>(span.back())]);
     const auto found = static_cast<std::int64_t>(consensusCheck(contig).differences.size());
     differences = std::to_string(found);
     char text[16];
     std::snprintf(text, sizeof text, "%.4f", laid == 0 ? 0.0 : 1.0 - double(found) / laid);
     identity = text;
   }
-  const std::string fields[] = {recordNameOf(contig),
+  const std::string fields[] = {consensusRecordName(contig),
                                 cleanField(contig.hasReference ? contig.name : ""),
                                 std::to_string(contig.reads.size()),
                                 std::to_string(unaligned),
@@ -127,45 +90,6 @@ std::string summaryLine(const Contig& contig, std::size_t unaligned) {
   std::string line;
   for (const std::string& f : fields) line += (line.empty() ? "" : "\t") + f;
   return line + "\n";
-}
-
-std::string conflictsText(const ContigSet& set, const std::vector<ContigInput>& reads) {
-  std::string text = kConflictsHeader;
-  for (const Contig& contig : set.contigs) {
-    std::vector<std::int32_t> differenceColumns;
-    const ReadCheck check = consensusCheck(contig, &differenceColumns);
-    std::vector<const ReadDifference*> differenceAt(contig.columns.size(), nullptr);
-    for (std::size_t d = 0; d < differenceColumns.size(); ++d) {
-      differenceAt[static_cast<std::size_t>(differenceColumns[d])] = &check.differences[d];
-    }
-    const std::string name = recordNameOf(contig);
-    for (const std::int32_t c : contig.consensusColumns()) {
-      const ContigColumn& column = contig.columns[static_cast<std::size_t>(c)];
-      if (!column.conflict && !column.difference) continue;
-      std::string position = positionText(column);
-      std::string consensus(1, column.consensus), reference = letterText(column.reference);
-      // A difference is told as the check placed it, its indel leftmost.
-      if (const ReadDifference* found = differenceAt[static_cast<std::size_t>(c)]) {
-        position = std::to_string(found->referencePosition);
-        consensus = std::string(1, found->read);
-        reference = std::string(1, found->reference);
-      }
-      const char* kind = column.conflict && column.difference ? "both"
-                         : column.conflict                    ? "conflict"
-                                                              : "difference";
-      std::string votes;
-      for (const ColumnVote& v : columnVotes(contig, reads, c)) {
-        const PlacedRead& placed = contig.reads[static_cast<std::size_t>(v.read)];
-        if (!votes.empty()) votes += ',';
-        votes += reads[static_cast<std::size_t>(placed.input)].name + ":" + v.letter + ":" +
-                 (v.quality >= 0 ? std::to_string(v.quality) : "") + ":" +
-                 (placed.reverse ? "-" : "+");
-      }
-      text += name + "\t" + position + "\t" + kind + "\t" + consensus + "\t" +
-              std::to_string(column.quality) + "\t" + reference + "\t" + votes + "\n";
-    }
-  }
-  return text;
 }
 
 /// Writes `text` to `path`; false after telling why it could not.
@@ -188,14 +112,14 @@ bool writeOutputs(const ContigRequest& request, const ContigSet& set,
       std::fputs(summaryLine(contig, set.unplaced.size()).c_str(), out);
     }
   }
-  const std::string consensus = consensusText(set, request.fastq);
+  const std::string consensus = consensusText(set.contigs, request.fastq);
   if (!request.consensusPath.empty()) {
     ok = writeText(request.consensusPath, consensus, errors) && ok;
   } else if (!request.summary) {
     std::fwrite(consensus.data(), 1, consensus.size(), out);
   }
   if (!request.conflictsPath.empty()) {
-    ok = writeText(request.conflictsPath, conflictsText(set, reads), errors) && ok;
+    ok = writeText(request.conflictsPath, conflictsText(set.contigs, reads), errors) && ok;
   }
   if (reference == nullptr) return ok;
   const Contig& contig = set.contigs.front();
@@ -203,8 +127,8 @@ bool writeOutputs(const ContigRequest& request, const ContigSet& set,
     const std::vector<VcfSample> samples = {
         vcfSampleOf(consensusCheck(contig), reference->sequence)};
     ok = writeText(request.vcfPath,
-                   vcfTextOfNamedSamples(*reference, request.referencePath, {recordNameOf(contig)},
-                                         samples),
+                   vcfTextOfNamedSamples(*reference, request.referencePath,
+                                         {consensusRecordName(contig)}, samples),
                    errors) &&
          ok;
   }
