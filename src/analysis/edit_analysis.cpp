@@ -23,6 +23,8 @@ constexpr char kLetters[] = "ACGT";
 constexpr int kDonorArm = 10;
 // The placement must agree with the control at least this often.
 constexpr double kMinPlacementIdentity = 0.8;
+// Runs of the same amplicon differ in their sample spacing by far less than this factor.
+constexpr double kMinSampleScale = 0.5;
 // Fewer noise bases than this tell nothing about a read's noise.
 constexpr std::size_t kMinNoiseBases = 50;
 
@@ -228,9 +230,8 @@ std::string buildDonor(const std::string& letters, const std::string& donorText,
     }
     if (column.referenceIndex < 0) {
       addLetters(c.donor, letter, 1, insertedWidth);
-      ++c.donorSize;
     } else if (column.read == '-') {
-      --c.donorSize;
+      continue;  // a base the donor lacks: its samples are left out
     } else if (!isDifference(column)) {
       addControl(c.donor, b[base], b[base + 1] - b[base]);
     } else {
@@ -326,7 +327,8 @@ std::string place(const EditControl& c, const Chromatogram& edited, double trimC
         eg.end);
   }
   if (aligned.alignment->reverse || editedAtCut < 0 || matches < kMinPlacementBases ||
-      matches < kMinPlacementIdentity * columns || !(placed.scale > 0)) {
+      matches < kMinPlacementIdentity * columns || !(placed.scale > kMinSampleScale) ||
+      !(placed.scale < 1 / kMinSampleScale)) {
     return formatted(
                "the edited read does not match the control before the cut (%d of %d bases "
                "alike over %s): ",

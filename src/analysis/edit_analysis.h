@@ -130,7 +130,6 @@ struct EditControl {
   LetterStamp stamps[4];                 ///< a control base of each letter near the cut
   std::vector<AllelePiece> donor;        ///< the donor allele's trace; empty without a donor
   std::int32_t donorFirstChange = 0;     ///< control base of the donor's first change
-  int donorSize = 0;                     ///< letters it adds (negative: removes)
   std::string note;
 };
 
