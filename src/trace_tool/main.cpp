@@ -16,6 +16,7 @@
 #include "trace_tool/contig.h"
 #include "trace_tool/convert.h"
 #include "trace_tool/dump.h"
+#include "trace_tool/edits.h"
 #include "trace_tool/parallel.h"
 #include "trace_tool/qc.h"
 #include "trace_tool/tool_text.h"
@@ -38,6 +39,10 @@ constexpr const char kUsage[] =
     "                            [--min-identity F] [--min-overlap N] [-o OUT]\n"
     "                            [--format fasta|fastq] [--conflicts OUT.tsv] [--vcf OUT.vcf]\n"
     "                            [--bam OUT.bam] [--summary] [-j N] FILE...\n"
+    "       vistrel-trace edits --control CONTROL --guide SEQ [--cut-offset K] [--max-indel N]\n"
+    "                           [--donor SEQ] [--base-edit] [--alleles OUT.tsv]\n"
+    "                           [--html OUT.html] [--format tsv|json] [--original]\n"
+    "                           [--trim-cutoff P] [-j N] EDITED...\n"
     "       vistrel-trace --help | --version\n"
     "\n"
     "dump     prints the document read from FILE as one JSON object\n"
@@ -75,6 +80,13 @@ constexpr const char kUsage[] =
     "         read with fewer than --min-aligned bases aligned (50) or an identity below\n"
     "         --min-identity (0.80) is left out; without REF reads join where they overlap\n"
     "         by at least --min-overlap columns (50) at that identity\n"
+    "edits    decomposes the trace of each EDITED file after the guide's cut into the\n"
+    "         control's trace shifted by each indel from -N to +N (--max-indel, 20) and the\n"
+    "         --donor allele, and prints one tab-separated line (or JSON object) per file;\n"
+    "         the cut lies K (--cut-offset, 3) bases before the guide's 3' end. --alleles\n"
+    "         writes every allele's share, --base-edit adds each protospacer position's\n"
+    "         channel shares, --html a self-contained page; a failed file is a row with\n"
+    "         its message (exit status 1)\n"
     "-j N     read N files at once, 1 to 256 (default: the cores this process may use)\n";
 
 int usage() {
@@ -390,6 +402,67 @@ int qc(const std::vector<std::string>& args) {
   return std::fflush(stdout) == 0 ? status : 1;
 }
 
+int edits(const std::vector<std::string>& args) {
+  vistrel::EditsRequest request;
+  SharedOptions shared;
+  bool controlGiven = false, guideGiven = false;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const unsigned which =
+        SharedOptions::kOriginal | SharedOptions::kTrimCutoff | SharedOptions::kJobs;
+    const Parsed parsed = parseShared(args, i, which, shared);
+    if (parsed == Parsed::Invalid) return usage();
+    if (parsed == Parsed::Taken) continue;
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    vistrel::EditRequest& analysis = request.analysis;
+    bool valid = true;
+    // An empty value is a mistake (an unset shell variable), not a request for the default.
+    auto text = [&](std::string& into) {
+      into = args[++i];
+      valid = !into.empty();
+    };
+    if (arg == "--control" && hasValue) {
+      text(request.controlPath);
+      controlGiven = true;
+    } else if (arg == "--guide" && hasValue) {
+      text(analysis.guide);
+      guideGiven = true;
+    } else if (arg == "--cut-offset" && hasValue) {
+      valid = parseNumber(args[++i], 0, vistrel::kMaxGuideLength, analysis.cutOffset);
+    } else if (arg == "--max-indel" && hasValue) {
+      valid = parseNumber(args[++i], 1, vistrel::kMaxIndelLimit, analysis.maxIndel);
+    } else if (arg == "--donor" && hasValue) {
+      text(analysis.donor);
+    } else if (arg == "--base-edit") {
+      analysis.baseEdit = true;
+    } else if (arg == "--alleles" && hasValue) {
+      text(request.allelesPath);
+    } else if (arg == "--html" && hasValue) {
+      text(request.htmlPath);
+    } else if (arg == "--format" && hasValue) {
+      const std::string& format = args[++i];
+      valid = format == "tsv" || format == "json";
+      request.json = format == "json";
+    } else if (!isFileArgument(arg)) {
+      valid = false;
+    } else {
+      request.inputs.push_back(arg);
+    }
+    if (!valid) return usage();
+  }
+  if (!controlGiven || !guideGiven || request.inputs.empty()) return usage();
+  const std::string problem = vistrel::guideProblem(request.analysis.guide);
+  if (!problem.empty()) {
+    std::fprintf(stderr, "%s\n", problem.c_str());
+    return usage();
+  }
+  request.showOriginalSequence = shared.original;
+  request.analysis.trimCutoff = shared.check.trimCutoff;
+  request.jobs = shared.jobs;
+  const int status = vistrel::runEdits(request, stdout, stderr);
+  return std::fflush(stdout) == 0 ? status : 1;
+}
+
 int run(int argc, char** argv) {
   if (argc < 2) return usage();
   std::string command = argv[1];
@@ -399,6 +472,7 @@ int run(int argc, char** argv) {
   if (command == "align") return align(args);
   if (command == "qc") return qc(args);
   if (command == "contig") return contig(args);
+  if (command == "edits") return edits(args);
   if (command == "--help" || command == "-h") {
     std::fputs(kUsage, stdout);
     return 0;

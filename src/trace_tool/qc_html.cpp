@@ -9,16 +9,12 @@
 #include <utility>
 #include <vector>
 
-#include "trace_tool/wells.h"
+#include "trace_tool/html_parts.h"
 
 namespace vistrel {
 
 namespace {
 
-constexpr int kPlateRows = 8;
-constexpr int kPlateColumns = 12;
-constexpr int kLargePlateRows = 16;
-constexpr int kLargePlateColumns = 24;
 constexpr int kProfileTop = 60;  // the quality at the top of a profile picture
 constexpr int kProfileStep = 3;  // horizontal units between two profile points
 
@@ -44,17 +40,6 @@ h2 { margin: 28px 0 10px; font-size: 18px; }
 .legend i { display: inline-block; width: 12px; height: 12px; margin: 0 4px 0 12px;
   vertical-align: -2px; border: 1px solid #9aa0a6; }
 .legend i:first-child { margin-left: 0; }
-.plates { display: flex; flex-wrap: wrap; gap: 20px; align-items: flex-start; }
-.plate { background: #fff; border: 1px solid var(--line); border-radius: 6px; padding: 10px 12px; }
-.plate h3 { margin: 0 0 8px; font-size: 15px; overflow-wrap: anywhere; }
-.plate h3 small { color: #57606a; font-weight: normal; margin-left: 8px; }
-table.map { border-collapse: separate; border-spacing: 2px; }
-table.map th { font-size: 11px; color: #57606a; font-weight: normal; }
-td.well { width: 30px; height: 24px; text-align: center; font-size: 11px;
-  border: 1px solid #c8ccd2; border-radius: 4px; }
-table.m384 td.well { width: 26px; height: 20px; font-size: 9px; }
-td.well a { color: inherit; text-decoration: none; display: block; }
-td.well sup { font-size: 8px; }
 .s-pass { background: var(--pass); color: #fff; }
 .s-weak { background: var(--weak); color: #1f2328; }
 .s-fail { background: var(--fail); color: #fff; }
@@ -138,38 +123,6 @@ constexpr const char kScript[] = R"(
 })();
 )";
 
-/// `text` as the page's text or an attribute's value. A line break stays one (a tooltip of
-/// several reads has a line each); other control characters are not allowed in a page.
-std::string escape(const std::string& text) {
-  std::string out;
-  out.reserve(text.size());
-  for (char c : validUtf8(text)) {
-    switch (c) {
-      case '&':
-        out += "&amp;";
-        break;
-      case '<':
-        out += "&lt;";
-        break;
-      case '>':
-        out += "&gt;";
-        break;
-      case '"':
-        out += "&quot;";
-        break;
-      case '\'':
-        out += "&#39;";
-        break;
-      case '\n':
-        out += "&#10;";
-        break;
-      default:
-        out += static_cast<unsigned char>(c) < 0x20 ? ' ' : c;
-    }
-  }
-  return out;
-}
-
 /// Which status shows on a well holding several reads: the worst of them.
 int severity(QcStatus status) {
   return static_cast<int>(status);
@@ -188,6 +141,7 @@ class Page {
     html_ += "<meta name=\"viewport\" content=\"width=device-width, initial-scale=1\">\n";
     html_ += "<title>Read quality report</title>\n<style>";
     html_ += kStyle;
+    html_ += kPlateMapStyle;
     html_ += "</style>\n</head>\n<body>\n<h1>Read quality report</h1>\n";
     summary();
     plates();
@@ -204,7 +158,7 @@ class Page {
     html_ += statusClass;
     html_ += "\" data-figure=\"";
     html_ += label;
-    html_ += "\"><b>" + escape(figure) + "</b><span>" + label + "</span></div>\n";
+    html_ += "\"><b>" + escapeHtml(figure) + "</b><span>" + label + "</span></div>\n";
   }
 
   void summary() {
@@ -250,71 +204,31 @@ class Page {
 
   /// The plates in the order their first read comes, each with its reads by well.
   void plates() {
-    std::vector<std::string> names;
-    std::map<std::string, std::map<std::pair<int, int>, std::vector<std::size_t>>> wells;
-    std::vector<std::size_t> unplaced;
-    for (std::size_t i = 0; i < table_.rows.size(); ++i) {
-      const QcRecord& row = table_.rows[i];
-      const std::optional<WellPosition> at = wellPosition(row.well);
-      if (!at) {
-        unplaced.push_back(i);
-        continue;
-      }
-      const std::string& plate = row.plate;
-      if (wells.find(plate) == wells.end()) names.push_back(plate);
-      wells[plate][{at->row, at->column}].push_back(i);
+    const std::vector<QcRecord>& rows = table_.rows;
+    const PlateLayout layout = layOutPlates(
+        rows.size(), [&](std::size_t i) { return rows[i].plate; },
+        [&](std::size_t i) { return rows[i].well; });
+    if (!layout.names.empty()) html_ += "<h2>Plates</h2>\n<div class=\"plates\">\n";
+    for (const std::string& name : layout.names) {
+      html_ += plateMapHtml(name, layout.plates.at(name), "read",
+                            [&](const std::string& well, const std::vector<std::size_t>& held) {
+                              return wellCell(well, held);
+                            });
     }
-    if (!names.empty()) html_ += "<h2>Plates</h2>\n<div class=\"plates\">\n";
-    for (const std::string& name : names) plate(name, wells[name]);
-    if (!names.empty()) html_ += "</div>\n";
-    if (unplaced.empty()) return;
+    if (!layout.names.empty()) html_ += "</div>\n";
+    if (layout.unplaced.empty()) return;
     html_ += "<section class=\"unplaced\">\n<h2>Reads without a well</h2>\n<ul>\n";
-    for (std::size_t i : unplaced) {
-      const QcRecord& row = table_.rows[i];
+    for (std::size_t i : layout.unplaced) {
+      const QcRecord& row = rows[i];
       const std::string status = statusName(row.status);
       html_ += "<li data-status=\"" + status + "\"><span class=\"dot " + statusClass(row.status) +
-               "\"></span><a href=\"#row-" + std::to_string(i) + "\">" + escape(row.file) +
+               "\"></span><a href=\"#row-" + std::to_string(i) + "\">" + escapeHtml(row.file) +
                "</a> &ndash; " + status + "</li>\n";
     }
     html_ += "</ul>\n</section>\n";
   }
 
-  void plate(const std::string& name,
-             const std::map<std::pair<int, int>, std::vector<std::size_t>>& wells) {
-    bool large = false;
-    std::size_t reads = 0;
-    for (const auto& [at, rows] : wells) {
-      large = large || at.first >= kPlateRows || at.second > kPlateColumns;
-      reads += rows.size();
-    }
-    const int rowCount = large ? kLargePlateRows : kPlateRows;
-    const int columnCount = large ? kLargePlateColumns : kPlateColumns;
-    html_ += "<section class=\"plate\" data-plate=\"" + escape(name) + "\">\n<h3>" +
-             escape(name.empty() ? "(no plate)" : name) + "<small>" + (large ? "384" : "96") +
-             " wells, " + std::to_string(reads) + (reads == 1 ? " read" : " reads") +
-             "</small></h3>\n<table class=\"map " + (large ? "m384" : "m96") + "\">\n<tr><th></th>";
-    for (int c = 1; c <= columnCount; ++c) html_ += "<th>" + std::to_string(c) + "</th>";
-    html_ += "</tr>\n";
-    for (int r = 0; r < rowCount; ++r) {
-      const char letter = static_cast<char>('A' + r);
-      html_ += "<tr><th>";
-      html_ += letter;
-      html_ += "</th>";
-      for (int c = 1; c <= columnCount; ++c) {
-        const std::string well = wellName({r, c});
-        const auto found = wells.find({r, c});
-        if (found == wells.end()) {
-          html_ += "<td class=\"well\" data-well=\"" + well + "\"></td>";
-        } else {
-          wellCell(well, found->second);
-        }
-      }
-      html_ += "</tr>\n";
-    }
-    html_ += "</table>\n</section>\n";
-  }
-
-  void wellCell(const std::string& well, const std::vector<std::size_t>& rows) {
+  std::string wellCell(const std::string& well, const std::vector<std::size_t>& rows) {
     QcStatus status = table_.rows[rows.front()].status;
     std::string title = well;
     for (std::size_t i : rows) {
@@ -324,12 +238,12 @@ class Page {
       if (!row.trimmedLength.empty()) title += ", " + row.trimmedLength.text() + " bp";
     }
     const std::string& length = table_.rows[rows.front()].trimmedLength.text();
-    html_ += "<td class=\"well " + statusClass(status) + "\" data-well=\"" + well;
-    html_ += "\" data-status=\"" + std::string(statusName(status)) + "\" title=\"" + escape(title) +
-             "\"><a href=\"#row-" + std::to_string(rows.front()) + "\">";
-    html_ += length.empty() ? "&ndash;" : escape(length);
-    if (rows.size() > 1) html_ += "<sup>&times;" + std::to_string(rows.size()) + "</sup>";
-    html_ += "</a></td>";
+    std::string html = "<td class=\"well " + statusClass(status) + "\" data-well=\"" + well;
+    html += "\" data-status=\"" + std::string(statusName(status)) + "\" title=\"" +
+            escapeHtml(title) + "\"><a href=\"#row-" + std::to_string(rows.front()) + "\">";
+    html += length.empty() ? "&ndash;" : escapeHtml(length);
+    if (rows.size() > 1) html += "<sup>&times;" + std::to_string(rows.size()) + "</sup>";
+    return html + "</a></td>";
   }
 
   /// The profile's 40 mean qualities as a line over 0 to 60, with a faint line at 20.
@@ -380,7 +294,7 @@ class Page {
           html_ += "<span class=\"badge " + statusClass(row.status) + "\">" +
                    statusName(row.status) + "</span>";
         } else {
-          html_ += escape(cellText(column, row));
+          html_ += escapeHtml(cellText(column, row));
         }
         html_ += "</td>";
       }
