@@ -9,6 +9,7 @@
 #include "view/base_marks.h"
 #include "view/layout.h"
 #include "view/quality_marks.h"
+#include "view/trace_lines.h"
 
 namespace vistrel {
 
@@ -78,23 +79,16 @@ void paintInfoBand(const Chromatogram& d, const ViewState& view, ScreenLook& scr
 
 void paintTraces(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
                  Canvas& canvas, int first, int last) {
-  const int scrollPos = view.scrollPos;
   const int height = traceAreaHeight(s, view);
-  const int baseline = view.layout.baseline(height);
-  const TraceScale scale =
-      traceScale(s, height, s.fitPeaks != 0 ? view.readMarks.tallestSample : 0);
+  TraceLines lines;
+  lines.axis = viewAxis(s, view.scrollPos);
+  lines.baseline = view.layout.baseline(height);
+  lines.scale = traceScale(s, height, s.fitPeaks != 0 ? view.readMarks.tallestSample : 0);
   // One sample before the first column, when there is one, so the line enters from the left.
-  const int start = first > 0 || scrollPos > 0 ? first - 1 : first;
-  std::vector<Point> points;
-  for (int c = 0; c < 4; ++c) {
-    const int count = d.channels[c].sampleCount;
-    points.clear();
-    for (int j = start; j <= last + 1 && scrollPos + j < count; ++j) {
-      const int p = scrollPos + j;
-      points.push_back({sampleToX(s, scrollPos, p), baseline - scale.pixels(d.sample(c, p))});
-    }
-    if (!points.empty()) canvas.drawPolyline(points.data(), points.size(), d.channels[c].colour);
-  }
+  lines.first = view.scrollPos + (first > 0 || view.scrollPos > 0 ? first - 1 : first);
+  lines.end = view.scrollPos + last + 2;
+  for (int c = 0; c < 4; ++c) lines.colours[c] = d.channels[c].colour;
+  drawTraceLines(d, lines, canvas);
 }
 
 /// The reach of `baseTextReach` in samples at the current X zoom.
