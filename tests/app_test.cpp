@@ -421,13 +421,31 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
                                           kMixedBases, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
-  EXPECT_EQ(commands.size(), 63u);  // 23 in File, 12 in Edit, 3 in View, 23 in Options, 2 in Help
+  EXPECT_EQ(commands.size(), 64u);  // 24 in File, 12 in Edit, 3 in View, 23 in Options, 2 in Help
   std::sort(shortcuts.begin(), shortcuts.end());
   const std::vector<std::pair<std::string, int>> expected{
       {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+D", 213}, {"Ctrl+E", 104}, {"Ctrl+F", 208},
       {"Ctrl+M", 212}, {"Ctrl+N", 206}, {"Ctrl+O", 101}, {"Ctrl+P", 119}, {"Ctrl+R", 207},
       {"Ctrl+S", 102}, {"Ctrl+U", 201}, {"Ctrl+Z", 201}};
   EXPECT_EQ(shortcuts, expected);
+}
+
+TEST(MenuTable, TheContigWindowsMenusUseEachLetterAndKeyOnce) {
+  std::vector<std::string> keys;
+  for (const MenuEntry& menu : contigMenuTable()) {
+    std::string letters;
+    for (const MenuEntry& e : menu.entries) {
+      if (const char* amp = std::strchr(e.text, '&')) {
+        const char letter = static_cast<char>(std::tolower(amp[1]));
+        EXPECT_EQ(letters.find(letter), std::string::npos) << e.text;
+        letters += letter;
+      }
+      keys.insert(keys.end(), e.shortcuts.begin(), e.shortcuts.end());
+    }
+  }
+  std::sort(keys.begin(), keys.end());
+  EXPECT_EQ(std::adjacent_find(keys.begin(), keys.end()), keys.end());
+  EXPECT_EQ(keys.size(), 13u);
 }
 
 // Loading.

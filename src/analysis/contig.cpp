@@ -8,6 +8,7 @@
 
 #include "analysis/contig_assembly.h"
 #include "analysis/contig_layout.h"
+#include "analysis/trim.h"
 
 namespace vistrel {
 
@@ -226,6 +227,19 @@ ContigSet buildContigs(const std::vector<ContigInput>& reads, const PreparedRefe
     aligned.push_back(alignContigRead(read, searched, length, options));
   }
   return layOnReference(reads, aligned, letters, referenceName, options.circular);
+}
+
+ContigInput contigInputOf(const Chromatogram& document, std::string name) {
+  const BaseCalls& calls = document.shown();
+  ContigInput input;
+  input.name = std::move(name);
+  input.letters.assign(reinterpret_cast<const char*>(calls.bases.data()),
+                       static_cast<std::size_t>(calls.baseCount));
+  if (calls.hasQualities) {
+    input.qualities.assign(calls.qualities.data(), calls.qualities.data() + calls.baseCount);
+  }
+  input.region = regionToCheck(calls, kDefaultTrimCutoff);
+  return input;
 }
 
 void updateColumn(Contig& contig, const std::vector<ContigInput>& reads, std::int32_t column) {

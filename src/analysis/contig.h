@@ -23,6 +23,10 @@ struct ContigInput {
   TrimRegion region;  ///< the bases laid: the good region, or all of them without qualities
 };
 
+/// `document`'s shown set as a contig takes it, named `name`: its letters, its qualities and the
+/// region a read's check takes.
+ContigInput contigInputOf(const Chromatogram& document, std::string name);
+
 struct ContigOptions {
   std::int32_t minAligned = 50;  ///< a read with fewer bases aligned is left out
   double minIdentity = 0.80;     ///< and one of lower identity over its aligned columns

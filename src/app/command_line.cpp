@@ -4,6 +4,7 @@
 #include <filesystem>
 
 #include "app/load_flow.h"
+#include "edit/navigation.h"
 #include "platform/files.h"
 #include "view/ini_file.h"
 
@@ -63,6 +64,17 @@ std::string openCommandLineFile(AppState& app, Platform& platform) {
   app.document.filePath = args[1];
   loadTrace(app, platform, false);
   return {};
+}
+
+void goToCommandLineBase(AppState& app, Platform& platform) {
+  const std::vector<std::string>& args = app.startup.arguments;
+  for (std::size_t i = 2; i + 1 < args.size(); ++i) {
+    if (args[i] != "--base") continue;
+    const int base = leadingInt(args[i + 1]);
+    EditContext c = editContext(app, platform);
+    if (base > 0) goToBase(c, base - 1);
+    return;
+  }
 }
 
 }  // namespace vistrel

@@ -33,4 +33,7 @@ void applySwitches(AppState& app, Platform& platform);
 /// opens all the same); otherwise an empty text.
 std::string openCommandLineFile(AppState& app, Platform& platform);
 
+/// After the file is loaded: selects the base that "--base N" after it names (from 1), shown.
+void goToCommandLineBase(AppState& app, Platform& platform);
+
 }  // namespace vistrel

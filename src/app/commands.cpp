@@ -92,6 +92,9 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kNewWindow:
       openNewWindow(app, platform);
       break;
+    case kNewContig:
+      openNewContig(platform);
+      break;
     case kExit:
       platform.closeWindow();
       break;

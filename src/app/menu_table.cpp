@@ -85,7 +85,7 @@ std::vector<MenuEntry> buildMenuBar() {
                    {submenu("&X Zoom", xZoomItems(kPrintXZoomFirst, kPrintXZoomGroup)),
                     submenu("&Y Zoom", yZoomItems(kPrintYZoomFirst, kPrintYZoomGroup))}),
            item("&Print...", kPrint, {"Ctrl+P"}), separator(), item("&New Window", kNewWindow),
-           separator(), item("E&xit", kExit)}),
+           item("New Conti&g...", kNewContig), separator(), item("E&xit", kExit)}),
       submenu("&Edit", {item("&Undo", kUndo, {"Ctrl+Z", "Ctrl+U"}),
                         submenu("&Copy Sequence",
                                 {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
@@ -112,6 +112,25 @@ std::vector<MenuEntry> buildMenuBar() {
 
 const std::vector<MenuEntry>& menuTable() {
   static const std::vector<MenuEntry> menus = buildMenuBar();
+  return menus;
+}
+
+const std::vector<MenuEntry>& contigMenuTable() {
+  static const std::vector<MenuEntry> menus = {
+      submenu("&File", {item("New &Contig...", kNewContig), item("&Save", kContigSave, {"Ctrl+S"}),
+                        separator(), item("Export Co&nsensus...", kExportConsensus, {"Ctrl+E"}),
+                        item("Export Con&flicts...", kExportConflicts), separator(),
+                        item("C&lose", kContigClose, {"Ctrl+W"})}),
+      submenu("&Edit", {item("&Undo", kContigUndo, {"Ctrl+Z"}), separator(),
+                        item("Next &Conflict", kNextConflict, {"Ctrl+K"}),
+                        item("Previous Co&nflict", kPreviousConflict, {"Ctrl+Shift+K"}),
+                        item("Next &Difference", kContigNextDifference, {"Ctrl+D"}),
+                        item("Previous D&ifference", kContigPreviousDifference, {"Ctrl+Shift+D"}),
+                        separator(), item("Next Con&tig", kNextContig, {"Ctrl+PgDown"}),
+                        item("&Previous Contig", kPreviousContig, {"Ctrl+PgUp"})}),
+      submenu("&View", {item("Zoom &In", kContigZoomIn, {"Ctrl++", "Ctrl+="}),
+                        item("Zoom &Out", kContigZoomOut, {"Ctrl+-"})}),
+  };
   return menus;
 }
 

@@ -26,4 +26,7 @@ struct MenuEntry {
 /// "&File", "&Edit", "&Options" and "&Help" with their entries, in menu-bar order.
 const std::vector<MenuEntry>& menuTable();
 
+/// The contig window's menu bar: "&File", "&Edit" and "&View", items only.
+const std::vector<MenuEntry>& contigMenuTable();
+
 }  // namespace vistrel

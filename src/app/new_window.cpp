@@ -4,8 +4,30 @@
 namespace vistrel {
 
 namespace {
+
 constexpr int kCascadeStep = 30;
+
+/// True when the instance started; else its failure's message is shown.
+bool reportStart(Platform& platform, StartResult result) {
+  switch (result) {
+    case StartResult::Started:
+      return true;
+    case StartResult::NotFound:
+      platform.showMessage("Cannot find \"VISTREL.EXE\"", MessageIcon::Stop,
+                           MessageOwner::MainWindow);
+      return false;
+    case StartResult::NoMemory:
+      platform.showMessage("Insufficient memory", MessageIcon::Stop, MessageOwner::MainWindow);
+      return false;
+    case StartResult::Failed:
+      platform.showMessage("Cannot run \"VISTREL.EXE\"", MessageIcon::Stop,
+                           MessageOwner::MainWindow);
+      return false;
+  }
+  return false;
 }
+
+}  // namespace
 
 std::vector<std::string> newWindowArguments(const AppState& app, Platform& platform,
                                             const std::string* path) {
@@ -30,26 +52,27 @@ std::vector<std::string> newWindowArguments(const AppState& app, Platform& platf
 }
 
 bool openNewWindow(AppState& app, Platform& platform, const std::string* path) {
-  switch (platform.startInstance(newWindowArguments(app, platform, path))) {
-    case StartResult::Started: {
-      int& count = app.startup.newWindowCount;
-      count += 1;
-      if (kCascadeStep * count > platform.screenHeight() - 100) count = 0;
-      return true;
-    }
-    case StartResult::NotFound:
-      platform.showMessage("Cannot find \"VISTREL.EXE\"", MessageIcon::Stop,
-                           MessageOwner::MainWindow);
-      return false;
-    case StartResult::NoMemory:
-      platform.showMessage("Insufficient memory", MessageIcon::Stop, MessageOwner::MainWindow);
-      return false;
-    case StartResult::Failed:
-      platform.showMessage("Cannot run \"VISTREL.EXE\"", MessageIcon::Stop,
-                           MessageOwner::MainWindow);
-      return false;
+  if (!reportStart(platform, platform.startInstance(newWindowArguments(app, platform, path)))) {
+    return false;
   }
-  return false;
+  int& count = app.startup.newWindowCount;
+  count += 1;
+  if (kCascadeStep * count > platform.screenHeight() - 100) count = 0;
+  return true;
+}
+
+bool openNewContig(Platform& platform) {
+  const std::vector<std::string> files = platform.chooseFilesToOpen();
+  if (files.empty()) return false;
+  std::vector<std::string> arguments = {"--contig"};
+  if (const std::optional<std::string> reference =
+          platform.chooseReferenceFile(kContigReferenceTitle)) {
+    arguments.insert(arguments.end(), {"--ref", *reference});
+  }
+  // Whatever a file is named, it is never taken for an option.
+  arguments.push_back("--");
+  arguments.insert(arguments.end(), files.begin(), files.end());
+  return reportStart(platform, platform.startInstance(arguments));
 }
 
 }  // namespace vistrel

@@ -18,4 +18,11 @@ std::vector<std::string> newWindowArguments(const AppState& app, Platform& platf
 /// Starts the new instance. False after a failure message.
 bool openNewWindow(AppState& app, Platform& platform, const std::string* path = nullptr);
 
+/// The title of New Contig's reference dialog, which is cancelled for a contig without one.
+inline constexpr const char* kContigReferenceTitle = "New Contig: Reference (Cancel for None)";
+
+/// New Contig: asks for the reads, then for a reference, and starts a contig window on them.
+/// False when no read was chosen, or after a failure message.
+bool openNewContig(Platform& platform);
+
 }  // namespace vistrel

@@ -18,6 +18,7 @@ constexpr std::string_view kPngOption = "--export-png";
 constexpr std::string_view kPageSizeOption = "--page-size";
 constexpr std::string_view kBasesOption = "--bases";
 constexpr std::string_view kEndOfOptions = "--";
+constexpr std::string_view kContigOption = "--contig";
 
 bool equalsIgnoringCase(std::string_view a, std::string_view b) {
   return std::equal(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
@@ -48,8 +49,10 @@ ProgramMode programMode(const std::vector<std::string>& arguments) {
     if (argument == "--help") return ProgramMode::Help;
     if (argument == "--version") {
       mode = ProgramMode::Version;
-    } else if (mode == ProgramMode::Window && (argument == kPdfOption || argument == kPngOption)) {
+    } else if (mode != ProgramMode::Version && (argument == kPdfOption || argument == kPngOption)) {
       mode = ProgramMode::Export;
+    } else if (mode == ProgramMode::Window && argument == kContigOption) {
+      mode = ProgramMode::Contig;
     }
   }
   return mode;
@@ -124,6 +127,42 @@ std::optional<ExportRequest> parseExportArguments(const std::vector<std::string>
     error = "--page-size goes with --export-pdf";
   } else if (request.bases && request.format != ExportRequest::Png) {
     error = "--bases goes with --export-png";
+  } else {
+    return request;
+  }
+  return std::nullopt;
+}
+
+std::optional<ContigWindowRequest> parseContigArguments(const std::vector<std::string>& arguments,
+                                                        std::string& error) {
+  ContigWindowRequest request;
+  bool optionsEnded = false;
+  for (std::size_t i = 1; i < arguments.size(); ++i) {
+    const std::string& argument = arguments[i];
+    const bool option = !optionsEnded && argument.starts_with("--") && !pathExists(argument);
+    if (option && argument == kEndOfOptions) {
+      optionsEnded = true;
+    } else if (option && argument == kContigOption) {
+      continue;
+    } else if (option && argument == "--circular") {
+      request.circular = true;
+    } else if (option && (argument == "--ref" || argument == "--record")) {
+      if (i + 1 >= arguments.size() || arguments[i + 1].empty()) {
+        error = argument + " needs a value";
+        return std::nullopt;
+      }
+      (argument == "--ref" ? request.referencePath : request.recordName) = arguments[++i];
+    } else if (option) {
+      error = "unknown option " + argument;
+      return std::nullopt;
+    } else {
+      request.files.push_back(argument);
+    }
+  }
+  if (request.files.empty()) {
+    error = "no trace file given";
+  } else if (!request.recordName.empty() && request.referencePath.empty()) {
+    error = "--record goes with --ref";
   } else {
     return request;
   }

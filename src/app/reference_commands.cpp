@@ -10,7 +10,7 @@
 namespace vistrel {
 
 void alignToReferenceCommand(AppState& app, Platform& platform) {
-  const std::optional<std::string> path = platform.chooseReferenceFile();
+  const std::optional<std::string> path = platform.chooseReferenceFile("Align to Reference");
   if (!path) return;
   std::string record;
   const std::vector<std::string> headers = referenceRecordsInFile(*path);

@@ -162,6 +162,16 @@ void nextDifference(EditContext& c) {
       0, static_cast<int>(row.size()));
 }
 
+void goToBase(EditContext& c, int index) {
+  const int bases = c.document.shown().baseCount;
+  if (!c.document.loaded || bases == 0) return;
+  c.view.selectedBase = -1;
+  c.view.insertCaret = 0;
+  const int i = std::clamp(index, 0, bases - 1);
+  selectNext(
+      c, [](int) { return true; }, i, i + 1);
+}
+
 void findNext(EditContext& c, FindState& find) {
   const BaseCalls& calls = c.document.shown();
   const std::string_view pattern = find.text;

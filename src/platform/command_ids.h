@@ -20,6 +20,7 @@ enum Command {
   kExit = 121,
   kAlignToReference = 122,
   kClearReference = 123,
+  kNewContig = 124,
   kUndo = 201,
   kCopyPlainText = 202,
   kCopyFasta = 204,
@@ -52,6 +53,20 @@ enum Command {
   kTrimmedEnds = 325,
   kMixedBases = 326,
   kHelpContents = 401,
+  // The contig window's own.
+  kContigSave = 601,
+  kExportConsensus = 602,
+  kExportConflicts = 603,
+  kContigClose = 604,
+  kContigUndo = 611,
+  kNextConflict = 612,
+  kPreviousConflict = 613,
+  kContigNextDifference = 614,
+  kContigPreviousDifference = 615,
+  kNextContig = 616,
+  kPreviousContig = 617,
+  kContigZoomIn = 621,
+  kContigZoomOut = 622,
   kAbout = 402,
 };
 

@@ -136,8 +136,9 @@ class Platform : public ScreenLook {
   /// The open dialog: one or more full paths.
   virtual std::vector<std::string> chooseFilesToOpen() = 0;
   virtual std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) = 0;
-  /// The open dialog of a reference sequence (FASTA, GenBank or bare letters): one full path.
-  virtual std::optional<std::string> chooseReferenceFile() = 0;
+  /// The open dialog of a reference sequence (FASTA, GenBank or bare letters), titled `title`:
+  /// one full path.
+  virtual std::optional<std::string> chooseReferenceFile(const std::string& title) = 0;
   /// One of a reference file's several sequences, by its place in `headers`; nothing when the
   /// user cancels.
   virtual std::optional<std::size_t> chooseReferenceRecord(

@@ -5,6 +5,8 @@
 #include <iostream>
 
 #include "app/command_line.h"
+#include "app/contig_painting.h"
+#include "app/program_options.h"
 #include "app/startup.h"
 #include "qt/dialogs.h"
 
@@ -27,6 +29,7 @@ std::unique_ptr<Session> startSession(std::vector<std::string> arguments) {
   session->window->show();
   const std::string notOpened = openCommandLineFile(session->state, *session->platform);
   if (!notOpened.empty()) std::cerr << "vistrel: " << notOpened << '\n';
+  goToCommandLineBase(session->state, *session->platform);
   return session;
 }
 
@@ -37,6 +40,43 @@ int runVistrel(int argc, char** argv) {
   // The arguments as the system gave them (Qt has taken out its own): a path is bytes, and a
   // name that is not valid UTF-8 must reach the file system unchanged.
   std::unique_ptr<Session> session = startSession({argv, argv + argc});
+  return QApplication::exec();
+}
+
+std::unique_ptr<ContigSession> startContigSession(const ContigWindowRequest& request) {
+  auto session = std::make_unique<ContigSession>();
+  session->window = std::make_unique<ContigWindow>(session->state, session->app.settings);
+  session->platform = std::make_unique<QtPlatform>(*session->window, session->app);
+  session->window->attach(*session->platform);
+  prepareStartup(session->app, *session->platform, {});
+  const FontMetrics font = session->platform->measureFont(kContigFont);
+  session->state.view.charWidth = std::max(font.averageCharWidth, 1);
+  session->state.view.charHeight = std::max(font.height, 1);
+  const Rect desk = session->platform->desktopRect();
+  session->window->resize(std::min(desk.width() * 9 / 10, 1280),
+                          std::min(desk.height() * 9 / 10, 860));
+  session->window->show();
+  QApplication::setOverrideCursor(Qt::WaitCursor);
+  const bool laid = openContig(session->state, *session->platform, request);
+  QApplication::restoreOverrideCursor();
+  if (!laid) return nullptr;
+  session->window->refresh();
+  return session;
+}
+
+int runContigProgram(int argc, char** argv) {
+  std::string error;
+  const std::optional<ContigWindowRequest> request =
+      parseContigArguments({argv, argv + argc}, error);
+  if (!request) {
+    std::cerr << "vistrel: " << error << '\n' << kHelpText;
+    return 2;
+  }
+  QApplication application(argc, argv);
+  QApplication::setApplicationName("Vistrel");
+  QApplication::setWindowIcon(programIcon());
+  std::unique_ptr<ContigSession> session = startContigSession(*request);
+  if (session == nullptr) return 1;
   return QApplication::exec();
 }
 

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "app/app_state.h"
+#include "app/contig_window.h"
+#include "qt/contig_window.h"
 #include "qt/main_window.h"
 #include "qt/qt_platform.h"
 
@@ -23,5 +25,21 @@ std::unique_ptr<Session> startSession(std::vector<std::string> arguments);
 
 /// The desktop program: start-up, then the event loop until the window closes.
 int runVistrel(int argc, char** argv);
+
+/// One contig window: the settings (for the letters' colours), the contig and the Qt window.
+struct ContigSession {
+  AppState app;
+  ContigWindowState state;
+  std::unique_ptr<ContigWindow> window;
+  std::unique_ptr<QtPlatform> platform;
+};
+
+/// With a QApplication in place: shows the contig window of `request` and lays its reads;
+/// nullptr when nothing could be laid (after the message saying why).
+std::unique_ptr<ContigSession> startContigSession(const ContigWindowRequest& request);
+
+/// `vistrel --contig ...`: the contig window until it closes; 2 for a command line that cannot
+/// be run, 1 when nothing could be laid.
+int runContigProgram(int argc, char** argv);
 
 }  // namespace vistrel

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
       return 0;
     case vistrel::ProgramMode::Export:
       return vistrel::runExportCommand(argc, argv);
+    case vistrel::ProgramMode::Contig:
+      return vistrel::runContigProgram(argc, argv);
     case vistrel::ProgramMode::Window:
       break;
   }

@@ -20,6 +20,7 @@
 #include "edit/input.h"
 #include "edit/view_updates.h"
 #include "qt/qt_canvas.h"
+#include "view/layout.h"
 #include "view/scrolling.h"
 #include "view/trace_view.h"
 
@@ -62,6 +63,10 @@ void MainWindow::attach(Platform& platform) {
 QAction* MainWindow::action(int command) const {
   auto found = actions_.find(command);
   return found == actions_.end() ? nullptr : found->second;
+}
+
+int MainWindow::scrollPage() const {
+  return std::max(visibleSpan(app_.settings, app_.view.clientWidth), 1);
 }
 
 void MainWindow::dispatch(int command) {

@@ -9,54 +9,10 @@
 
 #include "app/app_state.h"
 #include "platform/platform.h"
+#include "qt/platform_window.h"
 #include "qt/view_scroll_bar.h"
 
 namespace vistrel {
-
-class TraceWidget;
-
-class MainWindow : public QMainWindow {
- public:
-  explicit MainWindow(AppState& app);
-
-  /// Connects the window to the platform that the core uses; before this no event reaches
-  /// the core.
-  void attach(Platform& platform);
-
-  TraceWidget* view() const { return view_; }
-  ViewScrollBar* scrollBar() const { return scrollBar_; }
-  /// The action of menu command `command`, or nullptr.
-  QAction* action(int command) const;
-
-  /// Runs a command as its menu item or accelerator does.
-  void dispatch(int command);
-
-  /// Places the window by its outer rectangle, frame included. Until the window manager has
-  /// framed the window the frame is not known; its width is then taken off once it is.
-  void placeFrame(const Rect& outer);
-
-  /// Called once, when a window manager has framed the window.
-  std::function<void()> onFramed;
-
- protected:
-  void closeEvent(QCloseEvent* event) override;
-  bool event(QEvent* event) override;
-
- private:
-  void buildMenus();
-  void refreshMenu(QMenu* menu);
-  void refreshStatus();
-
-  AppState& app_;
-  Platform* platform_ = nullptr;
-  TraceWidget* view_ = nullptr;
-  ViewScrollBar* scrollBar_ = nullptr;
-  QMenu* copyMenu_ = nullptr;
-  QLabel* status_ = nullptr;
-  std::map<int, QAction*> actions_;
-  int wantedFrameWidth_ = 0;  ///< the outer width last asked for
-  bool framed_ = false;
-};
 
 /// The client area: painting, resizes, the wheel and dropped files; the mouse and the keys go to
 /// the core's editing.
@@ -89,6 +45,50 @@ class TraceWidget : public QWidget {
 
   AppState& app_;
   Platform* platform_ = nullptr;
+};
+
+class MainWindow : public PlatformWindow {
+ public:
+  explicit MainWindow(AppState& app);
+
+  /// Connects the window to the platform that the core uses; before this no event reaches
+  /// the core.
+  void attach(Platform& platform);
+
+  TraceWidget* view() const override { return view_; }
+  ViewScrollBar* scrollBar() const override { return scrollBar_; }
+  int scrollPage() const override;
+  /// The action of menu command `command`, or nullptr.
+  QAction* action(int command) const;
+
+  /// Runs a command as its menu item or accelerator does.
+  void dispatch(int command) override;
+
+  /// Places the window by its outer rectangle, frame included. Until the window manager has
+  /// framed the window the frame is not known; its width is then taken off once it is.
+  void placeFrame(const Rect& outer) override;
+
+  /// Called once, when a window manager has framed the window.
+  std::function<void()> onFramed;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void buildMenus();
+  void refreshMenu(QMenu* menu);
+  void refreshStatus();
+
+  AppState& app_;
+  Platform* platform_ = nullptr;
+  TraceWidget* view_ = nullptr;
+  ViewScrollBar* scrollBar_ = nullptr;
+  QMenu* copyMenu_ = nullptr;
+  QLabel* status_ = nullptr;
+  std::map<int, QAction*> actions_;
+  int wantedFrameWidth_ = 0;  ///< the outer width last asked for
+  bool framed_ = false;
 };
 
 }  // namespace vistrel

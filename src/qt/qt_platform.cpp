@@ -36,7 +36,7 @@ constexpr int kLastChoosablePage = 65534;
 
 }  // namespace
 
-QtPlatform::QtPlatform(MainWindow& window, AppState& app) : window_(window), app_(app) {
+QtPlatform::QtPlatform(PlatformWindow& window, AppState& app) : window_(window), app_(app) {
   background_.setMaxThreadCount(1);
 }
 
@@ -69,9 +69,9 @@ std::vector<std::string> QtPlatform::chooseFilesToOpen() {
   return paths;
 }
 
-std::optional<std::string> QtPlatform::chooseReferenceFile() {
+std::optional<std::string> QtPlatform::chooseReferenceFile(const std::string& title) {
   const QString path = QFileDialog::getOpenFileName(
-      &window_, "Align to Reference", QString(),
+      &window_, QString::fromStdString(title), QString(),
       "Sequences (*.fasta *.fa *.fas *.fna *.gb *.gbk *.genbank *.seq *.txt);;All files (*)");
   if (path.isEmpty()) return std::nullopt;
   return QFile::encodeName(path).toStdString();
@@ -239,7 +239,7 @@ Rect QtPlatform::desktopRect() {
 }
 
 void QtPlatform::setScrollRange(int maximum, bool) {
-  window_.scrollBar()->setPageStep(std::max(visibleSpan(app_.settings, app_.view.clientWidth), 1));
+  window_.scrollBar()->setPageStep(window_.scrollPage());
   window_.scrollBar()->showRange(maximum);
 }
 

@@ -9,19 +9,19 @@
 #include "platform/platform.h"
 #include "qt/dialogs.h"
 #include "qt/find_dialog.h"
-#include "qt/main_window.h"
+#include "qt/platform_window.h"
 
 namespace vistrel {
 
 class QtPlatform : public Platform {
  public:
-  QtPlatform(MainWindow& window, AppState& app);
+  QtPlatform(PlatformWindow& window, AppState& app);
   ~QtPlatform() override;
 
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
-  std::optional<std::string> chooseReferenceFile() override;
+  std::optional<std::string> chooseReferenceFile(const std::string& title) override;
   std::optional<std::size_t> chooseReferenceRecord(
       const std::vector<std::string>& headers) override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;
@@ -61,7 +61,7 @@ class QtPlatform : public Platform {
   void quit() override;
 
  private:
-  MainWindow& window_;
+  PlatformWindow& window_;
   AppState& app_;
   QPointer<QTextBrowser> help_;
   QPointer<FindDialog> find_;

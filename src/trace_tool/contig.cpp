@@ -36,15 +36,7 @@ ReadFile readFile(const std::string& path, const PreparedReference* searched,
   std::string sampleName;
   const LoadError error = readTraceFile(path, false, document, sampleName);
   if (error) return {std::nullopt, {}, loadFailureText(error)};
-  const BaseCalls& calls = document.shown();
-  ContigInput input;
-  input.name = cleanField(path);
-  input.letters.assign(reinterpret_cast<const char*>(calls.bases.data()),
-                       static_cast<std::size_t>(calls.baseCount));
-  if (calls.hasQualities) {
-    input.qualities.assign(calls.qualities.data(), calls.qualities.data() + calls.baseCount);
-  }
-  input.region = regionToCheck(calls, kDefaultTrimCutoff);
+  ContigInput input = contigInputOf(document, cleanField(path));
   ReadFile read{std::move(input), {}, {}};
   if (searched != nullptr) {
     read.aligned = alignContigRead(*read.input, *searched, referenceLength, options);

@@ -77,6 +77,12 @@ namespace {
 
 constexpr int kScaleBits = 20;
 
+// Factors are rounded up, so that what should just fill the area (the tallest sample, or 1600
+// units at zoom 1 on any height) reaches its top exactly.
+std::int64_t ceiling(std::int64_t a, std::int64_t b) {
+  return (a + b - 1) / b;
+}
+
 }  // namespace
 
 int TraceScale::pixels(std::uint16_t v) const {
@@ -85,13 +91,12 @@ int TraceScale::pixels(std::uint16_t v) const {
   return h < height ? static_cast<int>(h) : height;
 }
 
+TraceScale fittedTraceScale(int height, int tallest) {
+  return {height, ceiling(std::int64_t{height} << kScaleBits, std::max(tallest, 1))};
+}
+
 TraceScale traceScale(const ViewSettings& s, int height, int tallest) {
-  // Factors are rounded up, so that what should just fill the area (the tallest sample, or 1600
-  // units at zoom 1 on any height) reaches its top exactly.
-  auto ceiling = [](std::int64_t a, std::int64_t b) { return (a + b - 1) / b; };
-  if (s.fitPeaks != 0 && tallest > 0) {
-    return {height, ceiling(std::int64_t{height} << kScaleBits, tallest)};
-  }
+  if (s.fitPeaks != 0 && tallest > 0) return fittedTraceScale(height, tallest);
   // The Y scale stored in the settings file may be any number; the clamp keeps the products
   // within 64 bits.
   const int bits = std::clamp(s.yZoom - s.yScaleShift + kScaleBits, 0, kScaleBits + 10);

@@ -73,6 +73,9 @@ struct TraceScale {
   int pixels(std::uint16_t v) const;
 };
 
+/// The scale that makes `tallest` (above 0) just fill a trace area `height` pixels tall.
+TraceScale fittedTraceScale(int height, int tallest);
+
 /// The scale of a trace area `height` pixels tall: the Y zoom magnifies what the Y scale shows
 /// (1600 units fill the area at zoom 1), or with Fit Peaks `tallest` (when above 0) fills it.
 TraceScale traceScale(const ViewSettings& settings, int height, int tallest);

@@ -22,7 +22,8 @@ std::optional<SaveChoice> FakePlatform::chooseFileToSave(const SaveDialog& dialo
   return answer;
 }
 
-std::optional<std::string> FakePlatform::chooseReferenceFile() {
+std::optional<std::string> FakePlatform::chooseReferenceFile(const std::string& title) {
+  referenceTitles.push_back(title);
   if (referenceAnswers.empty()) return std::nullopt;
   std::string answer = referenceAnswers.front();
   referenceAnswers.pop_front();

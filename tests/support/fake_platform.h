@@ -66,6 +66,7 @@ class FakePlatform : public Platform {
   std::deque<std::vector<std::string>> openAnswers;
   std::deque<std::optional<SaveChoice>> saveAnswers;
   std::deque<std::string> referenceAnswers;
+  std::vector<std::string> referenceTitles;  ///< the title of each reference dialog shown
   /// The record chosen at each question of a reference file with several, and the questions.
   std::deque<std::optional<std::size_t>> recordAnswers;
   std::vector<std::vector<std::string>> recordChoices;
@@ -81,7 +82,7 @@ class FakePlatform : public Platform {
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
-  std::optional<std::string> chooseReferenceFile() override;
+  std::optional<std::string> chooseReferenceFile(const std::string& title) override;
   std::optional<std::size_t> chooseReferenceRecord(
       const std::vector<std::string>& headers) override {
     recordChoices.push_back(headers);
