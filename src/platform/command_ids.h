@@ -53,6 +53,7 @@ enum Command {
   kMixedBases = 326,
   kHelpContents = 401,
   kAbout = 402,
+  kEditAnalysis = 501,
 };
 
 /// The X zooms run from 0.25 (the value -2) to 4 (the value 2), in both zoom menus.
