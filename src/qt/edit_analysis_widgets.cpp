@@ -21,10 +21,13 @@ namespace vistrel {
 
 namespace {
 
-QLineEdit* lettersBox(const std::string& text, int maxLength, QWidget* parent) {
+/// A box of nucleotide letters from `alphabet` (either case).
+QLineEdit* lettersBox(const std::string& text, int maxLength, const char* alphabet,
+                      QWidget* parent) {
   auto* box = new QLineEdit(QString::fromStdString(text), parent);
   box->setMaxLength(maxLength);
-  box->setValidator(new QRegularExpressionValidator(QRegularExpression("[ACGTNacgtn]*"), box));
+  const QString letters = QString(alphabet) + QString(alphabet).toLower();
+  box->setValidator(new QRegularExpressionValidator(QRegularExpression("[" + letters + "]*"), box));
   return box;
 }
 
@@ -54,13 +57,13 @@ std::optional<EditAnalysisSetup> runEditAnalysisDialog(QWidget* owner,
   auto* controlRow = new QHBoxLayout;
   controlRow->addWidget(control, 1);
   controlRow->addWidget(browse);
-  QLineEdit* guide = lettersBox(last.guide, kMaxGuideLength, &dialog);
+  QLineEdit* guide = lettersBox(last.guide, kMaxGuideLength, "ACGT", &dialog);
   guide->setObjectName("guide");
   QSpinBox* cut = numberBox(last.cutOffset, 0, kMaxGuideLength, &dialog);
   cut->setObjectName("cutOffset");
   QSpinBox* indel = numberBox(last.maxIndel, 1, kMaxIndelLimit, &dialog);
   indel->setObjectName("maxIndel");
-  QLineEdit* donor = lettersBox(last.donor, 32767, &dialog);
+  QLineEdit* donor = lettersBox(last.donor, 32767, "ACGTN", &dialog);
   donor->setObjectName("donor");
 
   auto* form = new QFormLayout;
