@@ -377,12 +377,13 @@ TEST_F(App, TheStatusTextTellsTheSelectedBaseTheCaretOrTheRead) {
 
 TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
   const std::vector<MenuEntry>& bar = menuTable();
-  ASSERT_EQ(bar.size(), 5u);
+  ASSERT_EQ(bar.size(), 6u);
   EXPECT_STREQ(bar[0].text, "&File");
   EXPECT_STREQ(bar[1].text, "&Edit");
   EXPECT_STREQ(bar[2].text, "&View");
-  EXPECT_STREQ(bar[3].text, "&Options");
-  EXPECT_STREQ(bar[4].text, "&Help");
+  EXPECT_STREQ(bar[3].text, "&Tools");
+  EXPECT_STREQ(bar[4].text, "&Options");
+  EXPECT_STREQ(bar[5].text, "&Help");
   std::vector<int> commands;
   std::vector<std::pair<std::string, int>> shortcuts;
   std::map<int, std::vector<int>> groups;
@@ -421,7 +422,8 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
                                           kMixedBases, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
-  EXPECT_EQ(commands.size(), 64u);  // 24 in File, 12 in Edit, 3 in View, 23 in Options, 2 in Help
+  // 24 in File, 12 in Edit, 3 in View, 1 in Tools, 23 in Options, 2 in Help
+  EXPECT_EQ(commands.size(), 65u);
   std::sort(shortcuts.begin(), shortcuts.end());
   const std::vector<std::pair<std::string, int>> expected{
       {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+D", 213}, {"Ctrl+E", 104}, {"Ctrl+F", 208},

@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "app/edit_analysis_window.h"
 #include "app/reference_row.h"
 #include "app/shown_read.h"
 #include "document/chromatogram.h"
@@ -30,6 +31,7 @@ struct AppState {
   FindState find;
   ReferenceState reference;
   ShownReadCache shownRead;
+  EditWindowState editWindow;
 };
 
 /// The records of `app` that an edit works on.

@@ -1,6 +1,7 @@
 // Command dispatch and menu state.
 #include "app/commands.h"
 
+#include "app/edit_analysis_window.h"
 #include "app/load_flow.h"
 #include "app/new_window.h"
 #include "app/print_command.h"
@@ -180,6 +181,9 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kPrint:
       printDocument(app, platform);
       break;
+    case kEditAnalysis:
+      editAnalysisCommand(app, platform);
+      break;
     case kHelpContents:
       showHelp(platform);
       break;
@@ -240,6 +244,8 @@ MenuItemState menuItemState(const AppState& app, int id) {
       return {loaded, false};
     case kClearReference:
       return {app.reference.current != nullptr, false};
+    case kEditAnalysis:
+      return {editAnalysisAvailable(app), false};
     case kFind:
       return {browsing && !app.find.dialogOpen, false};
     case kYScaleSmall:

@@ -103,6 +103,7 @@ std::vector<MenuEntry> buildMenuBar() {
       submenu("&View",
               {checkItem("&Quality Values", kQualityValues),
                checkItem("&Trimmed Ends", kTrimmedEnds), checkItem("&Mixed Bases", kMixedBases)}),
+      submenu("&Tools", {item("&Edit Analysis...", kEditAnalysis)}),
       submenu("&Options", options),
       submenu("&Help", {item("&Contents", kHelpContents), separator(), item("&About...", kAbout)}),
   };

@@ -23,7 +23,8 @@ struct MenuEntry {
   SubmenuName name = kUnnamedSubmenu;
 };
 
-/// "&File", "&Edit", "&Options" and "&Help" with their entries, in menu-bar order.
+/// "&File", "&Edit", "&View", "&Tools", "&Options" and "&Help" with their entries, in menu-bar
+/// order.
 const std::vector<MenuEntry>& menuTable();
 
 /// The contig window's menu bar: "&File", "&Edit" and "&View", items only.

@@ -68,6 +68,7 @@ enum Command {
   kContigZoomIn = 621,
   kContigZoomOut = 622,
   kAbout = 402,
+  kEditAnalysis = 501,
 };
 
 /// The X zooms run from 0.25 (the value -2) to 4 (the value 2), in both zoom menus.

@@ -110,6 +110,17 @@ struct SaveChoice {
   int filter = 0;  ///< the filter chosen (0-based)
 };
 
+/// What the Edit Analysis dialog asks: the control trace, the guide and its cut, the largest
+/// indel fitted and an optional donor sequence.
+struct EditAnalysisSetup {
+  std::string controlPath;
+  std::string guide;
+  int cutOffset = 0;
+  int maxIndel = 0;
+  std::string donor;
+  friend bool operator==(const EditAnalysisSetup&, const EditAnalysisSetup&) = default;
+};
+
 enum class ScrollAction { LineLeft, LineRight, PageLeft, PageRight, ThumbPosition };
 
 enum class CursorShape { Arrow, IBeam, Wait };
@@ -153,6 +164,11 @@ class Platform : public ScreenLook {
   /// Shows the modeless Find dialog, a child of the main window, with an empty box and both
   /// search buttons disabled; it forwards its text and buttons to the core's Find rules.
   virtual void showFindDialog() = 0;
+  /// The Edit Analysis dialog, opening with `last`; the answers on OK.
+  virtual std::optional<EditAnalysisSetup> askEditAnalysisSetup(const EditAnalysisSetup& last) = 0;
+  /// Shows the modeless "Edit Analysis" window, a child of the main window that paints the
+  /// window state's analysis; when it is open already, raises and repaints it.
+  virtual void showEditAnalysisWindow() = 0;
 
   /// The system's default beep.
   virtual void beep() = 0;

@@ -47,6 +47,8 @@ QtPlatform::~QtPlatform() {
   background_.waitForDone();
   delete help_;
   delete printProgress_;
+  // It paints with this platform's fonts.
+  delete editAnalysis_;
   // The dialog talks to this platform; it goes first.
   delete find_;
 }
@@ -131,6 +133,17 @@ void QtPlatform::showFindDialog() {
   find_->activateWindow();
 }
 
+std::optional<EditAnalysisSetup> QtPlatform::askEditAnalysisSetup(const EditAnalysisSetup& last) {
+  return runEditAnalysisDialog(&window_, last);
+}
+
+void QtPlatform::showEditAnalysisWindow() {
+  if (editAnalysis_ == nullptr) editAnalysis_ = new EditAnalysisWindow(&window_, app_, *this);
+  editAnalysis_->update();
+  editAnalysis_->show();
+  editAnalysis_->raise();
+}
+
 std::optional<PrintChoice> QtPlatform::choosePrinter() {
   auto printer = std::make_unique<QPrinter>(QPrinter::HighResolution);
   printer->setPrintRange(QPrinter::PageRange);
@@ -168,6 +181,8 @@ void QtPlatform::showPrintProgress(const std::string& text) {
 
 void QtPlatform::closePrintProgress() {
   delete printProgress_;
+  // It paints with this platform's fonts.
+  delete editAnalysis_;
 }
 
 bool QtPlatform::printCancelled() {

@@ -8,6 +8,7 @@
 #include "app/app_state.h"
 #include "platform/platform.h"
 #include "qt/dialogs.h"
+#include "qt/edit_analysis_widgets.h"
 #include "qt/find_dialog.h"
 #include "qt/platform_window.h"
 
@@ -33,6 +34,10 @@ class QtPlatform : public Platform {
   bool printCancelled() override;
   void processPendingEvents() override;
   void showFindDialog() override;
+  std::optional<EditAnalysisSetup> askEditAnalysisSetup(const EditAnalysisSetup& last) override;
+  void showEditAnalysisWindow() override;
+  /// The Edit Analysis window, or nullptr while none is open.
+  EditAnalysisWindow* editAnalysisWindow() const { return editAnalysis_; }
   void beep() override;
   void invalidate(const Rect& area) override;
   void scroll(int dx, const Rect& area) override;
@@ -65,6 +70,7 @@ class QtPlatform : public Platform {
   AppState& app_;
   QPointer<QTextBrowser> help_;
   QPointer<FindDialog> find_;
+  QPointer<EditAnalysisWindow> editAnalysis_;
   QPointer<PrintProgressDialog> printProgress_;
   bool printCancelled_ = false;
   /// One thread, so that background works run in the order given.

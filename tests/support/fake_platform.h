@@ -51,6 +51,8 @@ class FakePlatform : public Platform {
   std::vector<std::string> printProgress;  ///< the progress texts shown, in order
   int printProgressClosed = 0;
   int findDialogsShown = 0;
+  std::vector<EditAnalysisSetup> editSetupsAsked;  ///< what each Edit Analysis dialog opened with
+  int editWindowsShown = 0;
   std::vector<int> postedCommands;
   std::vector<std::function<std::function<void()>()>> backgroundWork;
   int quits = 0;
@@ -72,6 +74,7 @@ class FakePlatform : public Platform {
   std::vector<std::vector<std::string>> recordChoices;
   std::deque<PromptAnswer> promptAnswers;
   std::deque<std::optional<std::array<int, 5>>> colourAnswers;
+  std::deque<EditAnalysisSetup> editSetupAnswers;
   StartResult startResult = StartResult::Started;
   /// The print dialog's answer (taken once), and at which question about Cancel it is found
   /// pressed (-1: never); it stays pressed after.
@@ -100,6 +103,14 @@ class FakePlatform : public Platform {
   bool printCancelled() override;
   void processPendingEvents() override {}
   void showFindDialog() override { ++findDialogsShown; }
+  std::optional<EditAnalysisSetup> askEditAnalysisSetup(const EditAnalysisSetup& last) override {
+    editSetupsAsked.push_back(last);
+    if (editSetupAnswers.empty()) return std::nullopt;
+    EditAnalysisSetup answer = std::move(editSetupAnswers.front());
+    editSetupAnswers.pop_front();
+    return answer;
+  }
+  void showEditAnalysisWindow() override { ++editWindowsShown; }
   void beep() override { ++beeps; }
   void invalidate(const Rect& area) override { invalidated.push_back(area); }
   void scroll(int dx, const Rect& area) override { scrolls.push_back({dx, area}); }
