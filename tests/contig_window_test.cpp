@@ -228,6 +228,20 @@ TEST_F(ContigWindowTest, ReadsThatCannotBeReadOrLaidAreToldAndTheRestShown) {
   EXPECT_FALSE(openContig(state, platform, {{path("junk.ab1")}, "", "", false}));
 }
 
+TEST_F(ContigWindowTest, LayingInTheBackgroundSaysSoUntilTheContigIsShown) {
+  state.view.width = 800;
+  bool shown = false;
+  openContigInBackground(state, platform, {{kRead, path("reverse.scf")}, "", "", false},
+                         [&](bool laid) { shown = laid; });
+  EXPECT_EQ(contigStatusText(state), "Laying 2 reads...");
+  ASSERT_EQ(platform.backgroundWork.size(), 1u);
+  platform.backgroundWork[0]()();
+  EXPECT_TRUE(shown);
+  ASSERT_NE(shownContig(state), nullptr);
+  EXPECT_EQ(shownContig(state)->reads.size(), 2u);
+  EXPECT_EQ(contigStatusText(state).rfind("2 reads: ", 0), 0u) << contigStatusText(state);
+}
+
 TEST(ContigCommandLine, OptionsAndUsageErrors) {
   struct Case {
     std::vector<std::string> arguments;

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <memory>
 
 #include "analysis/contig_report.h"
 #include "app/new_window.h"
@@ -95,49 +96,62 @@ bool writeText(Platform& platform, const std::string& path, const std::string& t
 
 }  // namespace
 
-bool openContig(ContigWindowState& state, Platform& platform, const ContigWindowRequest& request) {
-  // The window's geometry stays; everything laid before goes.
-  const ContigViewState view = state.view;
-  state = ContigWindowState{};
-  state.view = view;
-  state.request = request;
+LaidContig layContigRequest(const ContigWindowRequest& request) {
+  LaidContig laid;
   std::optional<Reference> reference;
   if (!request.referencePath.empty()) {
     std::string error;
     reference = readReferenceFile(request.referencePath, request.recordName, error);
     if (!error.empty()) {
-      platform.showMessage(cleanUtf8Field(request.referencePath) + ": " + error, MessageIcon::Stop,
-                           MessageOwner::MainWindow);
-      return false;
+      laid.stopMessage = cleanUtf8Field(request.referencePath) + ": " + error;
+      return laid;
     }
   }
-  std::string failures;
   for (const std::string& path : request.files) {
     Chromatogram document;
     std::string sampleName;
     const LoadError error = readTraceFile(path, false, document, sampleName);
     if (error) {
-      addLine(failures, cleanUtf8Field(path), cleanUtf8Field(loadErrorMessage(error)));
+      addLine(laid.failures, cleanUtf8Field(path), cleanUtf8Field(loadErrorMessage(error)));
       continue;
     }
-    state.inputs.push_back(contigInputOf(document, cleanField(path)));
-    state.documents.push_back(std::move(document));
+    laid.inputs.push_back(contigInputOf(document, cleanField(path)));
+    laid.documents.push_back(std::move(document));
   }
-  state.changed.assign(state.documents.size(), false);
-  if (!failures.empty()) {
-    platform.showMessage("These files could not be read and are left out:" + failures,
-                         MessageIcon::Exclamation, MessageOwner::MainWindow);
-  }
-  if (state.inputs.empty()) return false;
+  if (laid.inputs.empty()) return laid;
   ContigOptions options;
   options.circular = request.circular || (reference && reference->circular);
   if (reference) {
-    state.referenceName = reference->name;
+    laid.referenceName = reference->name;
     const PreparedReference prepared(reference->sequence);
-    state.set = buildContigs(state.inputs, &prepared, reference->name, options);
+    laid.set = buildContigs(laid.inputs, &prepared, reference->name, options);
   } else {
-    state.set = buildContigs(state.inputs, nullptr, {}, options);
+    laid.set = buildContigs(laid.inputs, nullptr, {}, options);
   }
+  return laid;
+}
+
+bool showLaidContig(ContigWindowState& state, Platform& platform, LaidContig laid) {
+  // The window's geometry stays; everything laid before goes.
+  const ContigViewState view = state.view;
+  const ContigWindowRequest request = state.request;
+  state = ContigWindowState{};
+  state.view = view;
+  state.request = request;
+  if (!laid.stopMessage.empty()) {
+    platform.showMessage(laid.stopMessage, MessageIcon::Stop, MessageOwner::MainWindow);
+    return false;
+  }
+  if (!laid.failures.empty()) {
+    platform.showMessage("These files could not be read and are left out:" + laid.failures,
+                         MessageIcon::Exclamation, MessageOwner::MainWindow);
+  }
+  if (laid.inputs.empty()) return false;
+  state.documents = std::move(laid.documents);
+  state.inputs = std::move(laid.inputs);
+  state.set = std::move(laid.set);
+  state.referenceName = std::move(laid.referenceName);
+  state.changed.assign(state.documents.size(), false);
   std::string unplaced;
   for (const UnplacedRead& read : state.set.unplaced) {
     addLine(unplaced, state.documents[static_cast<std::size_t>(read.input)].fileTitle, read.reason);
@@ -149,6 +163,25 @@ bool openContig(ContigWindowState& state, Platform& platform, const ContigWindow
   platform.setWindowTitle(contigTitle(state));
   showFirstCovered(state, platform);
   return true;
+}
+
+bool openContig(ContigWindowState& state, Platform& platform, const ContigWindowRequest& request) {
+  state.request = request;
+  return showLaidContig(state, platform, layContigRequest(request));
+}
+
+void openContigInBackground(ContigWindowState& state, Platform& platform,
+                            const ContigWindowRequest& request, std::function<void(bool)> done) {
+  state.request = request;
+  state.laying = true;
+  platform.runInBackground([&state, &platform, request, done = std::move(done)] {
+    // Shared, as what is handed back must be copyable and the documents are not.
+    auto laid = std::make_shared<LaidContig>(layContigRequest(request));
+    return [&state, &platform, laid, done] {
+      const bool shown = showLaidContig(state, platform, std::move(*laid));
+      done(shown);
+    };
+  });
 }
 
 const Contig* shownContig(const ContigWindowState& state) {
@@ -475,6 +508,9 @@ bool openReadAt(const ContigWindowState& state, Platform& platform, std::int32_t
 
 std::string contigStatusText(const ContigWindowState& state) {
   const Contig* contig = shownContig(state);
+  if (state.laying) {
+    return "Laying " + countOf(state.request.files.size(), "read", "reads") + "...";
+  }
   if (contig == nullptr) return {};
   if (state.column < 0 || state.column >= columnCount(state)) {
     std::size_t conflicts = 0, differences = 0;

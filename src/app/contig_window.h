@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -63,12 +64,35 @@ struct ContigWindowState {
   std::int32_t row = -1;     ///< the selected read, by its place in the contig's reads
   std::vector<ContigLetterEdit> undo;
   ContigViewState view;
+  bool laying = false;  ///< the reads are being read and laid, away from the window
 };
+
+/// What laying a request gives, before the window takes it.
+struct LaidContig {
+  std::vector<Chromatogram> documents;
+  std::vector<ContigInput> inputs;
+  ContigSet set;
+  std::string referenceName;
+  std::string stopMessage;  ///< why nothing could be laid (the reference could not be read)
+  std::string failures;     ///< the files that could not be read, a line each
+};
+
+/// Reads the files and the reference of `request` and lays the contig; touches no window.
+LaidContig layContigRequest(const ContigWindowRequest& request);
+
+/// The window takes what was laid: the messages of what was left out, then the contig shown
+/// from its first covered column. False when nothing was laid (after the message why).
+bool showLaidContig(ContigWindowState& state, Platform& platform, LaidContig laid);
 
 /// Reads the files and the reference of `request` and lays the contig. A file that cannot be
 /// read is left out and told in one message with the others; false when no read is left or the
 /// reference cannot be read (after its message).
 bool openContig(ContigWindowState& state, Platform& platform, const ContigWindowRequest& request);
+
+/// As openContig, the reading and laying in the background so the window paints and answers
+/// meanwhile ("Laying N reads..."); `done` is called with the result on the window's thread.
+void openContigInBackground(ContigWindowState& state, Platform& platform,
+                            const ContigWindowRequest& request, std::function<void(bool)> done);
 
 /// The contig shown, or nullptr before one is laid.
 const Contig* shownContig(const ContigWindowState& state);

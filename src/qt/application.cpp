@@ -56,11 +56,15 @@ std::unique_ptr<ContigSession> startContigSession(const ContigWindowRequest& req
   session->window->resize(std::min(desk.width() * 9 / 10, 1280),
                           std::min(desk.height() * 9 / 10, 860));
   session->window->show();
-  QApplication::setOverrideCursor(Qt::WaitCursor);
-  const bool laid = openContig(session->state, *session->platform, request);
-  QApplication::restoreOverrideCursor();
-  if (!laid) return nullptr;
-  session->window->refresh();
+  ContigWindow* window = session->window.get();
+  window->view()->setCursor(Qt::BusyCursor);
+  openContigInBackground(session->state, *session->platform, request, [window](bool laid) {
+    window->view()->unsetCursor();
+    // Nothing to show: the message has said why, and the program ends.
+    if (!laid) QCoreApplication::exit(1);
+    window->refresh();
+  });
+  window->refresh();
   return session;
 }
 
@@ -76,7 +80,6 @@ int runContigProgram(int argc, char** argv) {
   QApplication::setApplicationName("Vistrel");
   QApplication::setWindowIcon(programIcon());
   std::unique_ptr<ContigSession> session = startContigSession(*request);
-  if (session == nullptr) return 1;
   return QApplication::exec();
 }
 

@@ -34,8 +34,8 @@ struct ContigSession {
   std::unique_ptr<QtPlatform> platform;
 };
 
-/// With a QApplication in place: shows the contig window of `request` and lays its reads;
-/// nullptr when nothing could be laid (after the message saying why).
+/// With a QApplication in place: shows the contig window of `request` and lays its reads in the
+/// background; when nothing can be laid, the message says why and the event loop ends with 1.
 std::unique_ptr<ContigSession> startContigSession(const ContigWindowRequest& request);
 
 /// `vistrel --contig ...`: the contig window until it closes; 2 for a command line that cannot
