@@ -146,12 +146,17 @@ class Png(ExportCase):
 
 class Information(ExportCase):
     def test_help_and_version_go_to_stdout(self):
-        for option, text in (("--help", "usage: vistrel [FILE]"), ("--version", "Vistrel 1.45")):
+        for option, text in (("--help", "usage: vistrel [FILE [--base N]]"), ("--version", "Vistrel 1.45")):
             with self.subTest(option=option):
                 result = self.run_vistrel(option)
                 self.assertEqual(result.returncode, 0, result.stderr)
                 self.assertIn(text, result.stdout)
                 self.assertEqual(result.stderr, "")
+
+    def test_a_contig_window_without_reads_is_a_usage_error(self):
+        result = self.run_vistrel("--contig", "--ref", "clone.fa")
+        self.assertEqual(result.returncode, 2)
+        self.assertIn("vistrel: no trace file given\n", result.stderr)
 
 
 class Failures(ExportCase):
