@@ -60,18 +60,8 @@ with open(f"{out}/reference.fa", "w") as f:
 PY
 mapfile -t reads < "$work/reads.txt"
 
-best() {
-  local fastest=999999
-  for _ in $(seq "$runs"); do
-    local start end ms
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 100000 ))
-    (( ms < fastest )) && fastest=$ms
-  done
-  printf '%d.%d ms' $((fastest / 10)) $((fastest % 10))
-}
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 echo "empty window:                  $(best "$build/bench/first_paint" empty)"
 echo "contig window, first paint:    $(best "$build/bench/first_paint" contig "$work/reference.fa" "${reads[@]}")"

@@ -30,18 +30,8 @@ while (( ${#inputs[@]} < 200 )); do
   done
 done
 
-best() {
-  local fastest=999999
-  for _ in $(seq "$runs"); do
-    local start end ms
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 100000 ))
-    (( ms < fastest )) && fastest=$ms
-  done
-  printf '%d.%d ms' $((fastest / 10)) $((fastest % 10))
-}
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 biopython_script='
 import os, sys

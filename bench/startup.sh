@@ -11,18 +11,8 @@ XDG_CONFIG_HOME=$(mktemp -d)
 export XDG_CONFIG_HOME
 trap 'rm -rf "$XDG_CONFIG_HOME"' EXIT
 
-best() {
-  local fastest=999999
-  for _ in $(seq "$runs"); do
-    local start end ms
-    start=$(date +%s%N)
-    "$@" >/dev/null 2>&1
-    end=$(date +%s%N)
-    ms=$(( (end - start) / 100000 ))
-    (( ms < fastest )) && fastest=$ms
-  done
-  printf '%d.%d ms' $((fastest / 10)) $((fastest % 10))
-}
+# shellcheck source=bench/timing.sh
+source "$(dirname "$0")/timing.sh"
 
 empty=$(best "$build/bench/first_paint" empty)
 vistrel=$(best "$build/bench/first_paint" vistrel "$file")
