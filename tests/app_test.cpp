@@ -466,7 +466,8 @@ TEST_F(App, ALoadResetsTheViewAndNamesTheDocument) {
   EXPECT_EQ(app.view.insertCaret, 0);
   EXPECT_EQ(app.edit.undoCount, 0);
   EXPECT_EQ(app.view.positionTickX, -1);
-  EXPECT_EQ(platform.title, "Vistrel - clone 7");
+  // The sample name, then the whole file name, which the file title cuts.
+  EXPECT_EQ(platform.title, "Vistrel - clone 7 (a_name_longer_than_twenty_eight.ab1)");
   EXPECT_EQ(app.document.filePath, file);
   EXPECT_EQ(app.document.fileInfoText, "File: a_name_longer_than_twenty_ei");
   EXPECT_EQ(platform.scrollMaximum, app.document.maxSampleCount - 200);
@@ -476,9 +477,9 @@ TEST_F(App, ALoadResetsTheViewAndNamesTheDocument) {
   EXPECT_EQ(app.document.channels[1].colour, (Rgb{0, 191, 0}));
 
   ASSERT_TRUE(open({abiFile("unnamed.ab1", "")}));
-  EXPECT_EQ(platform.title, "Vistrel");
+  EXPECT_EQ(platform.title, "Vistrel - unnamed.ab1");
   ASSERT_TRUE(open({scfFile("c.scf")}));
-  EXPECT_EQ(platform.title, "Vistrel");
+  EXPECT_EQ(platform.title, "Vistrel - c.scf");
 }
 
 TEST_F(App, SeveralFilesOpenTheRestInNewWindows) {
@@ -518,7 +519,7 @@ TEST_F(App, FailuresBeforeTheOldDocumentIsReleasedKeepIt) {
   EXPECT_TRUE(app.document.loaded);
   EXPECT_TRUE(app.document.modified);
   EXPECT_EQ(app.document.fileTitle, "kept.ab1");
-  EXPECT_EQ(platform.title, "Vistrel - clone 7");
+  EXPECT_EQ(platform.title, "Vistrel - clone 7 (kept.ab1)");
 
   platform.promptAnswers = {PromptAnswer::Save};  // Save As for an ABI file; cancelled
   EXPECT_FALSE(open({scfFile("other.scf")}));
@@ -599,7 +600,7 @@ TEST_F(App, AFileThatCannotBeReadLeavesTheShownDocumentAsItWas) {
   EXPECT_TRUE(app.document.loaded);
   EXPECT_TRUE(app.document.modified);
   EXPECT_EQ(app.document.fileTitle, "shown.ab1");
-  EXPECT_EQ(platform.title, "Vistrel - clone 7");
+  EXPECT_EQ(platform.title, "Vistrel - clone 7 (shown.ab1)");
   EXPECT_EQ(app.view.scrollPos, position);
   EXPECT_EQ(platform.scrollPosition, position);
   EXPECT_TRUE(platform.scrollEnabled);

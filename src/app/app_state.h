@@ -32,6 +32,8 @@ struct AppState {
   ReferenceState reference;
   ShownReadCache shownRead;
   EditWindowState editWindow;
+  /// The shown file's sample name, which the title gives before the file's name.
+  std::string sampleName;
 };
 
 /// The records of `app` that an edit works on.

@@ -35,7 +35,12 @@ void applySwitches(AppState& app, Platform& platform) {
     setYScale(app.settings, app.view, platform, args[i].size() > 1 && args[i][1] == 's', placement);
     if (placement) ++i;  // consumed: not examined again
   }
-  if (!switchSeen) setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);
+  if (switchSeen) return;
+  if (app.settings.fitWindow != 0) {
+    setFittedWindowHeight(app.settings, app.view, platform);
+  } else {
+    setYScale(app.settings, app.view, platform, app.settings.yScaleShift == 4);
+  }
 }
 
 namespace {

@@ -25,7 +25,7 @@ bool isSwitch(const std::string& argument);
 std::optional<Placement> placementSwitch(const std::string& argument);
 
 /// With the window created: applies the Y-scale and placement switches, or the stored Y scale,
-/// which gives the window the height its layout needs.
+/// which gives the window the height its layout needs, or with Fit Window the stored height.
 void applySwitches(AppState& app, Platform& platform);
 
 /// Loads the file the first argument names, when it exists and is no folder. When nothing can be

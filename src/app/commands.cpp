@@ -55,6 +55,10 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     app.settings.printYZoom = id - kPrintYZoomFirst;
     return;
   }
+  if (id >= kOpenRecentFirst && id <= kOpenRecentLast) {
+    openRecentFile(app, platform, id - kOpenRecentFirst);
+    return;
+  }
   if (id >= kXZoomFirst && id <= kXZoomLast) {
     setXZoom(app.document, app.settings, app.view, platform, xZoomValueOfCommand(id));
     return;

@@ -4,6 +4,7 @@
 
 #include "app/new_window.h"
 #include "app/save_commands.h"
+#include "app/status_text.h"
 #include "document/trace_file.h"
 #include "platform/files.h"
 #include "view/scrolling.h"
@@ -82,8 +83,10 @@ bool loadPath(AppState& app, Platform& platform, const std::string& path) {
     showLoadError(platform, path, error);
     return false;
   }
-  platform.setWindowTitle(windowTitleFor(sampleName));
   publish(app, platform, std::move(read), path);
+  app.sampleName = sampleName;
+  platform.setWindowTitle(traceWindowTitle(app));
+  rememberRecentFile(platform.settingsPath(), path);
   return true;
 }
 
@@ -103,6 +106,12 @@ bool loadTrace(AppState& app, Platform& platform, bool askUser) {
     return loadPath(app, platform, path);
   }
   return loadFiles(app, platform, platform.chooseFilesToOpen());
+}
+
+bool openRecentFile(AppState& app, Platform& platform, int index) {
+  const std::vector<std::string> files = readRecentFiles(platform.settingsPath());
+  if (index < 0 || static_cast<std::size_t>(index) >= files.size()) return false;
+  return loadFiles(app, platform, {files[static_cast<std::size_t>(index)]});
 }
 
 }  // namespace vistrel

@@ -17,4 +17,7 @@ bool loadTrace(AppState& app, Platform& platform, bool askUser);
 /// Files dropped on the window: the first is loaded here, the others in new windows.
 bool loadFiles(AppState& app, Platform& platform, const std::vector<std::string>& paths);
 
+/// File > Open Recent: loads the recent file `index` (0 the newest) of the settings file.
+bool openRecentFile(AppState& app, Platform& platform, int index);
+
 }  // namespace vistrel

@@ -76,7 +76,9 @@ std::vector<MenuEntry> buildMenuBar() {
   return {
       submenu(
           "&File",
-          {item("&Open...", kOpen, {"Ctrl+O"}), item("&Save", kSave, {"Ctrl+S"}),
+          {item("&Open...", kOpen, {"Ctrl+O"}),
+           // Every letter of its name is taken by the items around it.
+           submenu("Open Recent", {}, kRecentFilesSubmenu), item("&Save", kSave, {"Ctrl+S"}),
            item("Save &As...", kSaveAs), item("&Export...", kExport, {"Ctrl+E"}),
            item("Export T&rimmed...", kExportTrimmed), item("Export Raw Data...", kExportRawData),
            separator(), item("Align to Re&ference...", kAlignToReference),

@@ -6,7 +6,7 @@
 namespace vistrel {
 
 /// Submenus whose state the window sets as a whole.
-enum SubmenuName { kUnnamedSubmenu, kCopySequenceSubmenu };
+enum SubmenuName { kUnnamedSubmenu, kCopySequenceSubmenu, kRecentFilesSubmenu };
 
 struct MenuEntry {
   enum Kind { Item, Separator, Submenu };

@@ -3,6 +3,7 @@
 
 #include <algorithm>
 
+#include "app/status_text.h"
 #include "edit/edit_model.h"
 #include "output/raw_export.h"
 #include "output/scf_writer.h"
@@ -34,7 +35,10 @@ bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
     return false;
   }
   markSaved(app.edit);
-  if (saveAs) platform.invalidate(app.view.infoBand());
+  if (saveAs) {
+    platform.invalidate(app.view.infoBand());
+    platform.setWindowTitle(traceWindowTitle(app));
+  }
   return true;
 }
 

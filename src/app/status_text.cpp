@@ -79,4 +79,13 @@ std::string statusText(const AppState& app) {
   return summaryText(calls, app.settings.trimCutoffProbability()) + fitText(app.shownRead.fit);
 }
 
+std::string traceWindowTitle(const AppState& app) {
+  if (!app.document.loaded) return "Vistrel";
+  const std::string& path = app.document.filePath;
+  const std::size_t slash = path.find_last_of('/');
+  const std::string file = slash == std::string::npos ? path : path.substr(slash + 1);
+  return app.sampleName.empty() ? "Vistrel - " + file
+                                : "Vistrel - " + app.sampleName + " (" + file + ")";
+}
+
 }  // namespace vistrel

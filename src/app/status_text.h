@@ -13,4 +13,8 @@ namespace vistrel {
 /// numbered from 1.
 std::string statusText(const AppState& app);
 
+/// The window's title: "Vistrel - NAME (file.ab1)", without a sample name "Vistrel - file.ab1",
+/// and "Vistrel" with nothing shown.
+std::string traceWindowTitle(const AppState& app);
+
 }  // namespace vistrel

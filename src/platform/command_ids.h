@@ -21,6 +21,8 @@ enum Command {
   kAlignToReference = 122,
   kClearReference = 123,
   kNewContig = 124,
+  kOpenRecentFirst = 131,  // 131..138: the recent files, newest first
+  kOpenRecentLast = 138,
   kUndo = 201,
   kCopyPlainText = 202,
   kCopyFasta = 204,

@@ -163,6 +163,7 @@ void ContigWindow::refresh() {
   stripsBar_->setRange(0, std::max(strips - shown, 0));
   stripsBar_->setPageStep(shown);
   stripsBar_->setValue(state_.view.firstStrip);
+  setWindowModified(hasUnsavedContigChanges(state_));
   const QString text = QString::fromStdString(contigStatusText(state_));
   if (status_->text() != text) status_->setText(text);
   rows_->update();

@@ -3,6 +3,7 @@
 
 #include <QActionGroup>
 #include <QCloseEvent>
+#include <QFile>
 #include <QKeyEvent>
 #include <QMenuBar>
 #include <QMimeData>
@@ -15,10 +16,12 @@
 #include "app/commands.h"
 #include "app/load_flow.h"
 #include "app/menu_table.h"
+#include "app/save_commands.h"
 #include "app/shown_read.h"
 #include "app/status_text.h"
 #include "edit/input.h"
 #include "edit/view_updates.h"
+#include "qt/desktop.h"
 #include "qt/qt_canvas.h"
 #include "view/layout.h"
 #include "view/scrolling.h"
@@ -70,7 +73,9 @@ int MainWindow::scrollPage() const {
 }
 
 void MainWindow::dispatch(int command) {
-  if (platform_ != nullptr) executeCommand(app_, *platform_, command);
+  if (platform_ == nullptr) return;
+  executeCommand(app_, *platform_, command);
+  refreshStatus();
 }
 
 void MainWindow::placeFrame(const Rect& outer) {
@@ -112,6 +117,10 @@ void MainWindow::buildMenus() {
           } else if (entry.kind == MenuEntry::Submenu) {
             QMenu* sub = menu->addMenu(entry.text);
             if (entry.name == kCopySequenceSubmenu) copyMenu_ = sub;
+            if (entry.name == kRecentFilesSubmenu) {
+              recentMenu_ = sub;
+              connect(sub, &QMenu::aboutToShow, this, [this] { fillRecentFiles(); });
+            }
             fill(sub, entry.entries);
           } else {
             QAction* action = menu->addAction(entry.text);
@@ -153,6 +162,19 @@ void MainWindow::refreshMenu(QMenu* menu) {
 void MainWindow::refreshStatus() {
   const QString text = QString::fromStdString(statusText(app_));
   if (status_->text() != text) status_->setText(text);
+  setWindowModified(hasUnsavedChanges(app_));
+}
+
+void MainWindow::fillRecentFiles() {
+  recentMenu_->clear();
+  const std::vector<std::string> files = readRecentFiles(settingsFilePath());
+  for (std::size_t i = 0; i < files.size(); ++i) {
+    const int command = kOpenRecentFirst + static_cast<int>(i);
+    const QString name = QFile::decodeName(QByteArray::fromStdString(files[i]));
+    QAction* action = recentMenu_->addAction(QString("&%1 %2").arg(i + 1).arg(name));
+    connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
+  }
+  if (files.empty()) recentMenu_->addAction("(none)")->setEnabled(false);
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

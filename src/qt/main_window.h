@@ -78,13 +78,16 @@ class MainWindow : public PlatformWindow {
  private:
   void buildMenus();
   void refreshMenu(QMenu* menu);
+  /// The status bar and the title's modified mark, after anything that may change them.
   void refreshStatus();
+  void fillRecentFiles();
 
   AppState& app_;
   Platform* platform_ = nullptr;
   TraceWidget* view_ = nullptr;
   ViewScrollBar* scrollBar_ = nullptr;
   QMenu* copyMenu_ = nullptr;
+  QMenu* recentMenu_ = nullptr;
   QLabel* status_ = nullptr;
   std::map<int, QAction*> actions_;
   int wantedFrameWidth_ = 0;  ///< the outer width last asked for

@@ -206,8 +206,9 @@ void QtPlatform::scroll(int dx, const Rect& area) {
 }
 
 void QtPlatform::setWindowTitle(const std::string& title) {
-  // Qt takes "[*]" in a title as the place of a modified mark; doubled it shows as itself.
-  window_.setWindowTitle(textOf(title).replace("[*]", "[*][*]"));
+  // Qt takes "[*]" in a title as the place of the modified mark, which the window sets; doubled
+  // it shows as itself.
+  window_.setWindowTitle(textOf(title).replace("[*]", "[*][*]") + "[*]");
 }
 
 void QtPlatform::setCursor(CursorShape shape) {

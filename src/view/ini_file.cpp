@@ -100,8 +100,22 @@ int IniFile::readInt(const std::string& section, const std::string& key, int fal
   return leadingInt(value);
 }
 
+std::string IniFile::readString(const std::string& section, const std::string& key,
+                                const std::string& fallback) const {
+  long at = find(section, key);
+  if (at < 0) return fallback;
+  std::string k, value;
+  keyOf(lines_[static_cast<std::size_t>(at)], k, value);
+  return value;
+}
+
 void IniFile::writeInt(const std::string& section, const std::string& key, int value) {
-  const std::string line = key + "=" + std::to_string(value);
+  writeString(section, key, std::to_string(value));
+}
+
+void IniFile::writeString(const std::string& section, const std::string& key,
+                          const std::string& value) {
+  const std::string line = key + "=" + value;
   long at = find(section, key);
   if (at >= 0) {
     lines_[static_cast<std::size_t>(at)] = line;

@@ -18,6 +18,12 @@ class IniFile {
   int readInt(const std::string& section, const std::string& key, int fallback) const;
   /// Stores `value` as decimal text, adding the section and key when they are missing.
   void writeInt(const std::string& section, const std::string& key, int value);
+  /// The text after '=' under `key` of `section` as it stands, or `fallback` when the key is
+  /// absent.
+  std::string readString(const std::string& section, const std::string& key,
+                         const std::string& fallback) const;
+  /// Stores `value` (which must hold no line break) as it is.
+  void writeString(const std::string& section, const std::string& key, const std::string& value);
 
  private:
   /// Index of the line holding `key` in `section`, or -1.

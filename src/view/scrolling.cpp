@@ -134,6 +134,19 @@ void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool
   platform.invalidate(view.clientArea());
 }
 
+void setFittedWindowHeight(const ViewSettings& settings, ViewState& view, Platform& platform) {
+  const Rect outer = platform.windowRect();
+  const Rect desk = platform.desktopRect();
+  const int frame = outer.height() - platform.clientRect().height();
+  const int least = frame + view.layout.neededClientHeight(kLeastFittedTraceHeight);
+  const int stored = settings.windowHeight;
+  const int height =
+      stored >= least && stored <= desk.height() ? stored : std::max(desk.height() * 2 / 3, least);
+  platform.moveWindow({outer.left, outer.top, outer.right, outer.top + height});
+  takeClientSize(view, platform);
+  platform.invalidate(view.clientArea());
+}
+
 void setFontSize(ViewSettings& settings, ViewState& view, Platform& platform, bool large) {
   settings.largeFonts = large ? 1 : 0;
   const int before = view.layout.neededClientHeight(0);

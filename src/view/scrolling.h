@@ -40,6 +40,10 @@ void fitPeaks(ViewSettings& settings, const ViewState& view, Platform& platform)
 /// Fit Window: the trace area takes the client area's height, now and after every resize. The
 /// window keeps its size; choosing Small or Large leaves it.
 void fitTracesToWindow(ViewSettings& settings, const ViewState& view, Platform& platform);
+/// The window at start-up with Fit Window chosen: the stored height when it is of use (at least
+/// the rows above the traces and the least fitted trace, at most the work area), else two
+/// thirds of the work area.
+void setFittedWindowHeight(const ViewSettings& settings, ViewState& view, Platform& platform);
 /// Y scale Small or Large: the window takes the height the layout needs, placed by `placement`
 /// when a start-up switch asks for it.
 void setYScale(ViewSettings& settings, ViewState& view, Platform& platform, bool small,

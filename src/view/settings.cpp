@@ -40,6 +40,14 @@ IniFile loadIni(const std::string& path) {
   return ini;
 }
 
+void writeIni(const IniFile& ini, const std::string& path) {
+  std::string out = ini.text();
+  std::error_code ignored;
+  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
+  int code = 0;
+  (void)writeWholeFile(path, out.data(), out.size(), code);
+}
+
 }  // namespace
 
 int ViewSettings::letterColourIndex(std::uint8_t letter) const {
@@ -124,12 +132,17 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.showTrimmed = rangedValue(ini, "Show trimmed", 1, 0, 1);
   s.trimCutoff = rangedValue(ini, "Trim cutoff", 50, 0, 1000);
   s.fitPeaks = rangedValue(ini, "Fit peaks", 0, 0, 1);
-  s.fitWindow = rangedValue(ini, "Fit window", 0, 0, 1);
+  // A first start (no settings file yet) fits the traces to the window, so that they grow with
+  // it; a file of an earlier version keeps its fixed scale.
+  std::error_code error;
+  const int firstStart = std::filesystem::exists(path, error) ? 0 : 1;
+  s.fitWindow = rangedValue(ini, "Fit window", firstStart, 0, 1);
   s.mixedRatio = rangedValue(ini, "Mixed ratio", 33, 1, 100);
   s.showMixed = rangedValue(ini, "Show mixed", 1, 0, 1);
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);
   s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);
+  s.windowHeight = ini.readInt(kWindow, "winsizeY", 0);
   return s;
 }
 
@@ -144,6 +157,7 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
     ini.writeInt(kWindow, "winposX", placement->left);
     ini.writeInt(kWindow, "winposY", placement->top);
     ini.writeInt(kWindow, "winsizeX", placement->width());
+    ini.writeInt(kWindow, "winsizeY", placement->height());
   }
   ini.writeInt(kOptions, "Print X Zoom", s.printXZoom);
   ini.writeInt(kOptions, "Print Y Zoom", s.printYZoom);
@@ -161,11 +175,44 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   ini.writeInt(kOptions, "Fit window", s.fitWindow);
   ini.writeInt(kOptions, "Mixed ratio", s.mixedRatio);
   ini.writeInt(kOptions, "Show mixed", s.showMixed);
-  std::string out = ini.text();
-  std::error_code ignored;
-  std::filesystem::create_directories(std::filesystem::path(path).parent_path(), ignored);
-  int code = 0;
-  (void)writeWholeFile(path, out.data(), out.size(), code);
+  writeIni(ini, path);
+}
+
+namespace {
+
+constexpr const char kRecent[] = "Recent";
+
+std::string recentKey(int i) {
+  return "File" + std::to_string(i + 1);
+}
+
+}  // namespace
+
+std::vector<std::string> readRecentFiles(const std::string& path) {
+  const IniFile ini = loadIni(path);
+  std::vector<std::string> files;
+  for (int i = 0; i < kRecentFileCount; ++i) {
+    std::string file = ini.readString(kRecent, recentKey(i), "");
+    if (!file.empty()) files.push_back(std::move(file));
+  }
+  return files;
+}
+
+void rememberRecentFile(const std::string& path, const std::string& file) {
+  std::error_code error;
+  const std::string absolute = std::filesystem::absolute(file, error).lexically_normal().string();
+  // A name with a line break cannot stand on a line of its own.
+  if (error || absolute.find_first_of("\r\n") != std::string::npos) return;
+  std::vector<std::string> files = readRecentFiles(path);
+  std::erase(files, absolute);
+  files.insert(files.begin(), absolute);
+  IniFile ini = loadIni(path);
+  for (int i = 0; i < kRecentFileCount; ++i) {
+    ini.writeString(kRecent, recentKey(i),
+                    static_cast<std::size_t>(i) < files.size() ? files[static_cast<std::size_t>(i)]
+                                                               : std::string());
+  }
+  writeIni(ini, path);
 }
 
 Rgb channelColour(const TraceChannel& channel, const ViewSettings& settings,

@@ -5,6 +5,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "document/chromatogram.h"
 #include "platform/platform.h"
@@ -52,6 +53,7 @@ struct ViewSettings {
   std::int32_t windowLeft = 0;
   std::int32_t windowTop = 0;
   std::int32_t windowWidth = 0;
+  std::int32_t windowHeight = 0;  ///< the outer height; 0 when none is stored
 
   /// Red, Green, Blue, Yellow, Violet, Cyan, Brown, Gray, Black, as the screen shows them.
   std::array<Rgb, kColourCount> colourTable{Rgb{255, 0, 0},   kScreenGreen,       Rgb{0, 0, 255},
@@ -74,14 +76,24 @@ void applyXZoomValue(ViewSettings& settings, int value);
 /// The "X Zoom" value that stands for the current zoom.
 int xZoomValue(const ViewSettings& settings);
 
-/// Reads the settings file at `path` (missing or unreadable: every default). `desktopWidth`
-/// is the default window width.
+/// Reads the settings file at `path` (missing or unreadable: every default, Fit Window chosen
+/// when there is no file). `desktopWidth` is the default window width.
 ViewSettings readSettings(const std::string& path, int desktopWidth);
 
 /// Writes every setting back into the file at `path`, keeping its other lines. The placement
 /// is written only when `placement` is given (a minimized window keeps the stored one).
 /// Failures pass silently.
 void writeSettings(const ViewSettings& settings, const std::string& path, const Rect* placement);
+
+/// How many files File > Open Recent lists.
+inline constexpr int kRecentFileCount = 8;
+
+/// The files opened last, newest first, as the settings file at `path` keeps them.
+std::vector<std::string> readRecentFiles(const std::string& path);
+
+/// Puts `file` (made absolute) first among the recent files of the settings file at `path`,
+/// at once, so that every window and the next start see it. Failures pass silently.
+void rememberRecentFile(const std::string& path, const std::string& file);
 
 /// The colour of `channel` in `table`: the one `settings` choose for its letter when that is A,
 /// C, G or T, else the channel's own.

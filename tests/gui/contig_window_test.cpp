@@ -67,7 +67,7 @@ int colouredPixels(const QImage& image) {
 TEST_F(ContigGui, WalksToTheDifferenceShowsBothTracesAndTypesWithUndo) {
   auto s = open();
   ASSERT_NE(shownContig(s->state), nullptr);
-  EXPECT_EQ(s->window->windowTitle(), "Vistrel Contig - clone");
+  EXPECT_EQ(shownTitle(*s->window), "Vistrel Contig - clone");
   EXPECT_TRUE(s->window->statusText().startsWith("2 reads: "))
       << s->window->statusText().toStdString();
 

@@ -24,8 +24,18 @@ class Gui : public ::testing::Test {
  protected:
   void SetUp() override {
     ASSERT_TRUE(config_.isValid());
-    // No test reads or writes a real user's settings.
+    // No test reads or writes a real user's settings. The tests draw at a fixed Y scale; a
+    // test of the first start takes the file away.
     qputenv("XDG_CONFIG_HOME", config_.path().toUtf8());
+    std::ofstream(settingsPath()) << "[Options]\nFit window=0\n";
+  }
+
+  std::string settingsPath() const { return (config_.path() + "/vistrel.ini").toStdString(); }
+
+  /// The title as the window manager shows it: the modified mark in place of "[*]".
+  static QString shownTitle(const QWidget& window) {
+    QString title = window.windowTitle();
+    return title.replace("[*]", window.isWindowModified() ? "*" : "");
   }
 
   std::unique_ptr<Session> start(std::vector<std::string> arguments) {
@@ -44,7 +54,7 @@ class Gui : public ::testing::Test {
   }
 
   std::string settingsText() const {
-    std::ifstream in((config_.path() + "/vistrel.ini").toStdString());
+    std::ifstream in(settingsPath());
     std::stringstream text;
     text << in.rdbuf();
     return text.str();
