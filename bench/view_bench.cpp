@@ -1,7 +1,7 @@
 // The view on a 16,000-sample trace, each beside a floor measured in the same run: painting the
 // whole view in fit mode (1,600 pixels) beside the same four polylines drawn straight with
-// QPainter, and a typed letter up to its repainted letter row beside a full repaint at X zoom 1.
-// Runs offscreen.
+// QPainter, anti-aliased as the view draws them, and a typed letter up to its repainted letter row
+// beside a full repaint at X zoom 1. Runs offscreen.
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
@@ -55,7 +55,7 @@ void paintArea(Session& s, QImage& image, const Rect& area) {
   followShownRead(s.state, *s.platform);
   QPainter painter(&image);
   painter.setClipRect(toQRect(area));
-  QtCanvas canvas(painter);
+  QtCanvas canvas(painter, true);
   paintView(s.state.document, s.state.settings, s.state.view, *s.platform, canvas, area);
 }
 
@@ -74,18 +74,20 @@ void paintFittedView(benchmark::State& state) {
 void drawPolylinesDirectly(benchmark::State& state) {
   auto session = fittedSession();
   const AppState& app = session->state;
-  std::vector<std::vector<QPoint>> lines(4);
+  std::vector<std::vector<QPointF>> lines(4);
   const int baseline = app.view.layout.baseline(app.settings.traceHeight());
   for (int c = 0; c < 4; ++c) {
     for (int i = 0; i < app.document.channels[c].sampleCount; ++i) {
-      lines[c].emplace_back(sampleToX(app.settings, 0, i),
-                            baseline - sampleHeight(app.settings, app.document.sample(c, i)));
+      lines[c].emplace_back(sampleToX(app.settings, 0, i) + 0.5,
+                            baseline - sampleHeight(app.settings, app.document.sample(c, i)) + 0.5);
     }
   }
   QImage image(kWidth, kHeight, QImage::Format_RGB32);
   for (auto _ : state) {
     image.fill(Qt::white);
     QPainter painter(&image);
+    // The hints the view's traces are drawn with.
+    painter.setRenderHint(QPainter::Antialiasing, true);
     for (int c = 0; c < 4; ++c) {
       painter.setPen(QPen(toQColor(app.document.channels[c].colour), 0));
       painter.drawPolyline(lines[c].data(), static_cast<int>(lines[c].size()));

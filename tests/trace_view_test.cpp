@@ -197,6 +197,29 @@ TEST_F(Painting, NumbersEveryTenthBaseWhenMagnifyingAndEveryFiftiethWhenReducing
   EXPECT_EQ(reduced[1].at.x, (995 >> 2) - 7 * 3 / 2);
 }
 
+TEST_F(Painting, ReducedLettersShowEverySecondOrFourthSoNoneOverlapsTheNext) {
+  show(regularDocument(4000));  // a peak every 10 samples, letters 7 pixels wide
+  app.view.selectedBase = 13;
+  for (const auto& [zoom, step] : {std::pair{0, 1}, {-1, 2}, {-2, 4}}) {
+    applyXZoomValue(app.settings, zoom);
+    const std::vector<DrawnText> shown = letters(paintAll());
+    ASSERT_GE(shown.size(), 10u) << zoom;
+    for (std::size_t k = 1; k < shown.size(); ++k) {
+      const bool selected =
+          shown[k].background == kSelectionGrey || shown[k - 1].background == kSelectionGrey;
+      if (!selected) {
+        EXPECT_GE(shown[k].at.x - shown[k - 1].at.x, 7) << zoom;
+      }
+    }
+    EXPECT_EQ(letterStep(app.document.shown(), app.settings, 7), step);
+    // The selected base shows whatever the step.
+    EXPECT_EQ(std::count_if(shown.begin(), shown.end(),
+                            [](const DrawnText& t) { return t.background == kSelectionGrey; }),
+              1)
+        << zoom;
+  }
+}
+
 TEST_F(Painting, MagnifiedFourTimesFromSample100) {
   show(regularDocument(2000));
   applyXZoomValue(app.settings, 2);

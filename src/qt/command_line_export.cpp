@@ -132,7 +132,7 @@ PngFailure renderPng(ScreenLook& screen, Chromatogram& document, const ViewSetti
   }
   image.fill(Qt::white);
   QPainter painter(&image);
-  QtCanvas canvas(painter);
+  QtCanvas canvas(painter, true);
   paintView(document, settings, view, screen, canvas, view.clientArea());
   return PngFailure::None;
 }

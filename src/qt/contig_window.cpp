@@ -223,7 +223,7 @@ void ContigRowsWidget::attach(Platform& platform, std::function<void()> changed)
 
 void ContigRowsWidget::paintEvent(QPaintEvent* event) {
   QPainter painter(this);
-  QtCanvas canvas(painter);
+  QtCanvas canvas(painter, true);
   paintContigRows(state_, settings_, canvas, fromQRect(event->rect()));
 }
 
@@ -296,7 +296,7 @@ ContigTracesWidget::ContigTracesWidget(ContigWindowState& state, const ViewSetti
 
 void ContigTracesWidget::paintEvent(QPaintEvent*) {
   QPainter painter(this);
-  QtCanvas canvas(painter);
+  QtCanvas canvas(painter, true);
   paintContigTraces(state_, settings_, canvas);
 }
 

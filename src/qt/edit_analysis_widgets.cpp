@@ -102,7 +102,7 @@ EditAnalysisWindow::EditAnalysisWindow(QWidget* owner, const AppState& app, Scre
 void EditAnalysisWindow::paintEvent(QPaintEvent*) {
   if (!app_.editWindow.shown) return;
   QPainter painter(this);
-  QtCanvas canvas(painter);
+  QtCanvas canvas(painter, true);
   paintEditAnalysis(*app_.editWindow.shown, app_.settings, screen_, canvas, width(), height());
 }
 

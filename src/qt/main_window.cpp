@@ -216,7 +216,7 @@ void TraceWidget::paintEvent(QPaintEvent* event) {
   // reference row comes back from its alignment later and is repainted then.
   followShownRead(app_, *platform_);
   QPainter painter(this);
-  QtCanvas canvas(painter);
+  QtCanvas canvas(painter, true);
   paintView(app_.document, app_.settings, app_.view, *platform_, canvas, fromQRect(event->rect()));
   if (onPainted) onPainted();
 }

@@ -80,9 +80,20 @@ void QtCanvas::drawLine(Point from, Point to, Rgb colour) {
 
 void QtCanvas::drawPolyline(const Point* points, std::size_t count, Rgb colour) {
   usePen(colour);
-  std::vector<QPoint> converted(count);
-  for (std::size_t i = 0; i < count; ++i) converted[i] = QPoint(points[i].x, points[i].y);
+  if (!smoothLines_) {
+    std::vector<QPoint> converted(count);
+    for (std::size_t i = 0; i < count; ++i) converted[i] = QPoint(points[i].x, points[i].y);
+    painter_.drawPolyline(converted.data(), static_cast<int>(count));
+    return;
+  }
+  // Through the middle of each pixel, where an aliased line of the same points runs.
+  std::vector<QPointF> converted(count);
+  for (std::size_t i = 0; i < count; ++i) {
+    converted[i] = QPointF(points[i].x + 0.5, points[i].y + 0.5);
+  }
+  painter_.setRenderHint(QPainter::Antialiasing, true);
   painter_.drawPolyline(converted.data(), static_cast<int>(count));
+  painter_.setRenderHint(QPainter::Antialiasing, false);
 }
 
 void QtCanvas::drawText(Point topLeft, std::string_view text, const FontSpec& spec, Rgb colour,

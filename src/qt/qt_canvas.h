@@ -29,7 +29,10 @@ QFont fontFor(const FontSpec& spec);
 
 class QtCanvas : public Canvas {
  public:
-  explicit QtCanvas(QPainter& painter) : painter_(painter) {}
+  /// With `smoothLines`, polylines (the traces) are drawn anti-aliased; everything else stays
+  /// on whole pixels, so rows and marks keep their exact places.
+  explicit QtCanvas(QPainter& painter, bool smoothLines = false)
+      : painter_(painter), smoothLines_(smoothLines) {}
 
   void setLineWidth(int width) override { lineWidth_ = width; }
   void fillRect(const Rect& area, Rgb colour) override;
@@ -45,6 +48,7 @@ class QtCanvas : public Canvas {
   void usePen(Rgb colour);
 
   QPainter& painter_;
+  bool smoothLines_ = false;
   int lineWidth_ = 1;
   std::map<std::pair<int, int>, QFont> fonts_;
 };

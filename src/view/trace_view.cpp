@@ -120,19 +120,40 @@ BaseSpan visibleBases(const BaseCalls& calls, const ViewSettings& s, const ViewS
   return {i, end};
 }
 
+}  // namespace
+
+int letterStep(const BaseCalls& calls, const ViewSettings& settings, int charWidth) {
+  const int bases = std::min(calls.baseCount, calls.peakCount);
+  if (settings.xZoomMode != kReduce || bases < 2) return 1;
+  // The read's mean spacing of peaks, in pixels at this zoom, times the step.
+  const std::int64_t samples = std::int64_t{calls.peak(bases - 1)} - calls.peak(0);
+  int step = 1;
+  while (step < kMostLetterStep &&
+         (samples * step) >> settings.xZoomLevel < std::int64_t{charWidth} * (bases - 1)) {
+    step *= 2;
+  }
+  return step;
+}
+
+namespace {
+
 void paintBaseRow(const Chromatogram& d, const ViewSettings& s, const ViewState& view,
                   Canvas& canvas, BaseSpan span) {
   const ViewLayout& l = view.layout;
   const BaseCalls& calls = d.shown();
   const int scrollPos = view.scrollPos;
   const int numberStep = s.xZoomMode == kMagnify ? 10 : 50;
+  const int step = letterStep(calls, s, l.baseCharWidth);
   for (int i = span.first; i < span.end; ++i) {
     const int x = sampleToX(s, scrollPos, calls.peak(i));
     const std::uint8_t letter = calls.base(i);
-    const Rgb background = i == view.selectedBase ? kSelectionGrey : kWhite;
-    canvas.drawText({x - l.baseCharWidth / 2, l.letterRowTop()},
-                    {reinterpret_cast<const char*>(&letter), 1}, l.baseFont, s.letterColour(letter),
-                    background);
+    // Where letters would overlap only every step-th shows, and the selected one.
+    if (i % step == 0 || i == view.selectedBase) {
+      const Rgb background = i == view.selectedBase ? kSelectionGrey : kWhite;
+      canvas.drawText({x - l.baseCharWidth / 2, l.letterRowTop()},
+                      {reinterpret_cast<const char*>(&letter), 1}, l.baseFont,
+                      s.letterColour(letter), background);
+    }
     const int n = i + 1;
     if (n % numberStep == 0) {
       const std::string number = std::to_string(n);

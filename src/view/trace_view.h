@@ -30,6 +30,14 @@ void paintView(const Chromatogram& document, const ViewSettings& settings, const
 /// halves.
 int baseTextReach(const ViewLayout& layout, int baseCount);
 
+/// The most letters a shown letter stands for at the smallest zoom.
+inline constexpr int kMostLetterStep = 8;
+
+/// Every how many bases a letter shows in the letter row: 1 unless the zoom reduces and the
+/// read's mean peak spacing leaves less than a character a letter, then the smallest power of
+/// two (up to `kMostLetterStep`) that leaves room.
+int letterStep(const BaseCalls& calls, const ViewSettings& settings, int charWidth);
+
 /// The mouse cursor over client row `y`: the text I-beam over the letter row of a document
 /// that is not fitted to the window, else the arrow.
 CursorShape cursorAt(const Chromatogram& document, const ViewSettings& settings,

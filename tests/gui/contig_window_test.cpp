@@ -59,9 +59,9 @@ class ContigGui : public Gui {
 
 /// The pixels of `image` in the three trace colours other than black.
 int colouredPixels(const QImage& image) {
-  return pixelsOf(image, QColor(0, 191, 0), image.rect()) +
-         pixelsOf(image, QColor(255, 0, 0), image.rect()) +
-         pixelsOf(image, QColor(0, 0, 255), image.rect());
+  return pixelsNear(image, QColor(0, 191, 0), image.rect()) +
+         pixelsNear(image, QColor(255, 0, 0), image.rect()) +
+         pixelsNear(image, QColor(0, 0, 255), image.rect());
 }
 
 TEST_F(ContigGui, WalksToTheDifferenceShowsBothTracesAndTypesWithUndo) {

@@ -66,6 +66,9 @@ class Gui : public ::testing::Test {
 /// How many pixels of `area` have `colour`.
 int pixelsOf(const QImage& image, QColor colour, QRect area);
 
+/// How many pixels of `area` are nearer to `colour` than to white: a smoothed line or letter.
+int pixelsNear(const QImage& image, QColor colour, QRect area);
+
 /// Presses the button labelled `text` of the modal dialog shown next (the save-changes prompt).
 void answerPrompt(const QString& text);
 

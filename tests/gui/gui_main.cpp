@@ -25,6 +25,22 @@ int pixelsOf(const QImage& image, QColor colour, QRect area) {
 }
 
 /// Presses the button labelled `text` of the save-changes prompt once it is shown.
+/// How many pixels of `area` are nearer to `colour` than to white: the body of a smoothed letter.
+int pixelsNear(const QImage& image, QColor colour, QRect area) {
+  auto distance = [](QColor a, QColor b) {
+    const int r = a.red() - b.red(), g = a.green() - b.green(), bl = a.blue() - b.blue();
+    return r * r + g * g + bl * bl;
+  };
+  int count = 0;
+  for (int y = area.top(); y <= area.bottom(); ++y) {
+    for (int x = area.left(); x <= area.right(); ++x) {
+      const QColor pixel = image.pixelColor(x, y);
+      if (distance(pixel, colour) < distance(pixel, Qt::white)) ++count;
+    }
+  }
+  return count;
+}
+
 void answerPrompt(const QString& text) {
   QTimer::singleShot(0, [text] {
     auto* prompt = qobject_cast<QDialog*>(QApplication::activeModalWidget());
