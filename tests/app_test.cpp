@@ -419,16 +419,17 @@ TEST(MenuTable, EveryCommandOnceWithItsAccelerators) {
                                                     {321, 322}};
   EXPECT_EQ(radio, expectedRadio);
   EXPECT_EQ(checkBoxes, (std::vector<int>{kReverseComplement, kQualityValues, kTrimmedEnds,
-                                          kMixedBases, kContinuousEdit}));
+                                          kMixedBases, kShowToolbar, kContinuousEdit}));
   std::sort(commands.begin(), commands.end());
   EXPECT_EQ(std::adjacent_find(commands.begin(), commands.end()), commands.end());
-  // 24 in File, 12 in Edit, 3 in View, 1 in Tools, 23 in Options, 2 in Help
-  EXPECT_EQ(commands.size(), 65u);
+  // 24 in File, 13 in Edit, 6 in View, 1 in Tools, 23 in Options, 2 in Help
+  EXPECT_EQ(commands.size(), 69u);
   std::sort(shortcuts.begin(), shortcuts.end());
   const std::vector<std::pair<std::string, int>> expected{
-      {"Ctrl+B", 204}, {"Ctrl+C", 202}, {"Ctrl+D", 213}, {"Ctrl+E", 104}, {"Ctrl+F", 208},
-      {"Ctrl+M", 212}, {"Ctrl+N", 206}, {"Ctrl+O", 101}, {"Ctrl+P", 119}, {"Ctrl+R", 207},
-      {"Ctrl+S", 102}, {"Ctrl+U", 201}, {"Ctrl+Z", 201}};
+      {"Ctrl++", 327}, {"Ctrl+-", 328}, {"Ctrl+=", 327}, {"Ctrl+B", 204}, {"Ctrl+C", 202},
+      {"Ctrl+D", 213}, {"Ctrl+E", 104}, {"Ctrl+F", 208}, {"Ctrl+G", 220}, {"Ctrl+M", 212},
+      {"Ctrl+N", 206}, {"Ctrl+O", 101}, {"Ctrl+P", 119}, {"Ctrl+R", 207}, {"Ctrl+S", 102},
+      {"Ctrl+U", 201}, {"Ctrl+Z", 201}};
   EXPECT_EQ(shortcuts, expected);
 }
 

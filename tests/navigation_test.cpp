@@ -118,6 +118,22 @@ TEST_F(Navigation, NextNScrollsABaseNearTheEdgeToTheCentreAndElseRepaintsTheRows
   EXPECT_FALSE(traceRepainted());
 }
 
+TEST_F(Navigation, GoToBaseOffersTheSelectedBaseAndShowsTheOneAnswered) {
+  showLetters(std::string(300, 'A'));
+  app.view.selectedBase = 9;
+  platform.baseAnswers = {250, std::nullopt};
+  executeCommand(app, platform, kGoToBase);
+  EXPECT_EQ(platform.baseQuestions.front(), (std::pair{10, 300}));
+  EXPECT_EQ(app.view.selectedBase, 249);
+  // Base 250 peaks at sample 2495: in view, which starts at sample 0 no longer.
+  EXPECT_GT(app.view.scrollPos, 0);
+  EXPECT_LE(app.view.scrollPos, 2495);
+  EXPECT_GT(app.view.scrollPos + 800, 2495);
+  executeCommand(app, platform, kGoToBase);  // cancelled
+  EXPECT_EQ(app.view.selectedBase, 249);
+  EXPECT_EQ(platform.baseQuestions.back(), (std::pair{250, 300}));
+}
+
 TEST_F(Navigation, TheMatchTableIsTheIupacTable) {
   const char* matchedBy[26] = {
       "ADHMNRVW", "BN",        "BCHMNSVY",  "DN",   "E",    "F", "BDGKNRSV", "HN", "I",

@@ -246,14 +246,14 @@ TEST_F(Scrolling, TheWheelScrollsThreeLinesANotchAndZoomsWithCtrl) {
   const std::pair<int, int> zooms[] = {{120, 1}, {60, 1},    {60, 2},
                                        {120, 2}, {-360, -1}, {-240, -2}};
   for (const auto& [delta, value] : zooms) {
-    wheelZoom(app.document, app.settings, app.view, platform, delta);
+    wheelZoom(app.document, app.settings, app.view, platform, delta, 0);
     EXPECT_EQ(xZoomValue(app.settings), value) << delta;
   }
   EXPECT_EQ(app.view.scrollPos, 0);  // 0.25 shows the whole trace
   fitToWindow(app.document, app.settings, app.view, platform);
-  wheelZoom(app.document, app.settings, app.view, platform, -120);
+  wheelZoom(app.document, app.settings, app.view, platform, -120, 0);
   EXPECT_EQ(app.settings.xZoomMode, kFit);
-  wheelZoom(app.document, app.settings, app.view, platform, 120);
+  wheelZoom(app.document, app.settings, app.view, platform, 120, 0);
   EXPECT_EQ(xZoomValue(app.settings), -2);
 }
 

@@ -46,6 +46,23 @@ void showHelp(Platform& platform) {
 
 }  // namespace
 
+namespace {
+
+/// What the zoom keys zoom about: the pointer over the view, else the selected base when it is
+/// in view, else the middle.
+int zoomAnchor(const AppState& app) {
+  const ViewState& v = app.view;
+  if (v.pointerX >= 0 && v.pointerX < v.clientWidth) return v.pointerX;
+  const BaseCalls& calls = app.document.shown();
+  if (v.selectedBase >= 0 && v.selectedBase < calls.peakCount) {
+    const int x = sampleToX(app.settings, v.scrollPos, calls.peak(v.selectedBase));
+    if (x >= 0 && x < v.clientWidth) return x;
+  }
+  return v.clientWidth / 2;
+}
+
+}  // namespace
+
 void executeCommand(AppState& app, Platform& platform, int id) {
   if (id >= kPrintXZoomFirst && id <= kPrintXZoomLast) {
     app.settings.printXZoom = printXZoomOfCommand(id);
@@ -170,6 +187,17 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kFind:
       if (loaded && app.settings.xZoomMode != kFit) openFindDialog(app.find, platform);
       break;
+    case kGoToBase:
+      if (loaded && app.settings.xZoomMode != kFit) goToBaseCommand(edit);
+      break;
+    case kZoomIn:
+    case kZoomOut:
+      zoomSteps(app.document, app.settings, app.view, platform, id == kZoomIn ? 1 : -1,
+                zoomAnchor(app));
+      break;
+    case kShowToolbar:
+      app.settings.showToolbar = app.settings.showToolbar != 0 ? 0 : 1;
+      break;
     case kFindNext:
       // Posted by the dialog, which may have been opened before fit mode was chosen.
       if (loaded) findNext(edit, app.find);
@@ -246,6 +274,10 @@ MenuItemState menuItemState(const AppState& app, int id) {
       return {browsing && app.reference.current != nullptr, false};
     case kCallMixedBases:
       return {loaded, false};
+    case kGoToBase:
+      return {browsing && app.document.shown().baseCount > 0, false};
+    case kShowToolbar:
+      return {true, s.showToolbar != 0};
     case kClearReference:
       return {app.reference.current != nullptr, false};
     case kEditAnalysis:

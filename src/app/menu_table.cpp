@@ -88,23 +88,27 @@ std::vector<MenuEntry> buildMenuBar() {
                     submenu("&Y Zoom", yZoomItems(kPrintYZoomFirst, kPrintYZoomGroup))}),
            item("&Print...", kPrint, {"Ctrl+P"}), separator(), item("&New Window", kNewWindow),
            item("New Conti&g...", kNewContig), separator(), item("E&xit", kExit)}),
-      submenu("&Edit", {item("&Undo", kUndo, {"Ctrl+Z", "Ctrl+U"}),
-                        submenu("&Copy Sequence",
-                                {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
-                                 item("FASTA Format", kCopyFasta, {"Ctrl+B"})},
-                                kCopySequenceSubmenu),
-                        submenu("Copy &Trimmed", {item("Plain Text", kCopyTrimmedPlainText),
-                                                  item("FASTA Format", kCopyTrimmedFasta)}),
-                        separator(), checkItem("&Reverse Complement", kReverseComplement),
-                        separator(), item("&Next N", kNextN, {"Ctrl+N"}),
-                        item("N&ext Redundant", kNextRedundant, {"Ctrl+R"}),
-                        item("Next &Mixed", kNextMixed, {"Ctrl+M"}),
-                        item("Next &Difference", kNextDifference, {"Ctrl+D"}),
-                        item("&Find...", kFind, {"Ctrl+F"}), separator(),
-                        item("Ca&ll Mixed Bases", kCallMixedBases)}),
-      submenu("&View",
-              {checkItem("&Quality Values", kQualityValues),
-               checkItem("&Trimmed Ends", kTrimmedEnds), checkItem("&Mixed Bases", kMixedBases)}),
+      submenu(
+          "&Edit",
+          {item("&Undo", kUndo, {"Ctrl+Z", "Ctrl+U"}),
+           submenu("&Copy Sequence",
+                   {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
+                    item("FASTA Format", kCopyFasta, {"Ctrl+B"})},
+                   kCopySequenceSubmenu),
+           submenu("Copy &Trimmed", {item("Plain Text", kCopyTrimmedPlainText),
+                                     item("FASTA Format", kCopyTrimmedFasta)}),
+           separator(), checkItem("&Reverse Complement", kReverseComplement), separator(),
+           item("&Next N", kNextN, {"Ctrl+N"}), item("N&ext Redundant", kNextRedundant, {"Ctrl+R"}),
+           item("Next &Mixed", kNextMixed, {"Ctrl+M"}),
+           item("Next &Difference", kNextDifference, {"Ctrl+D"}),
+           item("&Find...", kFind, {"Ctrl+F"}), item("&Go to Base...", kGoToBase, {"Ctrl+G"}),
+           separator(), item("Ca&ll Mixed Bases", kCallMixedBases)}),
+      submenu(
+          "&View",
+          {checkItem("&Quality Values", kQualityValues), checkItem("&Trimmed Ends", kTrimmedEnds),
+           checkItem("&Mixed Bases", kMixedBases), separator(),
+           item("Zoom &In", kZoomIn, {"Ctrl++", "Ctrl+="}), item("Zoom &Out", kZoomOut, {"Ctrl+-"}),
+           separator(), checkItem("Tool&bar", kShowToolbar)}),
       submenu("&Tools", {item("&Edit Analysis...", kEditAnalysis)}),
       submenu("&Options", options),
       submenu("&Help", {item("&Contents", kHelpContents), separator(), item("&About...", kAbout)}),
@@ -135,6 +139,22 @@ const std::vector<MenuEntry>& contigMenuTable() {
                         item("Zoom &Out", kContigZoomOut, {"Ctrl+-"})}),
   };
   return menus;
+}
+
+const std::vector<ToolbarButton>& toolbarButtons() {
+  static const std::vector<ToolbarButton> buttons = {{kOpen, "Open"},
+                                                     {kSave, "Save"},
+                                                     {0, ""},
+                                                     {kUndo, "Undo"},
+                                                     {0, ""},
+                                                     {kFind, "Find"},
+                                                     {kNextDifference, "Next Difference"},
+                                                     {kNextMixed, "Next Mixed"},
+                                                     {0, ""},
+                                                     {kZoomIn, "Zoom In"},
+                                                     {kZoomOut, "Zoom Out"},
+                                                     {kFitToWindow, "Fit Window"}};
+  return buttons;
 }
 
 }  // namespace vistrel

@@ -27,6 +27,15 @@ struct MenuEntry {
 /// order.
 const std::vector<MenuEntry>& menuTable();
 
+/// A button of the trace window's toolbar: its command and its short label.
+struct ToolbarButton {
+  int command = 0;
+  const char* label = "";
+};
+
+/// The toolbar's buttons, left to right; 0 stands for a separator.
+const std::vector<ToolbarButton>& toolbarButtons();
+
 /// The contig window's menu bar: "&File", "&Edit" and "&View", items only.
 const std::vector<MenuEntry>& contigMenuTable();
 

@@ -172,6 +172,14 @@ void goToBase(EditContext& c, int index) {
       c, [](int) { return true; }, i, i + 1);
 }
 
+void goToBaseCommand(EditContext& c) {
+  const int bases = c.document.shown().baseCount;
+  if (!c.document.loaded || bases == 0) return;
+  const std::optional<int> base =
+      c.platform.askBaseNumber(std::clamp(c.view.selectedBase + 1, 1, bases), bases);
+  if (base) goToBase(c, *base - 1);
+}
+
 void findNext(EditContext& c, FindState& find) {
   const BaseCalls& calls = c.document.shown();
   const std::string_view pattern = find.text;

@@ -47,6 +47,9 @@ void nextDifference(EditContext& c);
 /// Selects base `index` (kept within the bases) and brings it into view; nothing without bases.
 void goToBase(EditContext& c, int index);
 
+/// Go to Base: asks for a base number (the selected one offered) and goes there.
+void goToBaseCommand(EditContext& c);
+
 /// The search that the Find dialog's buttons post: from `find.start` forward, the first place
 /// where `find.text` matches. A match is selected and, when the view must scroll to show it,
 /// stands 16 pixels from the left edge; without one, "Sequence not found" is shown and

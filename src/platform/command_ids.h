@@ -36,6 +36,7 @@ enum Command {
   kNextMixed = 212,
   kNextDifference = 213,
   kCallMixedBases = 214,
+  kGoToBase = 220,
   kYScaleSmall = 301,
   kYScaleLarge = 302,
   kFitToWindow = 303,
@@ -54,6 +55,9 @@ enum Command {
   kQualityValues = 324,
   kTrimmedEnds = 325,
   kMixedBases = 326,
+  kZoomIn = 327,
+  kZoomOut = 328,
+  kShowToolbar = 329,
   kHelpContents = 401,
   // The contig window's own.
   kContigSave = 601,

@@ -154,6 +154,8 @@ class Platform : public ScreenLook {
   /// user cancels.
   virtual std::optional<std::size_t> chooseReferenceRecord(
       const std::vector<std::string>& headers) = 0;
+  /// Go to Base: a base number from 1 to `count`, offered at `current`; nothing when cancelled.
+  virtual std::optional<int> askBaseNumber(int current, int count) = 0;
   /// The save-changes prompt with its text; the first button reads "Save As..." when `saveAs`.
   virtual PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) = 0;
   /// The print dialog, opening with the page range 1 to 1 chosen, pages 1 to 65534 allowed.

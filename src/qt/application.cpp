@@ -19,6 +19,7 @@ std::unique_ptr<Session> startSession(std::vector<std::string> arguments) {
   session->window->attach(*session->platform);
 
   prepareStartup(session->state, *session->platform, std::move(arguments));
+  session->window->applyToolbarSetting();
   session->window->placeFrame(initialWindowRect(session->state, *session->platform));
   session->platform->enableScrollBar(false);
   // Sized before it is shown, so that a window manager never sees a window as high as the

@@ -20,6 +20,7 @@
 #include "app/shown_read.h"
 #include "app/status_text.h"
 #include "edit/input.h"
+#include "edit/navigation.h"
 #include "edit/view_updates.h"
 #include "qt/desktop.h"
 #include "qt/qt_canvas.h"
@@ -45,6 +46,7 @@ MainWindow::MainWindow(AppState& app) : app_(app) {
   scrollBar_->setFocusPolicy(Qt::NoFocus);
   view_->setFocus();
   buildMenus();
+  buildToolbar();
   status_ = new QLabel(this);
   statusBar()->addWidget(status_, 1);
   // Whatever changes the selection, the caret or the document repaints the view, so the text
@@ -63,6 +65,10 @@ void MainWindow::attach(Platform& platform) {
   view_->attach(platform);
 }
 
+void MainWindow::applyToolbarSetting() {
+  toolbar_->setVisible(app_.settings.showToolbar != 0);
+}
+
 QAction* MainWindow::action(int command) const {
   auto found = actions_.find(command);
   return found == actions_.end() ? nullptr : found->second;
@@ -75,6 +81,7 @@ int MainWindow::scrollPage() const {
 void MainWindow::dispatch(int command) {
   if (platform_ == nullptr) return;
   executeCommand(app_, *platform_, command);
+  if (command == kShowToolbar) followToolbarSetting();
   refreshStatus();
 }
 
@@ -165,6 +172,37 @@ void MainWindow::refreshStatus() {
   setWindowModified(hasUnsavedChanges(app_));
 }
 
+void MainWindow::buildToolbar() {
+  toolbar_ = addToolBar("Toolbar");
+  toolbar_->setObjectName("toolbar");
+  toolbar_->setMovable(false);
+  toolbar_->setFocusPolicy(Qt::NoFocus);
+  toolbar_->setToolButtonStyle(Qt::ToolButtonTextOnly);
+  for (const ToolbarButton& button : toolbarButtons()) {
+    if (button.command == 0) {
+      toolbar_->addSeparator();
+      continue;
+    }
+    QAction* action = toolbar_->addAction(button.label);
+    const int command = button.command;
+    if (QAction* item = this->action(command); item != nullptr && !item->shortcut().isEmpty()) {
+      action->setToolTip(QString("%1 (%2)").arg(button.label, item->shortcut().toString()));
+    }
+    connect(action, &QAction::triggered, this, [this, command] { dispatch(command); });
+  }
+  // The keys stay with the view.
+  for (QWidget* child : toolbar_->findChildren<QWidget*>()) child->setFocusPolicy(Qt::NoFocus);
+  toolbar_->hide();
+}
+
+void MainWindow::followToolbarSetting() {
+  const bool wanted = app_.settings.showToolbar != 0;
+  if (toolbar_->isHidden() != wanted) return;
+  const int height = toolbar_->sizeHint().height();
+  toolbar_->setVisible(wanted);
+  resize(width(), this->height() + (wanted ? height : -height));
+}
+
 void MainWindow::fillRecentFiles() {
   recentMenu_->clear();
   const std::vector<std::string> files = readRecentFiles(settingsFilePath());
@@ -204,7 +242,9 @@ void TraceWidget::wheel(QWheelEvent* event) {
   int delta = std::abs(angle.x()) > std::abs(angle.y()) ? angle.x() : angle.y();
   if (event->inverted()) delta = -delta;
   if (event->modifiers() & Qt::ControlModifier) {
-    wheelZoom(app_.document, app_.settings, app_.view, *platform_, delta);
+    // About the pointer's column; over the scroll bar the column above it.
+    const int x = mapFromGlobal(event->globalPosition().toPoint()).x();
+    wheelZoom(app_.document, app_.settings, app_.view, *platform_, delta, x);
   } else {
     wheelScroll(app_.document, app_.settings, app_.view, *platform_, delta);
   }
@@ -251,7 +291,12 @@ void TraceWidget::forwardMouse(QMouseEvent* event, void (*leftButton)(EditContex
   }
 }
 
+void TraceWidget::leaveEvent(QEvent*) {
+  app_.view.pointerX = -1;
+}
+
 void TraceWidget::mouseMoveEvent(QMouseEvent* event) {
+  app_.view.pointerX = event->position().toPoint().x();
   forwardMouse(event, nullptr);
 }
 
@@ -286,6 +331,10 @@ void TraceWidget::keyPressEvent(QKeyEvent* event) {
     default:
       break;
   }
+  if (platform_ != nullptr && plain && moveKey(event->key())) {
+    event->accept();
+    return;
+  }
   const QString text = event->text();
   // Only a single ASCII character can be a letter of the sequence; the core decides which.
   const bool character = plain && !key && text.size() == 1 && text[0].unicode() < 0x80;
@@ -300,6 +349,27 @@ void TraceWidget::keyPressEvent(QKeyEvent* event) {
     typeCharacter(c, static_cast<std::uint8_t>(text[0].unicode()));
   }
   event->accept();
+}
+
+bool TraceWidget::moveKey(int key) {
+  const Chromatogram& d = app_.document;
+  if (!d.loaded || app_.settings.xZoomMode == kFit) return false;
+  EditContext c = editContext(app_, *platform_);
+  switch (key) {
+    case Qt::Key_Home:
+      goToBase(c, 0);
+      return true;
+    case Qt::Key_End:
+      goToBase(c, d.shown().baseCount - 1);
+      return true;
+    case Qt::Key_PageUp:
+    case Qt::Key_PageDown:
+      scrollView(d, app_.settings, app_.view, *platform_,
+                 key == Qt::Key_PageUp ? ScrollAction::PageLeft : ScrollAction::PageRight);
+      return true;
+    default:
+      return false;
+  }
 }
 
 void TraceWidget::wheelEvent(QWheelEvent* event) {

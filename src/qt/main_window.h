@@ -4,6 +4,7 @@
 
 #include <QLabel>
 #include <QMainWindow>
+#include <QToolBar>
 #include <functional>
 #include <map>
 
@@ -31,6 +32,7 @@ class TraceWidget : public QWidget {
   void paintEvent(QPaintEvent* event) override;
   void resizeEvent(QResizeEvent* event) override;
   void mouseMoveEvent(QMouseEvent* event) override;
+  void leaveEvent(QEvent* event) override;
   void mousePressEvent(QMouseEvent* event) override;
   void mouseReleaseEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
@@ -39,6 +41,10 @@ class TraceWidget : public QWidget {
   void dropEvent(QDropEvent* event) override;
 
  private:
+  /// Home and End go to the first and last base, Page Up and Page Down scroll a window's width;
+  /// false for any other key.
+  bool moveKey(int key);
+
   /// Hands a mouse event to the core: a press or release of the left button to `leftButton`
   /// (when given), anything else as a move.
   void forwardMouse(QMouseEvent* event, void (*leftButton)(EditContext&, Point));
@@ -54,6 +60,9 @@ class MainWindow : public PlatformWindow {
   /// Connects the window to the platform that the core uses; before this no event reaches
   /// the core.
   void attach(Platform& platform);
+
+  /// Shows the toolbar when the settings read at start-up say so, before the window is sized.
+  void applyToolbarSetting();
 
   TraceWidget* view() const override { return view_; }
   ViewScrollBar* scrollBar() const override { return scrollBar_; }
@@ -81,6 +90,10 @@ class MainWindow : public PlatformWindow {
   /// The status bar and the title's modified mark, after anything that may change them.
   void refreshStatus();
   void fillRecentFiles();
+  void buildToolbar();
+  /// Shows or hides the toolbar as the settings say, the window growing or shrinking by its
+  /// height so that the view keeps its size.
+  void followToolbarSetting();
 
   AppState& app_;
   Platform* platform_ = nullptr;
@@ -88,6 +101,7 @@ class MainWindow : public PlatformWindow {
   ViewScrollBar* scrollBar_ = nullptr;
   QMenu* copyMenu_ = nullptr;
   QMenu* recentMenu_ = nullptr;
+  QToolBar* toolbar_ = nullptr;
   QLabel* status_ = nullptr;
   std::map<int, QAction*> actions_;
   int wantedFrameWidth_ = 0;  ///< the outer width last asked for

@@ -13,6 +13,7 @@
 #include <QScreen>
 #include <QSpinBox>
 #include <QStatusBar>
+#include <QToolBar>
 
 #include "qt/desktop.h"
 #include "qt/detached_process.h"
@@ -77,6 +78,15 @@ std::optional<std::string> QtPlatform::chooseReferenceFile(const std::string& ti
       "Sequences (*.fasta *.fa *.fas *.fna *.gb *.gbk *.genbank *.seq *.txt);;All files (*)");
   if (path.isEmpty()) return std::nullopt;
   return QFile::encodeName(path).toStdString();
+}
+
+std::optional<int> QtPlatform::askBaseNumber(int current, int count) {
+  bool chosen = false;
+  const int base =
+      QInputDialog::getInt(&window_, "Go to Base", QString("Base number (1 to %1):").arg(count),
+                           current, 1, count, 1, &chosen);
+  if (!chosen) return std::nullopt;
+  return base;
 }
 
 std::optional<std::size_t> QtPlatform::chooseReferenceRecord(
@@ -236,9 +246,11 @@ void QtPlatform::moveWindow(const Rect& outer) {
 Rect QtPlatform::clientRect() {
   // From the window's own size, which follows a resize at once, rather than from the view,
   // whose layout catches up later.
-  const int chrome = window_.menuBar()->sizeHint().height() +
-                     window_.scrollBar()->sizeHint().height() +
-                     window_.statusBar()->sizeHint().height();
+  int chrome = window_.menuBar()->sizeHint().height() + window_.scrollBar()->sizeHint().height() +
+               window_.statusBar()->sizeHint().height();
+  for (const QToolBar* bar : window_.findChildren<QToolBar*>()) {
+    if (!bar->isHidden()) chrome += bar->sizeHint().height();
+  }
   return {0, 0, window_.geometry().width(), std::max(window_.geometry().height() - chrome, 0)};
 }
 

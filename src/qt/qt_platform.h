@@ -23,6 +23,7 @@ class QtPlatform : public Platform {
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   std::optional<std::string> chooseReferenceFile(const std::string& title) override;
+  std::optional<int> askBaseNumber(int current, int count) override;
   std::optional<std::size_t> chooseReferenceRecord(
       const std::vector<std::string>& headers) override;
   PromptAnswer askToSaveChanges(const std::string& text, bool saveAs) override;

@@ -224,10 +224,22 @@ void wheelScroll(const Chromatogram& document, const ViewSettings& settings, Vie
   }
 }
 
-void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
-               Platform& platform, int delta) {
+void zoomAbout(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int value, int anchorX) {
+  const bool fitted = settings.xZoomMode == kFit;
+  const int sample = view.scrollPos + xToSampleOffset(settings, anchorX);
+  setXZoom(document, settings, view, platform, value);
+  if (!document.loaded || fitted) return;
+  const int n = traceLength(document);
+  const int w = visibleSpan(settings, view.clientWidth);
+  moveView(view, platform,
+           std::clamp(sample - xToSampleOffset(settings, anchorX), 0, std::max(n - w, 0)));
+  platform.invalidate(view.traceRect());
+}
+
+void zoomSteps(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int steps, int anchorX) {
   constexpr int kSmallest = -2, kLargest = 2;
-  const int steps = wheelSteps(view.wheelZoomRest, delta, kWheelNotch);
   if (steps == 0) return;
   int value = xZoomValue(settings);
   if (settings.xZoomMode == kFit) {
@@ -235,7 +247,13 @@ void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& 
     value = kSmallest - 1;
   }
   const int zoomed = std::clamp(value + steps, kSmallest, kLargest);
-  if (zoomed != value) setXZoom(document, settings, view, platform, zoomed);
+  if (zoomed != value) zoomAbout(document, settings, view, platform, zoomed, anchorX);
+}
+
+void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int delta, int anchorX) {
+  zoomSteps(document, settings, view, platform, wheelSteps(view.wheelZoomRest, delta, kWheelNotch),
+            anchorX);
 }
 
 void resetScrolling(const Chromatogram& document, ViewSettings& settings, ViewState& view,

@@ -66,10 +66,19 @@ void scrollView(const Chromatogram& document, const ViewSettings& settings, View
 void wheelScroll(const Chromatogram& document, const ViewSettings& settings, ViewState& view,
                  Platform& platform, int delta);
 
-/// Ctrl and the wheel: one X zoom step a notch through 0.25, 0.5, 1, 2 and 4, in for positive
-/// turns. From Fit To Window a step in goes to 0.25.
+/// X Zoom `value` with the sample at pixel column `anchorX` kept there, as far as the trace
+/// allows.
+void zoomAbout(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int value, int anchorX);
+
+/// `steps` X zoom steps through 0.25, 0.5, 1, 2 and 4 (in for positive ones) about pixel column
+/// `anchorX`. From Fit To Window a step in goes to 0.25.
+void zoomSteps(const Chromatogram& document, ViewSettings& settings, ViewState& view,
+               Platform& platform, int steps, int anchorX);
+
+/// Ctrl and the wheel: one zoom step a notch about the pointer's column `anchorX`.
 void wheelZoom(const Chromatogram& document, ViewSettings& settings, ViewState& view,
-               Platform& platform, int delta);
+               Platform& platform, int delta, int anchorX);
 
 /// After a load: the view starts at sample 0 with the scroll bar set for the new trace.
 void resetScrolling(const Chromatogram& document, ViewSettings& settings, ViewState& view,

@@ -139,6 +139,7 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.fitWindow = rangedValue(ini, "Fit window", firstStart, 0, 1);
   s.mixedRatio = rangedValue(ini, "Mixed ratio", 33, 1, 100);
   s.showMixed = rangedValue(ini, "Show mixed", 1, 0, 1);
+  s.showToolbar = rangedValue(ini, "Toolbar", 1, 0, 1);
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);
   s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);
@@ -175,6 +176,7 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   ini.writeInt(kOptions, "Fit window", s.fitWindow);
   ini.writeInt(kOptions, "Mixed ratio", s.mixedRatio);
   ini.writeInt(kOptions, "Show mixed", s.showMixed);
+  ini.writeInt(kOptions, "Toolbar", s.showToolbar);
   writeIni(ini, path);
 }
 

@@ -49,6 +49,7 @@ struct ViewSettings {
   std::int32_t fitWindow = 0;      ///< the trace area takes the window's height (a Y scale)
   std::int32_t mixedRatio = 33;    ///< percent of its own peak a second channel must reach
   std::int32_t showMixed = 1;      ///< mark the mixed bases under their letters
+  std::int32_t showToolbar = 1;    ///< the window's toolbar is shown
   // Window placement, used when the main window is created.
   std::int32_t windowLeft = 0;
   std::int32_t windowTop = 0;

@@ -23,6 +23,9 @@ struct ViewState {
   std::int32_t insertCaret = 0;
   std::int32_t positionTickX = -1;
 
+  /// The pointer's column over the view, -1 when it is elsewhere: what the zoom keys zoom about.
+  int pointerX = -1;
+
   // What the wheel has turned and not yet scrolled or zoomed, in the wheel's units.
   int wheelScrollRest = 0;
   int wheelZoomRest = 0;

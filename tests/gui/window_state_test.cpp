@@ -2,13 +2,18 @@
 // the file and marking unsaved changes, the first start fitting the traces with the height kept
 // for the next, and Open Recent after a restart.
 #include <QAction>
+#include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QToolBar>
+#include <QWheelEvent>
 #include <filesystem>
 
 #include "edit/input.h"
 #include "gui_fixture.h"
 #include "platform/command_ids.h"
+#include "view/layout.h"
+#include "view/scrolling.h"
 
 namespace vistrel {
 namespace {
@@ -68,6 +73,81 @@ TEST_F(Gui, OpenRecentListsTheFilesOfEarlierRunsNewestFirstAndOpensThem) {
   EXPECT_TRUE(items[1]->text().endsWith("sample.scf"));
   items[1]->trigger();
   EXPECT_EQ(s->state.document.fileTitle, "sample.scf");
+}
+
+/// The sample at pixel column `x` of the view.
+int sampleAt(const Session& s, int x) {
+  return s.state.view.scrollPos + xToSampleOffset(s.state.settings, x);
+}
+
+TEST_F(Gui, ZoomingKeepsTheSampleUnderThePointerWithinACharacter) {
+  auto s = start({sample("sample.ab1")});
+  QWidget* view = s->window->view();
+  scrollView(s->state.document, s->state.settings, s->state.view, *s->platform,
+             ScrollAction::ThumbPosition, 1500);
+  const int cw = s->state.view.layout.baseCharWidth;
+  const int y = s->state.view.layout.traceTop() + 20;
+  // Ctrl and the wheel, in, at column 300.
+  const int before = sampleAt(*s, 300);
+  QWheelEvent wheel(QPointF(300, y), view->mapToGlobal(QPointF(300, y)), {}, {0, 120}, Qt::NoButton,
+                    Qt::ControlModifier, Qt::NoScrollPhase, false);
+  QApplication::sendEvent(view, &wheel);
+  EXPECT_EQ(xZoomValue(s->state.settings), 1);
+  EXPECT_LE(std::abs(sampleToX(s->state.settings, s->state.view.scrollPos, before) - 300), cw);
+  // The zoom-out key, with the pointer moved to column 500.
+  QMouseEvent move(QEvent::MouseMove, QPointF(500, y), view->mapToGlobal(QPointF(500, y)),
+                   Qt::NoButton, Qt::NoButton, Qt::NoModifier);
+  QApplication::sendEvent(view, &move);
+  const int under = sampleAt(*s, 500);
+  s->window->action(kZoomOut)->trigger();
+  EXPECT_EQ(xZoomValue(s->state.settings), 0);
+  EXPECT_LE(std::abs(sampleToX(s->state.settings, s->state.view.scrollPos, under) - 500), cw);
+}
+
+TEST_F(Gui, HomeEndAndThePageKeysMoveThroughTheRead) {
+  auto s = start({sample("sample.ab1")});
+  QWidget* view = s->window->view();
+  auto press = [&](int code) {
+    QKeyEvent event(QEvent::KeyPress, code, Qt::NoModifier);
+    QApplication::sendEvent(view, &event);
+  };
+  press(Qt::Key_End);
+  const BaseCalls& calls = s->state.document.shown();
+  EXPECT_EQ(s->state.view.selectedBase, calls.baseCount - 1);
+  EXPECT_GT(s->state.view.scrollPos, 0);
+  press(Qt::Key_Home);
+  EXPECT_EQ(s->state.view.selectedBase, 0);
+  EXPECT_EQ(s->state.view.scrollPos, 0);
+  // A page is the window's width less the overlap the scroll bar's page keeps.
+  press(Qt::Key_PageDown);
+  EXPECT_EQ(s->state.view.scrollPos, visibleSpan(s->state.settings, s->state.view.clientWidth) -
+                                         s->state.settings.scrollStep);
+  press(Qt::Key_PageUp);
+  EXPECT_EQ(s->state.view.scrollPos, 0);
+}
+
+TEST_F(Gui, TheToolbarRunsItsCommandsAndViewHidesItForTheNextStartToo) {
+  {
+    auto s = start({sample("sample.ab1")});
+    auto* toolbar = s->window->findChild<QToolBar*>("toolbar");
+    ASSERT_NE(toolbar, nullptr);
+    EXPECT_TRUE(toolbar->isVisible());
+    QAction* zoomIn = nullptr;
+    for (QAction* a : toolbar->actions()) {
+      if (a->text() == "Zoom In") zoomIn = a;
+    }
+    ASSERT_NE(zoomIn, nullptr);
+    zoomIn->trigger();
+    EXPECT_EQ(xZoomValue(s->state.settings), 1);
+    const int viewHeight = s->window->view()->height();
+    s->window->action(kShowToolbar)->trigger();
+    QApplication::processEvents();
+    EXPECT_FALSE(toolbar->isVisible());
+    EXPECT_EQ(s->window->view()->height(), viewHeight);
+    ASSERT_TRUE(s->window->close());
+  }
+  auto s = start({});
+  EXPECT_FALSE(s->window->findChild<QToolBar*>("toolbar")->isVisible());
 }
 
 }  // namespace

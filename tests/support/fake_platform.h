@@ -68,7 +68,9 @@ class FakePlatform : public Platform {
   std::deque<std::vector<std::string>> openAnswers;
   std::deque<std::optional<SaveChoice>> saveAnswers;
   std::deque<std::string> referenceAnswers;
-  std::vector<std::string> referenceTitles;  ///< the title of each reference dialog shown
+  std::vector<std::string> referenceTitles;        ///< the title of each reference dialog shown
+  std::deque<std::optional<int>> baseAnswers;      ///< Go to Base's answers
+  std::vector<std::pair<int, int>> baseQuestions;  ///< what it offered and the base count
   /// The record chosen at each question of a reference file with several, and the questions.
   std::deque<std::optional<std::size_t>> recordAnswers;
   std::vector<std::vector<std::string>> recordChoices;
@@ -86,6 +88,13 @@ class FakePlatform : public Platform {
   std::vector<std::string> chooseFilesToOpen() override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   std::optional<std::string> chooseReferenceFile(const std::string& title) override;
+  std::optional<int> askBaseNumber(int current, int count) override {
+    baseQuestions.push_back({current, count});
+    if (baseAnswers.empty()) return std::nullopt;
+    const std::optional<int> answer = baseAnswers.front();
+    baseAnswers.pop_front();
+    return answer;
+  }
   std::optional<std::size_t> chooseReferenceRecord(
       const std::vector<std::string>& headers) override {
     recordChoices.push_back(headers);
