@@ -22,6 +22,7 @@
 #include "edit/input.h"
 #include "fake_platform.h"
 #include "output/sequence_export.h"
+#include "platform/paths.h"
 #include "reading.h"
 #include "temp_folder.h"
 #include "view/scrolling.h"
@@ -532,6 +533,27 @@ TEST_F(App, FailuresBeforeTheOldDocumentIsReleasedKeepIt) {
   EXPECT_FALSE(open({scfFile("other.scf")}));
   EXPECT_EQ(platform.saveDialogs.back().title, "Export");
   EXPECT_TRUE(app.document.modified);
+}
+
+TEST_F(App, SaveDialogsSuggestANameBesideTheTraceAndOpenStartsInTheLastFolder) {
+  ASSERT_TRUE(open({scfFile("first.scf")}));
+  ASSERT_TRUE(open({abiFile("run7.ab1")}));
+  EXPECT_EQ(platform.openFolders, (std::vector<std::string>{"", parentFolderOf(path("x"))}));
+  struct Case {
+    int command;
+    int format;
+    const char* suggested;
+  };
+  for (const Case& c :
+       {Case{kSaveAs, 1, "run7.scf"}, Case{kExport, 1, "run7.seq"}, Case{kExport, 2, "run7.fastq"},
+        Case{kExportTrimmed, 1, "run7.trimmed.seq"}, Case{kExportRawData, 1, "run7.txt"}}) {
+    app.settings.exportFormat = c.format;
+    executeCommand(app, platform, c.command);  // each dialog cancelled
+    EXPECT_EQ(platform.saveDialogs.back().suggested, path(c.suggested)) << c.command;
+  }
+  // The folder is kept for the next start.
+  windowDestroyed(app, platform);
+  EXPECT_EQ(readSettings(platform.settingsPath(), 1024).lastFolder, parentFolderOf(path("x")));
 }
 
 TEST_F(App, ThePromptsSaveOrExportLetsTheLoadGoOn) {

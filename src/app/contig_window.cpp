@@ -15,6 +15,7 @@
 #include "output/scf_writer.h"
 #include "platform/command_ids.h"
 #include "platform/local_date.h"
+#include "platform/paths.h"
 
 namespace vistrel {
 
@@ -77,6 +78,19 @@ void addLine(std::string& list, const std::string& name, const std::string& reas
 
 std::string countOf(std::size_t n, const char* one, const char* many) {
   return std::to_string(n) + " " + (n == 1 ? one : many);
+}
+
+/// What an export of the contig is first named: beside its first read, after the reference, or
+/// without one after that read, with `ending`.
+std::string exportName(const ContigWindowState& state, const std::string& ending) {
+  const Contig* contig = shownContig(state);
+  if (contig == nullptr || contig->reads.empty()) return {};
+  const std::string& first =
+      state.documents[static_cast<std::size_t>(contig->reads.front().input)].filePath;
+  std::string folder = parentFolderOf(first);
+  if (folder.back() != '/') folder += '/';
+  const std::string name = contig->hasReference ? cleanField(contig->name) : fileStemOf(first);
+  return folder + (name.find('/') == std::string::npos ? name : fileStemOf(first)) + ending;
 }
 
 /// Scrolls the columns to the first one a read covers.
@@ -427,8 +441,10 @@ bool saveContigReads(ContigWindowState& state, Platform& platform) {
     std::string target = document.filePath;
     const bool saveAs = !document.isScf;
     if (saveAs) {
-      auto choice = platform.chooseFileToSave(
-          {"Save " + document.fileTitle + " As", {{"SCF file", "*.scf"}}, 0});
+      auto choice = platform.chooseFileToSave({"Save " + document.fileTitle + " As",
+                                               {{"SCF file", "*.scf"}},
+                                               0,
+                                               siblingWithSuffix(document.filePath, ".scf")});
       if (!choice) return false;
       target = choice->path;
     }
@@ -448,14 +464,17 @@ bool saveContigReads(ContigWindowState& state, Platform& platform) {
 }
 
 bool exportConsensusCommand(const ContigWindowState& state, Platform& platform) {
-  auto choice = platform.chooseFileToSave(
-      {"Export Consensus", {{"FASTA", "*.fasta"}, {"FASTQ", "*.fastq"}}, 0});
+  auto choice = platform.chooseFileToSave({"Export Consensus",
+                                           {{"FASTA", "*.fasta"}, {"FASTQ", "*.fastq"}},
+                                           0,
+                                           exportName(state, "_consensus.fasta")});
   if (!choice) return false;
   return writeText(platform, choice->path, consensusText(state.set.contigs, choice->filter == 1));
 }
 
 bool exportConflictsCommand(const ContigWindowState& state, Platform& platform) {
-  auto choice = platform.chooseFileToSave({"Export Conflicts", {{"Table", "*.tsv"}}, 0});
+  auto choice = platform.chooseFileToSave(
+      {"Export Conflicts", {{"Table", "*.tsv"}}, 0, exportName(state, "_conflicts.tsv")});
   if (!choice) return false;
   return writeText(platform, choice->path, conflictsText(state.set.contigs, state.inputs));
 }

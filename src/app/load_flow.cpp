@@ -2,11 +2,14 @@
 // complete, so a failure leaves the window as it was, unsaved changes included.
 #include "app/load_flow.h"
 
+#include <filesystem>
+
 #include "app/new_window.h"
 #include "app/save_commands.h"
 #include "app/status_text.h"
 #include "document/trace_file.h"
 #include "platform/files.h"
+#include "platform/paths.h"
 #include "view/scrolling.h"
 
 namespace vistrel {
@@ -85,6 +88,9 @@ bool loadPath(AppState& app, Platform& platform, const std::string& path) {
   }
   publish(app, platform, std::move(read), path);
   app.sampleName = sampleName;
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(path, failed);
+  app.settings.lastFolder = parentFolderOf(failed ? path : absolute.lexically_normal().string());
   platform.setWindowTitle(traceWindowTitle(app));
   rememberRecentFile(platform.settingsPath(), path);
   return true;
@@ -105,7 +111,7 @@ bool loadTrace(AppState& app, Platform& platform, bool askUser) {
     const std::string path = app.document.filePath;  // a copy: loading discards the document
     return loadPath(app, platform, path);
   }
-  return loadFiles(app, platform, platform.chooseFilesToOpen());
+  return loadFiles(app, platform, platform.chooseFilesToOpen(app.settings.lastFolder));
 }
 
 bool openRecentFile(AppState& app, Platform& platform, int index) {

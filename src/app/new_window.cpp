@@ -62,7 +62,7 @@ bool openNewWindow(AppState& app, Platform& platform, const std::string* path) {
 }
 
 bool openNewContig(Platform& platform) {
-  const std::vector<std::string> files = platform.chooseFilesToOpen();
+  const std::vector<std::string> files = platform.chooseFilesToOpen({});
   if (files.empty()) return false;
   std::vector<std::string> arguments = {"--contig"};
   if (const std::optional<std::string> reference =

@@ -9,6 +9,7 @@
 #include "output/scf_writer.h"
 #include "output/sequence_export.h"
 #include "platform/local_date.h"
+#include "platform/paths.h"
 
 namespace vistrel {
 
@@ -26,7 +27,8 @@ bool report(Platform& platform, const OutputError& error, const char* createFall
 bool saveDocument(AppState& app, Platform& platform, bool saveAs) {
   std::string target = app.document.filePath;
   if (saveAs) {
-    auto choice = platform.chooseFileToSave({"Save As", {{"SCF file", "*.scf"}}, 0});
+    auto choice = platform.chooseFileToSave(
+        {"Save As", {{"SCF file", "*.scf"}}, 0, siblingWithSuffix(app.document.filePath, ".scf")});
     if (!choice) return false;
     target = choice->path;
   }
@@ -50,7 +52,8 @@ bool exportSequenceCommand(AppState& app, Platform& platform,
   }
   SaveDialog dialog{trimmed ? "Export Trimmed" : "Export",
                     {{"Text", "*.seq"}, {"FASTA", "*.seq"}},
-                    app.settings.exportFormat};
+                    app.settings.exportFormat,
+                    {}};
   // FASTQ is offered only where there are qualities to write; a stored FASTQ choice then opens
   // at FASTA.
   if (exportRefusal(app.document, kExportFastq) == nullptr) {
@@ -58,6 +61,9 @@ bool exportSequenceCommand(AppState& app, Platform& platform,
   } else {
     dialog.selectedFilter = std::min(dialog.selectedFilter, int{kExportFasta});
   }
+  dialog.suggested = siblingWithSuffix(
+      app.document.filePath,
+      dialog.selectedFilter == kExportFastq ? ".fastq" : (trimmed ? ".trimmed.seq" : ".seq"));
   auto choice = platform.chooseFileToSave(dialog);
   if (!choice) return false;
   const int filterCount = static_cast<int>(dialog.filters.size());
@@ -70,7 +76,10 @@ bool exportSequenceCommand(AppState& app, Platform& platform,
 }
 
 bool exportRawDataCommand(AppState& app, Platform& platform) {
-  auto choice = platform.chooseFileToSave({"Export Trace Data", {{"Text", "*.txt"}}, 0});
+  auto choice = platform.chooseFileToSave({"Export Trace Data",
+                                           {{"Text", "*.txt"}},
+                                           0,
+                                           siblingWithSuffix(app.document.filePath, ".txt")});
   if (!choice) return false;
   return report(platform, exportRawData(app.document, choice->path), kCannotCreateMessage);
 }

@@ -22,4 +22,11 @@ std::string parentFolderOf(std::string_view path) {
   return std::string(path.substr(0, slash));
 }
 
+std::string siblingWithSuffix(std::string_view path, std::string_view suffix) {
+  if (path.empty()) return {};
+  std::string folder = parentFolderOf(path);
+  if (folder.back() != '/') folder += '/';
+  return folder + fileStemOf(path) + std::string(suffix);
+}
+
 }  // namespace vistrel

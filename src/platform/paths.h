@@ -17,4 +17,8 @@ std::string fileStemOf(std::string_view path);
 /// The folder holding `path`: "." for a bare name, "/" for a name in the root folder.
 std::string parentFolderOf(std::string_view path);
 
+/// The name a save dialog suggests for what is made of the file at `path`: beside it, its stem
+/// with `suffix` (".scf"); empty for an empty path.
+std::string siblingWithSuffix(std::string_view path, std::string_view suffix);
+
 }  // namespace vistrel

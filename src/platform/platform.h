@@ -16,9 +16,10 @@
 
 namespace vistrel {
 
-/// A font by its family and its character (em) height in pixels.
+/// A font by its family and its character (em) height in pixels. `Interface` is the face the
+/// desktop's menus and dialogs use.
 struct FontSpec {
-  enum Family { Serif, FixedPitch };
+  enum Family { Serif, FixedPitch, Interface };
   Family family = Serif;
   int pixelHeight = 12;
   friend bool operator==(const FontSpec&, const FontSpec&) = default;
@@ -103,6 +104,7 @@ struct SaveDialog {
   std::string title;
   std::vector<FileFilter> filters;
   int selectedFilter = 0;
+  std::string suggested;  ///< the full path the dialog starts with; empty for none
 };
 
 struct SaveChoice {
@@ -144,8 +146,9 @@ class Platform : public ScreenLook {
   virtual void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) = 0;
 
   // Dialogs. Each returns nothing when the user cancels.
-  /// The open dialog: one or more full paths.
-  virtual std::vector<std::string> chooseFilesToOpen() = 0;
+  /// The open dialog of trace files, starting in `folder` (the current one when empty): one or
+  /// more full paths.
+  virtual std::vector<std::string> chooseFilesToOpen(const std::string& folder) = 0;
   virtual std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) = 0;
   /// The open dialog of a reference sequence (FASTA, GenBank or bare letters), titled `title`:
   /// one full path.

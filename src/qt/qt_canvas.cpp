@@ -1,7 +1,9 @@
-// QPainter drawing with the canvas's pixel rules: one-pixel pens, no antialiasing.
+// QPainter drawing with the canvas's pixel rules: one-pixel pens, whole pixels, and the traces
+// smoothed where the canvas is asked to.
 #include "qt/qt_canvas.h"
 
 #include <QFontMetrics>
+#include <QGuiApplication>
 #include <QPen>
 #include <QStringDecoder>
 #include <vector>
@@ -34,7 +36,9 @@ QString textOf(std::string_view bytes) {
 
 QFont fontFor(const FontSpec& spec) {
   QFont font;
-  if (spec.family == FontSpec::FixedPitch) {
+  if (spec.family == FontSpec::Interface) {
+    font = QGuiApplication::font();
+  } else if (spec.family == FontSpec::FixedPitch) {
     font.setFamilies({"Courier New", "Liberation Mono", "Cousine", "Courier"});
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);

@@ -23,8 +23,9 @@ Rect fromQRect(const QRect& r);
 /// every byte shows as some character.
 QString textOf(std::string_view bytes);
 
-/// A serif ("Times") or fixed-pitch ("Courier New") face at the given character height; where
-/// those faces are missing, their metric twins or any face of the kind.
+/// A serif ("Times") or fixed-pitch ("Courier New") face, or the desktop's interface face, at the
+/// given character height; where those faces are missing, their metric twins or any face of the
+/// kind.
 QFont fontFor(const FontSpec& spec);
 
 class QtCanvas : public Canvas {

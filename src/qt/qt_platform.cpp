@@ -5,6 +5,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QInputDialog>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -63,10 +64,11 @@ void QtPlatform::showMessage(const std::string& text, MessageIcon icon, MessageO
   box.exec();
 }
 
-std::vector<std::string> QtPlatform::chooseFilesToOpen() {
+std::vector<std::string> QtPlatform::chooseFilesToOpen(const std::string& folder) {
   std::vector<std::string> paths;
-  for (const QString& path :
-       QFileDialog::getOpenFileNames(&window_, QString(), QString(), "All files (*)")) {
+  for (const QString& path : QFileDialog::getOpenFileNames(
+           &window_, QString(), QFile::decodeName(QByteArray::fromStdString(folder)),
+           "Trace files (*.ab1 *.abi *.scf);;All files (*)")) {
     paths.push_back(QFile::encodeName(path).toStdString());
   }
   return paths;
@@ -113,6 +115,12 @@ std::optional<SaveChoice> QtPlatform::chooseFileToSave(const SaveDialog& spec) {
     filters << QString::fromStdString(f.name + " (" + f.pattern + ")");
   }
   dialog.setNameFilters(filters);
+  if (!spec.suggested.empty()) {
+    // A name relative to the working folder would be taken relative to the dialog's.
+    const QFileInfo suggested(QFile::decodeName(QByteArray::fromStdString(spec.suggested)));
+    dialog.setDirectory(suggested.absolutePath());
+    dialog.selectFile(suggested.absoluteFilePath());
+  }
   if (spec.selectedFilter >= 0 && spec.selectedFilter < filters.size()) {
     dialog.selectNameFilter(filters[spec.selectedFilter]);
   }

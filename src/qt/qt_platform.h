@@ -20,7 +20,7 @@ class QtPlatform : public Platform {
   ~QtPlatform() override;
 
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
-  std::vector<std::string> chooseFilesToOpen() override;
+  std::vector<std::string> chooseFilesToOpen(const std::string& folder) override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   std::optional<std::string> chooseReferenceFile(const std::string& title) override;
   std::optional<int> askBaseNumber(int current, int count) override;

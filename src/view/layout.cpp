@@ -6,7 +6,8 @@
 namespace vistrel {
 
 void createViewFonts(ViewLayout& layout, ScreenLook& screen, bool largeFonts) {
-  layout.infoFont = {FontSpec::Serif, 14 + 3 * (largeFonts ? 1 : 0)};
+  // The file's description reads as the rest of the window does.
+  layout.infoFont = {FontSpec::Interface, 14 + 3 * (largeFonts ? 1 : 0)};
   layout.baseFont = {FontSpec::FixedPitch, 12 + 4 * (largeFonts ? 1 : 0)};
   layout.infoFontHeight = screen.measureFont(layout.infoFont).height;
   FontMetrics base = screen.measureFont(layout.baseFont);

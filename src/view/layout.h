@@ -12,7 +12,7 @@ namespace vistrel {
 struct ViewLayout {
   FontSpec titleFont{FontSpec::Serif, 30};
   FontSpec creditFont{FontSpec::Serif, 11};
-  FontSpec infoFont{FontSpec::Serif, 14};
+  FontSpec infoFont{FontSpec::Interface, 14};
   FontSpec baseFont{FontSpec::FixedPitch, 12};
   int titleFontHeight = 0;
   int creditFontHeight = 0;

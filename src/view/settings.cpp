@@ -140,6 +140,7 @@ ViewSettings readSettings(const std::string& path, int desktopWidth) {
   s.mixedRatio = rangedValue(ini, "Mixed ratio", 33, 1, 100);
   s.showMixed = rangedValue(ini, "Show mixed", 1, 0, 1);
   s.showToolbar = rangedValue(ini, "Toolbar", 1, 0, 1);
+  s.lastFolder = ini.readString(kOptions, "Last folder", "");
   s.windowLeft = ini.readInt(kWindow, "winposX", 0);
   s.windowTop = ini.readInt(kWindow, "winposY", 0);
   s.windowWidth = ini.readInt(kWindow, "winsizeX", desktopWidth);
@@ -177,6 +178,10 @@ void writeSettings(const ViewSettings& s, const std::string& path, const Rect* p
   ini.writeInt(kOptions, "Mixed ratio", s.mixedRatio);
   ini.writeInt(kOptions, "Show mixed", s.showMixed);
   ini.writeInt(kOptions, "Toolbar", s.showToolbar);
+  // A name with a line break cannot stand on a line of its own.
+  if (s.lastFolder.find_first_of("\r\n") == std::string::npos) {
+    ini.writeString(kOptions, "Last folder", s.lastFolder);
+  }
   writeIni(ini, path);
 }
 

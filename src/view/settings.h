@@ -50,6 +50,7 @@ struct ViewSettings {
   std::int32_t mixedRatio = 33;    ///< percent of its own peak a second channel must reach
   std::int32_t showMixed = 1;      ///< mark the mixed bases under their letters
   std::int32_t showToolbar = 1;    ///< the window's toolbar is shown
+  std::string lastFolder;          ///< where the open dialog starts: the last file's folder
   // Window placement, used when the main window is created.
   std::int32_t windowLeft = 0;
   std::int32_t windowTop = 0;

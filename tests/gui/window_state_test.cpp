@@ -2,9 +2,11 @@
 // the file and marking unsaved changes, the first start fitting the traces with the height kept
 // for the next, and Open Recent after a restart.
 #include <QAction>
+#include <QFileDialog>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTimer>
 #include <QToolBar>
 #include <QWheelEvent>
 #include <filesystem>
@@ -73,6 +75,23 @@ TEST_F(Gui, OpenRecentListsTheFilesOfEarlierRunsNewestFirstAndOpensThem) {
   EXPECT_TRUE(items[1]->text().endsWith("sample.scf"));
   items[1]->trigger();
   EXPECT_EQ(s->state.document.fileTitle, "sample.scf");
+}
+
+TEST_F(Gui, SaveAsOffersTheTracesNameAsScfBesideIt) {
+  auto s = start({sample("sample.ab1")});
+  QStringList offered, filters;
+  QTimer::singleShot(0, [&] {
+    auto* dialog = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+    ASSERT_NE(dialog, nullptr);
+    offered = dialog->selectedFiles();
+    filters = dialog->nameFilters();
+    dialog->reject();
+  });
+  s->window->action(kSaveAs)->trigger();
+  const std::string expected =
+      std::filesystem::absolute(sample("sample.scf")).lexically_normal().string();
+  EXPECT_EQ(offered, QStringList{QString::fromStdString(expected)});
+  EXPECT_EQ(filters, QStringList{"SCF file (*.scf)"});
 }
 
 /// The sample at pixel column `x` of the view.

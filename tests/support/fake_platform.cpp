@@ -7,7 +7,8 @@ void FakePlatform::showMessage(const std::string& text, MessageIcon icon, Messag
   messages.push_back({text, icon, owner});
 }
 
-std::vector<std::string> FakePlatform::chooseFilesToOpen() {
+std::vector<std::string> FakePlatform::chooseFilesToOpen(const std::string& folder) {
+  openFolders.push_back(folder);
   if (openAnswers.empty()) return {};
   std::vector<std::string> answer = openAnswers.front();
   openAnswers.pop_front();

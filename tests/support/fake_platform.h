@@ -66,6 +66,7 @@ class FakePlatform : public Platform {
 
   // Scripted answers, taken in order; an empty script cancels.
   std::deque<std::vector<std::string>> openAnswers;
+  std::vector<std::string> openFolders;  ///< the folder each open dialog started in
   std::deque<std::optional<SaveChoice>> saveAnswers;
   std::deque<std::string> referenceAnswers;
   std::vector<std::string> referenceTitles;        ///< the title of each reference dialog shown
@@ -85,7 +86,7 @@ class FakePlatform : public Platform {
   bool helpAvailable = true;
 
   void showMessage(const std::string& text, MessageIcon icon, MessageOwner owner) override;
-  std::vector<std::string> chooseFilesToOpen() override;
+  std::vector<std::string> chooseFilesToOpen(const std::string& folder) override;
   std::optional<SaveChoice> chooseFileToSave(const SaveDialog& dialog) override;
   std::optional<std::string> chooseReferenceFile(const std::string& title) override;
   std::optional<int> askBaseNumber(int current, int count) override {
