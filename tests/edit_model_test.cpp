@@ -187,6 +187,38 @@ TEST_F(EditModel, UndoTakesBackEachKindNewestFirstAndBringsItIntoView) {
   EXPECT_EQ(app.edit.undoCount, 0);
 }
 
+TEST_F(EditModel, RedoGivesEachKindBackExactlyOldestFirst) {
+  shown().hasQualities = true;
+  replace(3, 'N');
+  insert(1502, 150, 'c');
+  remove(60, false);
+  const std::string after = letters();
+  const std::vector<std::int16_t> peaksAfter = peaksOf(shown());
+  const std::vector<std::uint8_t> qualitiesAfter(shown().qualities.data(),
+                                                 shown().qualities.data() + shown().baseCount);
+  for (int i = 0; i < 3; ++i) undoOnce();
+  EXPECT_EQ(app.edit.redoCount, 3);
+  EditContext c = edit();
+  redo(c);  // the replacement
+  EXPECT_EQ(app.view.selectedBase, 3);
+  redo(c);  // the insertion
+  EXPECT_EQ(app.view.selectedBase, 150);
+  redo(c);  // the deletion
+  EXPECT_EQ(app.view.selectedBase, 60);
+  EXPECT_EQ(letters(), after);
+  EXPECT_EQ(peaksOf(shown()), peaksAfter);
+  EXPECT_EQ(std::vector<std::uint8_t>(shown().qualities.data(),
+                                      shown().qualities.data() + shown().baseCount),
+            qualitiesAfter);
+  EXPECT_EQ(app.edit.undoCount, 3);
+  redo(c);  // nothing left
+  EXPECT_EQ(letters(), after);
+  // Undone again after the redo: each step goes back as it came.
+  for (int i = 0; i < 3; ++i) undoOnce();
+  EXPECT_EQ(letters().substr(0, 5), "ACGTA");
+  EXPECT_FALSE(app.document.modified);
+}
+
 TEST_F(EditModel, TheRingKeepsTheLastHundredEditsAndModifiedClearsOnlyIfNothingWasLost) {
   for (int i = 0; i < 3; ++i) replace(i, 'n');
   undoOnce();
@@ -208,8 +240,8 @@ TEST_F(EditModel, TheRingKeepsTheLastHundredEditsAndModifiedClearsOnlyIfNothingW
 }
 
 TEST_F(EditModel, TheDocumentIsUnmodifiedExactlyWhereTheHistoryStoodAtTheLastSave) {
-  // e: an edit, u: Undo, s: a save, r: a reverse complement, which changes no base call; then
-  // the mark after each step.
+  // e: an edit, u: Undo, d: Redo, s: a save, r: a reverse complement, which changes no base
+  // call; then the mark after each step.
   struct Case {
     std::string steps, marks;
   };
@@ -219,6 +251,9 @@ TEST_F(EditModel, TheDocumentIsUnmodifiedExactlyWhereTheHistoryStoodAtTheLastSav
       {"eeusu", "11101"},    // the save holds the first edit: taking it back is a change
       {"esrueu", "100010"},  // undoing the reverse complement keeps the save point
       {"ereuuu", "111110"},  // back at the load
+      {"esud", "1010"},      // redone back to the save point
+      {"eruudd", "111011"},  // the strand's turn redone after the edit
+      {"euedu", "10110"},    // a new edit leaves nothing to redo
   };
   for (const Case& k : cases) {
     SCOPED_TRACE(k.steps);
@@ -230,6 +265,7 @@ TEST_F(EditModel, TheDocumentIsUnmodifiedExactlyWhereTheHistoryStoodAtTheLastSav
       EditContext c = edit();
       if (step == 'e') replace(next++, 'n');
       if (step == 'u') undoOnce();
+      if (step == 'd') redo(c);
       if (step == 's') {
         app.document.modified = false;  // as the save does
         markSaved(app.edit);

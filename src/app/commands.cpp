@@ -155,6 +155,9 @@ void executeCommand(AppState& app, Platform& platform, int id) {
     case kUndo:
       if (loaded) undo(edit);
       break;
+    case kRedo:
+      if (loaded) redo(edit);
+      break;
     case kCopyPlainText:
     case kCopyFasta:
       if (loaded) copySequence(app.document, platform, id == kCopyFasta);
@@ -264,6 +267,8 @@ MenuItemState menuItemState(const AppState& app, int id) {
       return {loaded, false};
     case kUndo:
       return {loaded && app.edit.undoCount != 0, false};
+    case kRedo:
+      return {loaded && app.edit.redoCount != 0, false};
     case kReverseComplement:
       return {loaded, app.edit.reverseComplemented == 1};
     case kNextN:

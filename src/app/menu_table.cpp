@@ -91,6 +91,7 @@ std::vector<MenuEntry> buildMenuBar() {
       submenu(
           "&Edit",
           {item("&Undo", kUndo, {"Ctrl+Z", "Ctrl+U"}),
+           item("Red&o", kRedo, {"Ctrl+Shift+Z", "Ctrl+Y"}),
            submenu("&Copy Sequence",
                    {item("Plain Text", kCopyPlainText, {"Ctrl+C"}),
                     item("FASTA Format", kCopyFasta, {"Ctrl+B"})},
@@ -146,6 +147,7 @@ const std::vector<ToolbarButton>& toolbarButtons() {
                                                      {kSave, "Save"},
                                                      {0, ""},
                                                      {kUndo, "Undo"},
+                                                     {kRedo, "Redo"},
                                                      {0, ""},
                                                      {kFind, "Find"},
                                                      {kNextDifference, "Next Difference"},

@@ -77,6 +77,19 @@ void followHistory(EditContext& c) {
   c.document.modified = c.edit.historyState != c.edit.savedState;
 }
 
+/// After Undo or Redo: brings base `index` (or the caret's sample `caret`) into view, or else
+/// repaints the rows and marks it changed.
+void showChange(EditContext& c, const std::optional<TrimRegion>& region, int index,
+                std::optional<int> caret) {
+  const BaseCalls& calls = c.document.shown();
+  const bool placed = caret || hasLetterAndPeak(calls, index);
+  const int p = caret ? *caret : placed ? calls.peak(index) : 0;
+  if (!placed || !bringIntoView(c.document, c.settings, c.view, c.platform, p, 0)) {
+    repaintBaseRows(c.view, c.platform);
+    refreshQualityMarks(c, region, index);
+  }
+}
+
 /// Puts a deleted base back; the room its deletion left is still there.
 void restoreDeleted(BaseCalls& calls, const UndoRecord& r) {
   insertLetter(calls, r.baseIndex, r.oldBase, r.oldQuality);
@@ -93,6 +106,9 @@ void pushUndo(EditState& edit, UndoRecord record) {
   record.previousState = edit.historyState;
   // Turning the strand around changes no base call: it leaves the saved state where it is.
   if (record.kind != kUndoReverseComplement) edit.historyState = ++edit.lastState;
+  record.nextState = edit.historyState;
+  // A new step takes the place of what was undone.
+  edit.redoCount = 0;
   edit.undoRing[static_cast<std::size_t>(edit.undoNext)] = std::move(record);
   edit.undoNext += 1;
   if (edit.undoCount < kUndoSteps) edit.undoCount += 1;
@@ -188,8 +204,9 @@ void undo(EditContext& c) {
   if (c.edit.undoCount == 0) return;
   c.edit.undoNext -= 1;
   c.edit.undoCount -= 1;
+  c.edit.redoCount += 1;
   if (c.edit.undoNext < 0) c.edit.undoNext = kUndoSteps - 1;
-  const UndoRecord& r = c.edit.undoRing[static_cast<std::size_t>(c.edit.undoNext)];
+  UndoRecord& r = c.edit.undoRing[static_cast<std::size_t>(c.edit.undoNext)];
   c.edit.historyState = r.previousState;
   followHistory(c);
   if (r.kind == kUndoReverseComplement) {
@@ -200,6 +217,10 @@ void undo(EditContext& c) {
   const std::optional<TrimRegion> region = shownRegion(c);
   c.view.insertCaret = 0;
   c.view.selectedBase = r.baseIndex;
+  if (r.kind == kUndoReplace || r.kind == kUndoInsert) {
+    r.newBase = calls.base(r.baseIndex);
+    r.newQuality = calls.hasQualities ? calls.quality(r.baseIndex) : std::uint8_t{0};
+  }
   switch (r.kind) {
     case kUndoReplace:
       calls.setBase(r.baseIndex, r.oldBase);
@@ -217,7 +238,8 @@ void undo(EditContext& c) {
       restoreDeleted(calls, r);
       break;
     case kUndoCallMixed:
-      for (const ReplacedLetter& old : r.replaced) {
+      for (ReplacedLetter& old : r.replaced) {
+        old.called = calls.base(old.index);
         calls.setBase(old.index, old.letter);
         if (calls.hasQualities) calls.setQuality(old.index, old.quality);
       }
@@ -225,12 +247,47 @@ void undo(EditContext& c) {
   }
   // What comes back into view: the caret of an insertion taken back, else the base.
   const bool inserted = r.kind == kUndoInsert;
-  const bool placed = inserted || hasLetterAndPeak(calls, r.baseIndex);
-  const int p = inserted ? r.oldPeak : placed ? calls.peak(r.baseIndex) : 0;
-  if (!placed || !bringIntoView(c.document, c.settings, c.view, c.platform, p, 0)) {
-    repaintBaseRows(c.view, c.platform);
-    refreshQualityMarks(c, region, r.baseIndex);
+  showChange(c, region, r.baseIndex, inserted ? std::optional<int>(r.oldPeak) : std::nullopt);
+}
+
+void redo(EditContext& c) {
+  EditState& e = c.edit;
+  if (e.redoCount == 0) return;
+  if (e.undoNext == kUndoSteps) e.undoNext = 0;
+  const UndoRecord& r = e.undoRing[static_cast<std::size_t>(e.undoNext)];
+  e.undoNext += 1;
+  e.redoCount -= 1;
+  if (e.undoCount < kUndoSteps) e.undoCount += 1;
+  e.historyState = r.nextState;
+  followHistory(c);
+  if (r.kind == kUndoReverseComplement) {
+    redoReverseComplement(c);
+    return;
   }
+  BaseCalls& calls = c.document.shown();
+  const std::optional<TrimRegion> region = shownRegion(c);
+  c.view.insertCaret = 0;
+  c.view.selectedBase = r.baseIndex;
+  switch (r.kind) {
+    case kUndoReplace:
+      calls.setBase(r.baseIndex, r.newBase);
+      if (calls.hasQualities) calls.setQuality(r.baseIndex, r.newQuality);
+      break;
+    case kUndoInsert:
+      // Undo left the room the base took.
+      insertLetter(calls, r.baseIndex, r.newBase, r.newQuality);
+      if (r.withPeak) insertPeak(calls, r.baseIndex, r.oldPeak);
+      break;
+    case kUndoDelete:
+      removeLetter(calls, r.baseIndex);
+      if (r.withPeak) removePeak(calls, r.baseIndex);
+      c.view.selectedBase = r.baseIndex < calls.baseCount ? r.baseIndex : -1;
+      break;
+    case kUndoCallMixed:
+      for (const ReplacedLetter& m : r.replaced) calls.setBase(m.index, m.called);
+      break;
+  }
+  showChange(c, region, r.baseIndex, std::nullopt);
 }
 
 void toggleContinuousEdit(ViewSettings& settings) {
@@ -248,6 +305,7 @@ void showBaseCallSet(EditContext& c, bool original) {
   c.view.insertCaret = 0;
   c.edit.undoNext = 0;
   c.edit.undoCount = 0;
+  c.edit.redoCount = 0;
   const bool leaving = c.document.modified;
   c.document.modified = c.edit.otherSetModified != 0;
   c.edit.otherSetModified = leaving ? 1 : 0;

@@ -41,6 +41,10 @@ void callMixedBases(EditContext& c);
 /// the history is back where it stood at the last save or load.
 void undo(EditContext& c);
 
+/// Gives back the step the last Undo took back, as the step itself did; nothing when a new edit
+/// came since. The unsaved mark follows the history as with Undo.
+void redo(EditContext& c);
+
 void toggleContinuousEdit(ViewSettings& settings);
 
 /// Shows the original (`original`) or the edited base-call set, each with its own letters,

@@ -36,6 +36,7 @@ struct ReplacedLetter {
   std::int32_t index = 0;
   std::uint8_t letter = 0;
   std::uint8_t quality = 0;  ///< when the set has quality values
+  std::uint8_t called = 0;   ///< the letter it was called as, kept by Undo for Redo
 };
 
 /// One step that Undo can take back.
@@ -51,6 +52,11 @@ struct UndoRecord {
   bool withPeak = true;
   /// Where the edit history stood before this step; Undo returns it there.
   std::int64_t previousState = 0;
+  /// Where it stood after the step; Redo returns it there.
+  std::int64_t nextState = 0;
+  /// The letter and quality that Undo took away (replaced or inserted), for Redo.
+  std::uint8_t newBase = 0;
+  std::uint8_t newQuality = 0;
   /// Reverse complement: the letters that complementing twice does not give back (U becomes A,
   /// which becomes T), each with its set and its index.
   std::vector<KeptLetter> keptLetters{};
@@ -93,6 +99,8 @@ struct EditState {
   std::int32_t undoNext = 0;
   std::int32_t undoCount = 0;
   std::int32_t undoWrapped = 0;
+  /// How many steps Undo took back that Redo can give again: the records from `undoNext` on.
+  std::int32_t redoCount = 0;
   /// Where the edit history stands: every edit moves it to a number of its own and Undo moves
   /// it back; a reverse complement leaves it. The shown set has unsaved changes exactly when it
   /// stands elsewhere than at the last save or load.

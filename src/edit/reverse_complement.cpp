@@ -107,6 +107,11 @@ void reverseComplement(EditContext& c) {
   pushUndo(c.edit, std::move(record));
 }
 
+void redoReverseComplement(EditContext& c) {
+  // The channels were padded by the command itself; the record keeps what Undo needs.
+  reverseComplementAll(c);
+}
+
 void undoReverseComplement(EditContext& c, const UndoRecord& record) {
   reverseComplementAll(c);
   for (const KeptLetter& k : record.keptLetters) {

@@ -18,4 +18,7 @@ void reverseComplement(EditContext& c);
 /// Undo of `record`: the command again, and the letters it could not give back put back.
 void undoReverseComplement(EditContext& c, const UndoRecord& record);
 
+/// Redo of the command after its Undo: the command again, recorded no more.
+void redoReverseComplement(EditContext& c);
+
 }  // namespace vistrel

@@ -36,6 +36,7 @@ enum Command {
   kNextMixed = 212,
   kNextDifference = 213,
   kCallMixedBases = 214,
+  kRedo = 215,
   kGoToBase = 220,
   kYScaleSmall = 301,
   kYScaleLarge = 302,

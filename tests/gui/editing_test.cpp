@@ -165,6 +165,33 @@ TEST_F(Editing, ALetterTypedBetweenTwoIsInsertedAndCtrlZTakesItBack) {
   EXPECT_EQ(letters(*s), before);
 }
 
+TEST_F(Editing, RedoByEitherKeyGivesBackWhatUndoTookAndANewEditClearsIt) {
+  auto s = start({sample("sample.ab1")});
+  QWidget* view = s->window->view();
+  const std::string before = letters(*s);
+  click(view, letterPoint(*s, 20));
+  typeText(view, before[20] == 'A' ? "c" : "a");
+  const std::string typed = letters(*s);
+  auto ctrl = [&](int code, Qt::KeyboardModifiers more, int controlCode) {
+    key(view, code, Qt::ControlModifier | more, QString(QChar(controlCode)));
+  };
+  ctrl(Qt::Key_Z, Qt::NoModifier, 26);
+  EXPECT_EQ(letters(*s), before);
+  ctrl(Qt::Key_Z, Qt::ShiftModifier, 26);
+  EXPECT_EQ(letters(*s), typed);
+  EXPECT_TRUE(s->state.document.modified);
+  ctrl(Qt::Key_Z, Qt::NoModifier, 26);
+  ctrl(Qt::Key_Y, Qt::NoModifier, 25);
+  EXPECT_EQ(letters(*s), typed);
+  // Undone, then a new letter: there is nothing left to redo.
+  ctrl(Qt::Key_Z, Qt::NoModifier, 26);
+  click(view, letterPoint(*s, 30));
+  typeText(view, "n");
+  const std::string retyped = letters(*s);
+  ctrl(Qt::Key_Y, Qt::NoModifier, 25);
+  EXPECT_EQ(letters(*s), retyped);
+}
+
 TEST_F(Editing, TheViewTakesTheKeysBackWhenItsWindowIsActivatedOrClicked) {
   auto s = start({sample("sample.ab1")});
   QWidget* view = s->window->view();
