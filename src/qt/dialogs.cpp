@@ -20,6 +20,15 @@
 
 namespace vistrel {
 
+bool runFormDialog(QDialog& dialog, QFormLayout* form, QDialogButtonBox* buttons) {
+  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  auto* layout = new QVBoxLayout(&dialog);
+  layout->addLayout(form);
+  layout->addWidget(buttons);
+  return dialog.exec() == QDialog::Accepted;
+}
+
 PromptAnswer runSaveChangesPrompt(QWidget* owner, const QString& text, bool saveAs) {
   QDialog dialog(owner);
   dialog.setWindowTitle("Vistrel");
@@ -72,12 +81,7 @@ std::optional<std::array<int, 5>> runColoursDialog(QWidget* owner,
     form->addRow(labels[i], lists[i]);
   }
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel);
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addLayout(form);
-  layout->addWidget(buttons);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (!runFormDialog(dialog, form, buttons)) return std::nullopt;
   std::array<int, 5> chosen{};
   for (int i = 0; i < 5; ++i) chosen[i] = lists[i]->currentIndex();
   return chosen;

@@ -9,7 +9,14 @@
 
 #include "platform/platform.h"
 
+class QDialogButtonBox;
+class QFormLayout;
+
 namespace vistrel {
+
+/// Stacks `form` over `buttons` (OK and Cancel) in `dialog`, which they accept and reject, and
+/// runs it; true when it was accepted.
+bool runFormDialog(QDialog& dialog, QFormLayout* form, QDialogButtonBox* buttons);
 
 PromptAnswer runSaveChangesPrompt(QWidget* owner, const QString& text, bool saveAs);
 

@@ -11,10 +11,10 @@
 #include <QPushButton>
 #include <QRegularExpressionValidator>
 #include <QSpinBox>
-#include <QVBoxLayout>
 
 #include "analysis/edit_analysis.h"
 #include "app/edit_analysis_view.h"
+#include "qt/dialogs.h"
 #include "qt/qt_canvas.h"
 
 namespace vistrel {
@@ -82,12 +82,7 @@ std::optional<EditAnalysisSetup> runEditAnalysisDialog(QWidget* owner,
   QObject::connect(control, &QLineEdit::textChanged, &dialog, complete);
   QObject::connect(guide, &QLineEdit::textChanged, &dialog, complete);
   complete();
-  QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-  QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-  auto* layout = new QVBoxLayout(&dialog);
-  layout->addLayout(form);
-  layout->addWidget(buttons);
-  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (!runFormDialog(dialog, form, buttons)) return std::nullopt;
   return EditAnalysisSetup{QFile::encodeName(control->text()).toStdString(),
                            guide->text().toUpper().toStdString(), cut->value(), indel->value(),
                            donor->text().toUpper().toStdString()};
