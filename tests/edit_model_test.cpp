@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include "app/commands.h"
+#include "edit/input.h"
 #include "edit/reverse_complement.h"
 #include "view/layout.h"
 #include "view/trace_view.h"
@@ -217,6 +219,66 @@ TEST_F(EditModel, RedoGivesEachKindBackExactlyOldestFirst) {
   for (int i = 0; i < 3; ++i) undoOnce();
   EXPECT_EQ(letters().substr(0, 5), "ACGTA");
   EXPECT_FALSE(app.document.modified);
+}
+
+TEST_F(EditModel, ARangeTypedOverOrRemovedIsOneStepUndoneAndRedoneExactly) {
+  ASSERT_TRUE(shown().hasQualities);
+  for (int i = 0; i < shown().baseCount; ++i)
+    shown().setQuality(i, static_cast<std::uint8_t>(i % 50));
+  auto qualities = [&] {
+    return std::vector<std::uint8_t>(shown().qualities.data(),
+                                     shown().qualities.data() + shown().baseCount);
+  };
+  const std::string before = letters();
+  const std::vector<std::int16_t> peaksBefore = peaksOf(shown());
+  const std::vector<std::uint8_t> qualitiesBefore = qualities();
+  struct Case {
+    std::uint8_t letter;  // 0: Delete
+    std::string after;
+  };
+  for (const Case& k : {Case{'g', before.substr(0, 10) + "g" + before.substr(15)},
+                        Case{0, before.substr(0, 10) + before.substr(15)}}) {
+    SCOPED_TRACE(k.letter);
+    app.view.selectedBase = 10;
+    EditContext c = edit();
+    for (int i = 0; i < 4; ++i) extendSelection(c, 1);
+    ASSERT_EQ(app.view.selectedRange(), (std::pair<std::int32_t, std::int32_t>{10, 14}));
+    if (k.letter != 0) {
+      typeCharacter(c, k.letter);
+    } else {
+      pressKey(c, EditKey::Delete);
+    }
+    EXPECT_EQ(letters(), k.after);
+    EXPECT_EQ(app.view.selectedBase, 10);
+    EXPECT_FALSE(app.view.selectedRange());
+    EXPECT_EQ(app.edit.undoCount, 1);
+    const std::vector<std::int16_t> peaksAfter = peaksOf(shown());
+    EXPECT_EQ(peaksAfter.size(), k.after.size());
+    undoOnce();
+    EXPECT_EQ(letters(), before);
+    EXPECT_EQ(peaksOf(shown()), peaksBefore);
+    EXPECT_EQ(qualities(), qualitiesBefore);
+    EXPECT_EQ(app.view.selectedRange(), (std::pair<std::int32_t, std::int32_t>{10, 14}));
+    EXPECT_FALSE(app.document.modified);
+    redo(c);
+    EXPECT_EQ(letters(), k.after);
+    EXPECT_EQ(peaksOf(shown()), peaksAfter);
+    undoOnce();
+    app.edit = EditState{};
+  }
+  // The range is what Copy takes, plain and FASTA.
+  app.view.selectedBase = 3;
+  EditContext c = edit();
+  extendSelection(c, 1);
+  extendSelection(c, 1);
+  executeCommand(app, platform, kCopyPlainText);
+  EXPECT_EQ(platform.clipboard, before.substr(3, 3));
+  executeCommand(app, platform, kCopyFasta);
+  EXPECT_EQ(platform.clipboard.substr(platform.clipboard.rfind('\n') + 1), before.substr(3, 3));
+  // An arrow without Shift collapses the range to its end on that side.
+  pressKey(c, EditKey::Left);
+  EXPECT_EQ(app.view.selectedBase, 3);
+  EXPECT_FALSE(app.view.selectedRange());
 }
 
 TEST_F(EditModel, TheRingKeepsTheLastHundredEditsAndModifiedClearsOnlyIfNothingWasLost) {

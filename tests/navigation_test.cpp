@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -187,6 +188,12 @@ TEST_F(Navigation, FindSelectsTheFirstMatchOrSaysSequenceNotFound) {
     pressFind(app.find, buttons, t.pattern, platform);
     runPosted();
     EXPECT_EQ(app.view.selectedBase, t.expected);
+    // Every base of the match is selected.
+    const auto length = static_cast<std::int32_t>(std::strlen(t.pattern));
+    if (t.expected >= 0) {
+      EXPECT_EQ(app.view.selectedRange(),
+                (std::pair<std::int32_t, std::int32_t>{t.expected, t.expected + length - 1}));
+    }
     if (t.expected < 0) {
       ASSERT_EQ(platform.messages.size(), 1u);
       EXPECT_EQ(platform.messages[0].text, "Sequence not found");

@@ -160,7 +160,14 @@ void executeCommand(AppState& app, Platform& platform, int id) {
       break;
     case kCopyPlainText:
     case kCopyFasta:
-      if (loaded) copySequence(app.document, platform, id == kCopyFasta);
+      if (!loaded) break;
+      // A range of bases selected is what is copied; else the whole sequence.
+      if (const auto range = app.view.selectedRange()) {
+        copySequence(app.document, platform, id == kCopyFasta,
+                     TrimRegion{range->first, range->second + 1});
+      } else {
+        copySequence(app.document, platform, id == kCopyFasta);
+      }
       break;
     case kCopyTrimmedPlainText:
     case kCopyTrimmedFasta:

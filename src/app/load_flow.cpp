@@ -62,6 +62,7 @@ void publish(AppState& app, Platform& platform, Chromatogram read, const std::st
   nameDocumentAfter(app.document, path);
   app.view.selectedBase = -1;
   app.view.insertCaret = 0;
+  app.view.selectionAnchor = -1;
   app.view.positionTickX = -1;
   app.edit = EditState{};
   app.view.documentNumber += 1;

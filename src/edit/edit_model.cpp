@@ -96,6 +96,37 @@ void restoreDeleted(BaseCalls& calls, const UndoRecord& r) {
   if (r.withPeak) insertPeak(calls, r.baseIndex, r.oldPeak);
 }
 
+/// A range step done (or redone): the bases after the first go, and the first takes the typed
+/// letter; or, for a removal, every base of the range goes.
+void applyRange(BaseCalls& calls, const UndoRecord& r) {
+  const int first = r.baseIndex;
+  const int end = first + static_cast<int>(r.replaced.size());
+  for (int i = end - 1; i >= (r.newBase != 0 ? first + 1 : first); --i) {
+    removeLetter(calls, i);
+    removePeak(calls, i);
+  }
+  if (r.newBase == 0) return;
+  calls.setBase(first, r.newBase);
+  if (calls.hasQualities) calls.setQuality(first, typedQuality(r.newBase));
+}
+
+/// A range step undone: every base of the range back, with its letter, quality and peak; the
+/// room the step left is still there.
+void restoreRange(BaseCalls& calls, const UndoRecord& r) {
+  const int first = r.baseIndex;
+  for (std::size_t k = 0; k < r.replaced.size(); ++k) {
+    const ReplacedLetter& old = r.replaced[k];
+    const int i = first + static_cast<int>(k);
+    if (k == 0 && r.newBase != 0) {
+      calls.setBase(i, old.letter);
+      if (calls.hasQualities) calls.setQuality(i, old.quality);
+      continue;
+    }
+    insertLetter(calls, i, old.letter, old.quality);
+    insertPeak(calls, i, r.peaks[k]);
+  }
+}
+
 }  // namespace
 
 void pushUndo(EditState& edit, UndoRecord record) {
@@ -177,6 +208,27 @@ void deleteBase(EditContext& c, bool backward) {
   refreshQualityMarks(c, region, s);
 }
 
+void replaceRange(EditContext& c, std::uint8_t letter) {
+  BaseCalls& calls = c.document.shown();
+  const auto range = c.view.selectedRange();
+  if (!range || range->second >= std::min(calls.baseCount, calls.peakCount)) return;
+  const std::optional<TrimRegion> region = shownRegion(c);
+  UndoRecord record{.kind = kUndoRange, .baseIndex = range->first, .newBase = letter};
+  for (int i = range->first; i <= range->second; ++i) {
+    record.replaced.push_back(
+        {i, calls.base(i), calls.hasQualities ? calls.quality(i) : std::uint8_t{0}});
+    record.peaks.push_back(calls.peak(i));
+  }
+  applyRange(calls, record);
+  pushUndo(c.edit, std::move(record));
+  c.view.selectionAnchor = -1;
+  c.view.selectedBase =
+      letter != 0 || range->first < calls.baseCount ? range->first : std::int32_t{-1};
+  followHistory(c);
+  repaintBaseRows(c.view, c.platform);
+  refreshQualityMarks(c, region, range->first);
+}
+
 void callMixedBases(EditContext& c) {
   BaseCalls& calls = c.document.shown();
   const TrimRegion region = regionToCheck(calls, c.settings.trimCutoffProbability());
@@ -217,6 +269,7 @@ void undo(EditContext& c) {
   const std::optional<TrimRegion> region = shownRegion(c);
   c.view.insertCaret = 0;
   c.view.selectedBase = r.baseIndex;
+  c.view.selectionAnchor = -1;
   if (r.kind == kUndoReplace || r.kind == kUndoInsert) {
     r.newBase = calls.base(r.baseIndex);
     r.newQuality = calls.hasQualities ? calls.quality(r.baseIndex) : std::uint8_t{0};
@@ -244,6 +297,13 @@ void undo(EditContext& c) {
         if (calls.hasQualities) calls.setQuality(old.index, old.quality);
       }
       break;
+    case kUndoRange:
+      restoreRange(calls, r);
+      // The range comes back selected.
+      c.view.selectionAnchor = r.baseIndex;
+      c.view.selectedBase = c.view.rangeEnd =
+          r.baseIndex + static_cast<std::int32_t>(r.replaced.size()) - 1;
+      break;
   }
   // What comes back into view: the caret of an insertion taken back, else the base.
   const bool inserted = r.kind == kUndoInsert;
@@ -268,7 +328,12 @@ void redo(EditContext& c) {
   const std::optional<TrimRegion> region = shownRegion(c);
   c.view.insertCaret = 0;
   c.view.selectedBase = r.baseIndex;
+  c.view.selectionAnchor = -1;
   switch (r.kind) {
+    case kUndoRange:
+      applyRange(calls, r);
+      if (r.newBase == 0 && r.baseIndex >= calls.baseCount) c.view.selectedBase = -1;
+      break;
     case kUndoReplace:
       calls.setBase(r.baseIndex, r.newBase);
       if (calls.hasQualities) calls.setQuality(r.baseIndex, r.newQuality);

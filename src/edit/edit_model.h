@@ -31,6 +31,11 @@ void insertBase(EditContext& c, std::uint8_t letter);
 /// that follows.
 void deleteBase(EditContext& c, bool backward);
 
+/// The selected range of bases (two or more) replaced by `letter` as typed, or removed when
+/// `letter` is 0, as one step of the ring. A typed letter stays selected; after a removal the
+/// base that follows is.
+void replaceRange(EditContext& c, std::uint8_t letter);
+
 /// Call Mixed Bases: every mixed base of the region to check (the good region, or all bases
 /// without quality values) takes its two-letter code, as one step of the ring. The qualities
 /// stay: the peaks under the bases did not change. Beeps and changes nothing when no letter

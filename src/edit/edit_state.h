@@ -22,6 +22,7 @@ enum UndoKind {
   kUndoInsert = 2,
   kUndoDelete = 3,
   kUndoCallMixed = 4,
+  kUndoRange = 5,  ///< a range of bases replaced by one typed letter, or removed
   kUndoReverseComplement = kReverseComplement
 };
 
@@ -60,8 +61,10 @@ struct UndoRecord {
   /// Reverse complement: the letters that complementing twice does not give back (U becomes A,
   /// which becomes T), each with its set and its index.
   std::vector<KeptLetter> keptLetters{};
-  /// Mixed bases called at once: every base replaced, in order.
+  /// Mixed bases called at once: every base replaced, in order. A range: every base of it, in
+  /// order, with `peaks` beside; `newBase` is the letter typed over it, 0 when it was removed.
   std::vector<ReplacedLetter> replaced{};
+  std::vector<std::int16_t> peaks{};
 };
 
 inline constexpr int kUndoSteps = 100;

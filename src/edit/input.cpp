@@ -24,7 +24,9 @@ Rect tickArea(const ViewLayout& l, int t) {
 /// Selects the base whose letter is drawn at pixel column `x` (sample `s`), or places the caret
 /// at `s`. A letter's cell is as wide as a character and centred on its peak; where cells
 /// overlap, the letter drawn last, the one further right, is the one seen and hit.
-void hitTest(EditContext& c, int x, int s) {
+/// The base whose letter cell holds pixel column `x` (sample `s`), or -1 between cells; `next`
+/// is the index of the first base at or right of `s`.
+int baseUnder(const EditContext& c, int x, int s, int& next) {
   const BaseCalls& calls = c.document.shown();
   const int count = std::min(calls.baseCount, calls.peakCount);
   const int width = c.view.layout.baseCharWidth;
@@ -36,7 +38,14 @@ void hitTest(EditContext& c, int x, int s) {
   // The cells run left to right with the peaks: the last one to start at or left of x.
   int hit = i - 1;
   while (hit + 1 < count && cellLeft(hit + 1) <= x) ++hit;
-  if (hit >= 0 && x < cellLeft(hit) + width) {
+  next = i;
+  return hit >= 0 && x < cellLeft(hit) + width ? hit : -1;
+}
+
+void hitTest(EditContext& c, int x, int s) {
+  int i = 0;
+  const int hit = baseUnder(c, x, s, i);
+  if (hit >= 0) {
     c.view.selectedBase = hit;
   } else {
     // A click at sample 0 leaves no caret: 0 stands for none.
@@ -50,6 +59,7 @@ void hitTest(EditContext& c, int x, int s) {
 void click(EditContext& c, Point at) {
   repaintBaseRows(c.view, c.platform);
   c.view.selectedBase = -1;
+  c.view.selectionAnchor = -1;
   c.view.insertCaret = 0;
   // The I-beam shows exactly where a click can hit a letter: over the letter row of a
   // document that is not fitted to the window.
@@ -63,6 +73,13 @@ void moveSelection(EditContext& c, int step) {
   const int count = c.document.shown().baseCount;
   const int before = c.view.selectedBase;
   if (before < 0 || count <= 0) return;
+  if (const auto range = c.view.selectedRange()) {
+    // A range collapses to its end on that side.
+    c.view.selectionAnchor = -1;
+    c.view.selectedBase = step < 0 ? range->first : range->second;
+    repaintBaseRows(c.view, c.platform);
+    return;
+  }
   int after = before + step;
   if (after < 0) after = count - 1;
   if (after >= count) after = 0;
@@ -75,7 +92,46 @@ bool isAsciiLetter(std::uint8_t character) {
   return upper >= 'A' && upper <= 'Z';
 }
 
+/// Makes the selection run from its anchor (the selected base, when no range stands yet) to
+/// base `to`.
+void extendTo(EditContext& c, int to) {
+  if (!c.view.selectedRange()) c.view.selectionAnchor = c.view.selectedBase;
+  c.view.selectedBase = c.view.rangeEnd = to;
+  repaintBaseRows(c.view, c.platform);
+}
+
+bool inLetterRow(const EditContext& c, int y) {
+  return cursorAt(c.document, c.settings, c.view, y) == CursorShape::IBeam;
+}
+
+/// A drag with the button held along the letter row extends the selection to the base under
+/// the pointer.
+void dragAlongLetters(EditContext& c, Point at) {
+  if (c.view.selectedBase < 0 || !inLetterRow(c, at.y)) return;
+  const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
+  if (s < 0 || s >= c.document.maxSampleCount) return;
+  int next = 0;
+  const int hit = baseUnder(c, at.x, s, next);
+  if (hit >= 0 && hit != c.view.selectedBase) extendTo(c, hit);
+}
+
 }  // namespace
+
+void extendSelection(EditContext& c, int step) {
+  const int count = std::min(c.document.shown().baseCount, c.document.shown().peakCount);
+  if (!c.document.loaded || c.view.selectedBase < 0 || count <= 0) return;
+  extendTo(c, std::clamp(c.view.selectedBase + step, 0, count - 1));
+}
+
+void shiftClick(EditContext& c, Point at) {
+  const int before = c.view.selectedBase;
+  const auto range = c.view.selectedRange();
+  const int anchor = range ? c.view.selectionAnchor : before;
+  leftButtonDown(c, at);
+  if (before < 0 || c.view.selectedBase < 0) return;
+  c.view.selectionAnchor = anchor;
+  c.view.rangeEnd = c.view.selectedBase;
+}
 
 void mouseMove(EditContext& c, Point at, bool leftHeld) {
   c.platform.setCursor(cursorAt(c.document, c.settings, c.view, at.y));
@@ -84,6 +140,7 @@ void mouseMove(EditContext& c, Point at, bool leftHeld) {
   if (c.view.positionTickX >= 0) c.platform.invalidate(tickArea(l, c.view.positionTickX));
   const bool overTraces =
       at.y > l.traceTop() && at.y <= l.traceTop() + traceAreaHeight(c.settings, c.view);
+  if (leftHeld && c.settings.xZoomMode != kFit) dragAlongLetters(c, at);
   if (leftHeld && overTraces) {
     c.view.positionTickX = at.x;
     c.platform.invalidate(tickArea(l, at.x));
@@ -103,7 +160,9 @@ void leftButtonUp(EditContext& c, Point at) {
 
 void typeCharacter(EditContext& c, std::uint8_t character) {
   if (!c.document.loaded || c.settings.xZoomMode == kFit || !isAsciiLetter(character)) return;
-  if (c.view.insertCaret != 0) {
+  if (c.view.selectedRange()) {
+    replaceRange(c, character);
+  } else if (c.view.insertCaret != 0) {
     insertBase(c, character);
   } else if (c.view.selectedBase >= 0) {
     replaceBase(c, character);
@@ -115,7 +174,9 @@ void pressKey(EditContext& c, EditKey key) {
   switch (key) {
     case EditKey::Backspace:
     case EditKey::Delete:
-      if (c.settings.xZoomMode != kFit && c.view.selectedBase >= 0) {
+      if (c.settings.xZoomMode != kFit && c.view.selectedRange()) {
+        replaceRange(c, 0);
+      } else if (c.settings.xZoomMode != kFit && c.view.selectedBase >= 0) {
         deleteBase(c, key == EditKey::Backspace);
       }
       break;

@@ -21,11 +21,17 @@ void mouseMove(EditContext& c, Point at, bool leftHeld);
 /// then it acts as a move with the button held.
 void leftButtonDown(EditContext& c, Point at);
 
+/// Shift and Left or Right: the selection runs from its anchor one base further (`step`),
+/// kept within the bases. Shift and a click: from the anchor to the base clicked.
+void extendSelection(EditContext& c, int step);
+void shiftClick(EditContext& c, Point at);
+
 /// Left button up: a move with no button held, which removes the position tick.
 void leftButtonUp(EditContext& c, Point at);
 
 /// A typed character. An ASCII letter, kept as typed, is inserted at the caret or replaces the
-/// selected base; any other character, and every character in fit mode, is ignored.
+/// selected base or range (as one step); any other character, and every character in fit mode,
+/// is ignored. A drag along the letter row with the button held selects a range.
 void typeCharacter(EditContext& c, std::uint8_t character);
 
 /// Backspace and Delete remove the selected base (not in fit mode); Left and Right move the

@@ -77,6 +77,7 @@ void selectNext(EditContext& c, Wanted wanted, int from = 0, int end = INT32_MAX
   // Repainting the rows also takes away the caret's bar.
   c.view.selectedBase = i;
   c.view.insertCaret = 0;
+  c.view.selectionAnchor = -1;
   if (!hasLetterAndPeak(calls, i) || !bringIntoView(c.document, c.settings, c.view, c.platform,
                                                     calls.peak(i), c.view.layout.baseCharWidth)) {
     repaintBaseRows(c.view, c.platform);
@@ -93,12 +94,14 @@ bool matchesAt(const BaseCalls& calls, std::string_view pattern, int at) {
   return true;
 }
 
-/// Selects the match at `i`; when it lies within 16 pixels of an edge or outside the view, the
-/// view moves so that it stands 16 pixels from the left edge. In fit mode nothing scrolls.
-void showMatch(EditContext& c, int i) {
+/// Selects the match of `length` bases at `i`, every base of it, the selected base being its
+/// first; when it lies within 16 pixels of an edge or outside the view, the view moves so that
+/// it stands 16 pixels from the left edge. In fit mode nothing scrolls.
+void showMatch(EditContext& c, int i, int length) {
   const BaseCalls& calls = c.document.shown();
   c.view.insertCaret = 0;
-  c.view.selectedBase = i;
+  c.view.selectedBase = c.view.rangeEnd = i;
+  c.view.selectionAnchor = length > 1 ? i + length - 1 : -1;
   if (c.settings.xZoomMode == kFit || !hasLetterAndPeak(calls, i)) {
     repaintBaseRows(c.view, c.platform);
     return;
@@ -167,6 +170,7 @@ void goToBase(EditContext& c, int index) {
   if (!c.document.loaded || bases == 0) return;
   c.view.selectedBase = -1;
   c.view.insertCaret = 0;
+  c.view.selectionAnchor = -1;
   const int i = std::clamp(index, 0, bases - 1);
   selectNext(
       c, [](int) { return true; }, i, i + 1);
@@ -187,7 +191,7 @@ void findNext(EditContext& c, FindState& find) {
   const int n = static_cast<int>(pattern.size());
   for (; find.start <= calls.baseCount - n; ++find.start) {
     if (matchesAt(calls, pattern, find.start)) {
-      showMatch(c, find.start);
+      showMatch(c, find.start, static_cast<int>(find.text.size()));
       return;
     }
   }

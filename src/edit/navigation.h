@@ -51,9 +51,10 @@ void goToBase(EditContext& c, int index);
 void goToBaseCommand(EditContext& c);
 
 /// The search that the Find dialog's buttons post: from `find.start` forward, the first place
-/// where `find.text` matches. A match is selected and, when the view must scroll to show it,
-/// stands 16 pixels from the left edge; without one, "Sequence not found" is shown and
-/// `find.start` is left one past the last position tried. An empty pattern does nothing.
+/// where `find.text` matches. A match is selected whole (the selected base its first) and, when the
+/// view must scroll to show it, stands 16 pixels from the left edge; without one, "Sequence not
+/// found" is shown and `find.start` is left one past the last position tried. An empty pattern does
+/// nothing.
 void findNext(EditContext& c, FindState& find);
 
 /// Which of the Find dialog's buttons are enabled; both start disabled.

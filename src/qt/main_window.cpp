@@ -284,7 +284,10 @@ bool leftHeld(const QMouseEvent* event) {
 void TraceWidget::forwardMouse(QMouseEvent* event, void (*leftButton)(EditContext&, Point)) {
   if (platform_ == nullptr) return;
   EditContext c = editContext(app_, *platform_);
-  if (leftButton != nullptr && event->button() == Qt::LeftButton) {
+  if (leftButton == leftButtonDown && event->button() == Qt::LeftButton &&
+      (event->modifiers() & Qt::ShiftModifier)) {
+    shiftClick(c, pointOf(event));
+  } else if (leftButton != nullptr && event->button() == Qt::LeftButton) {
     leftButton(c, pointOf(event));
   } else {
     mouseMove(c, pointOf(event), leftHeld(event));
@@ -343,7 +346,10 @@ void TraceWidget::keyPressEvent(QKeyEvent* event) {
     return;
   }
   EditContext c = editContext(app_, *platform_);
-  if (key) {
+  const bool shifted = (modifiers & Qt::ShiftModifier) != 0;
+  if (key && shifted && (*key == EditKey::Left || *key == EditKey::Right)) {
+    extendSelection(c, *key == EditKey::Left ? -1 : 1);
+  } else if (key) {
     pressKey(c, *key);
   } else {
     typeCharacter(c, static_cast<std::uint8_t>(text[0].unicode()));

@@ -144,12 +144,16 @@ void paintBaseRow(const Chromatogram& d, const ViewSettings& s, const ViewState&
   const int scrollPos = view.scrollPos;
   const int numberStep = s.xZoomMode == kMagnify ? 10 : 50;
   const int step = letterStep(calls, s, l.baseCharWidth);
+  const auto range = view.selectedRange();
+  auto selected = [&](int i) {
+    return range ? i >= range->first && i <= range->second : i == view.selectedBase;
+  };
   for (int i = span.first; i < span.end; ++i) {
     const int x = sampleToX(s, scrollPos, calls.peak(i));
     const std::uint8_t letter = calls.base(i);
     // Where letters would overlap only every step-th shows, and the selected one.
     if (i % step == 0 || i == view.selectedBase) {
-      const Rgb background = i == view.selectedBase ? kSelectionGrey : kWhite;
+      const Rgb background = selected(i) ? kSelectionGrey : kWhite;
       canvas.drawText({x - l.baseCharWidth / 2, l.letterRowTop()},
                       {reinterpret_cast<const char*>(&letter), 1}, l.baseFont,
                       s.letterColour(letter), background);

@@ -2,7 +2,10 @@
 // stands in the trace, and the marks that editing puts on the base row.
 #pragma once
 
+#include <algorithm>
 #include <cstdint>
+#include <optional>
+#include <utility>
 
 #include "platform/types.h"
 #include "view/layout.h"
@@ -22,6 +25,20 @@ struct ViewState {
   std::int32_t selectedBase = -1;
   std::int32_t insertCaret = 0;
   std::int32_t positionTickX = -1;
+  /// A range of bases: from `selectionAnchor` to the selected base, while the selected base is
+  /// still `rangeEnd` (whatever moves the selection otherwise ends the range).
+  std::int32_t selectionAnchor = -1;
+  std::int32_t rangeEnd = -1;
+
+  /// The selected range, first and last base, when two or more bases are selected.
+  std::optional<std::pair<std::int32_t, std::int32_t>> selectedRange() const {
+    if (selectionAnchor < 0 || selectedBase < 0 || selectedBase != rangeEnd ||
+        selectionAnchor == selectedBase) {
+      return std::nullopt;
+    }
+    return std::pair{std::min(selectionAnchor, selectedBase),
+                     std::max(selectionAnchor, selectedBase)};
+  }
 
   /// The pointer's column over the view, -1 when it is elsewhere: what the zoom keys zoom about.
   int pointerX = -1;

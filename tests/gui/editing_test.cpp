@@ -1,7 +1,9 @@
 // Editing in the real window, offscreen: clicks and keys as the window system delivers them,
 // what the letter row shows afterwards, the accelerators beside typing, the keyboard focus, the
 // position tick, and edits that reach the file or are given up when the window closes.
+#include <QClipboard>
 #include <QDialog>
+#include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QMouseEvent>
@@ -38,9 +40,8 @@ int violetPixels(const QImage& image, QRect area) {
 }
 
 void sendMouse(QWidget* view, QEvent::Type type, QPoint at, Qt::MouseButton button,
-               Qt::MouseButtons held) {
-  QMouseEvent event(type, QPointF(at), QPointF(view->mapToGlobal(at)), button, held,
-                    Qt::NoModifier);
+               Qt::MouseButtons held, Qt::KeyboardModifiers modifiers = Qt::NoModifier) {
+  QMouseEvent event(type, QPointF(at), QPointF(view->mapToGlobal(at)), button, held, modifiers);
   QApplication::sendEvent(view, &event);
 }
 
@@ -163,6 +164,35 @@ TEST_F(Editing, ALetterTypedBetweenTwoIsInsertedAndCtrlZTakesItBack) {
   key(view, Qt::Key_J, Qt::ControlModifier, "j");
   key(view, Qt::Key_G, Qt::AltModifier, "g");
   EXPECT_EQ(letters(*s), before);
+}
+
+TEST_F(Editing, AShiftSelectionIsCopiedAndDeletedAsOneStepAndADragSelectsToo) {
+  auto s = start({sample("sample.ab1")});
+  QWidget* view = s->window->view();
+  const std::string before = letters(*s);
+  click(view, letterPoint(*s, 10));
+  sendMouse(view, QEvent::MouseButtonPress, letterPoint(*s, 13), Qt::LeftButton, Qt::LeftButton,
+            Qt::ShiftModifier);
+  sendMouse(view, QEvent::MouseButtonRelease, letterPoint(*s, 13), Qt::LeftButton, Qt::NoButton,
+            Qt::ShiftModifier);
+  key(view, Qt::Key_Right, Qt::ShiftModifier);
+  ASSERT_EQ(s->state.view.selectedRange(), (std::pair<std::int32_t, std::int32_t>{10, 14}));
+  // Every letter of the range on the selection's grey.
+  const QImage image = render(*s);
+  for (int i = 10; i <= 14; ++i) EXPECT_GT(pixelsOf(image, kSelectionCell, cellOf(*s, i)), 0) << i;
+  EXPECT_EQ(pixelsOf(image, kSelectionCell, cellOf(*s, 15)), 0);
+  key(view, Qt::Key_C, Qt::ControlModifier, QString(QChar(3)));
+  EXPECT_EQ(QGuiApplication::clipboard()->text().toStdString(), before.substr(10, 5));
+  key(view, Qt::Key_Delete);
+  EXPECT_EQ(letters(*s), before.substr(0, 10) + before.substr(15));
+  key(view, Qt::Key_Z, Qt::ControlModifier, QString(QChar(26)));
+  EXPECT_EQ(letters(*s), before);
+
+  // Pressed on one letter and moved along the row to another.
+  sendMouse(view, QEvent::MouseButtonPress, letterPoint(*s, 30), Qt::LeftButton, Qt::LeftButton);
+  sendMouse(view, QEvent::MouseMove, letterPoint(*s, 33), Qt::NoButton, Qt::LeftButton);
+  sendMouse(view, QEvent::MouseButtonRelease, letterPoint(*s, 33), Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(s->state.view.selectedRange(), (std::pair<std::int32_t, std::int32_t>{30, 33}));
 }
 
 TEST_F(Editing, RedoByEitherKeyGivesBackWhatUndoTookAndANewEditClearsIt) {

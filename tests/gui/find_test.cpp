@@ -85,10 +85,18 @@ TEST_F(Gui, FindSelectsATypedPatternAndShowsIt16PixelsFromTheLeftEdge) {
   EXPECT_EQ(x, 16);
   EXPECT_EQ(s->window->scrollBar()->value(), s->state.view.scrollPos);
 
-  // The selection's grey stands at the base; without it the view differs nowhere else.
+  // The selection's grey stands over the whole match; without it the view differs nowhere
+  // else.
   const ViewLayout& l = s->state.view.layout;
   const QImage image = render(*s);
-  const QRect cell(x - l.baseCharWidth, l.letterRowTop(), 2 * l.baseCharWidth, l.baseFontHeight);
+  const int last = expected + static_cast<int>(pattern.size()) - 1;
+  const int lastX = sampleToX(s->state.settings, s->state.view.scrollPos, calls.peak(last));
+  const QRect cell(x - l.baseCharWidth, l.letterRowTop(), lastX - x + 2 * l.baseCharWidth,
+                   l.baseFontHeight);
+  EXPECT_GT(pixelsOf(image, QColor(191, 191, 191),
+                     QRect(lastX - l.baseCharWidth / 2, l.letterRowTop(), l.baseCharWidth,
+                           l.baseFontHeight)),
+            0);
   EXPECT_GT(pixelsOf(image, QColor(191, 191, 191), cell), l.baseCharWidth * l.baseFontHeight / 4);
   s->state.view.selectedBase = -1;
   const QImage unselected = render(*s);
