@@ -96,6 +96,44 @@ TEST_F(Input, AClickSelectsTheNearestLetterWithTiesToTheRightOrPlacesTheCaret) {
   }
 }
 
+TEST_F(Input, ADoubleClickOnTheTracesSelectsTheBaseOfTheNearestPeak) {
+  struct Case {
+    int zoom, x, selected;
+  };
+  // Peaks at 100, 110 and 200; the pointer's sample is x at 1:1, x / 4 + 100 at x4 from 100.
+  const Case cases[] = {
+      {0, 10, 0},    // left of every peak
+      {0, 105, 0},   // midway: the left one
+      {0, 106, 1},   // nearer the right one
+      {0, 190, 2},   // far from every letter, still the nearest peak
+      {0, 290, 2},   // right of the last peak
+      {2, 44, 1},    // sample 111 at x4
+      {1, 52, 0},    // x2: sample 104 (scrolled to 78)
+  };
+  for (const Case& k : cases) {
+    SCOPED_TRACE(::testing::Message() << "zoom " << k.zoom << " x " << k.x);
+    show(documentWith("ACG", {100, 110, 200}));
+    applyXZoomValue(app.settings, k.zoom);
+    app.view.scrollPos = k.zoom == 2 ? 100 : k.zoom == 1 ? 78 : 0;
+    EditContext c = edit();
+    leftButtonDown(c, {k.x, traceY()});
+    leftButtonUp(c, {k.x, traceY()});
+    EXPECT_EQ(app.view.selectedBase, -1);  // a single click in the traces only clears
+    doubleClick(c, {k.x, traceY()});
+    EXPECT_EQ(app.view.selectedBase, k.selected);
+  }
+  // In fit mode, and outside the traces, a double click is two clicks.
+  show(documentWith("ACG", {100, 110, 200}));
+  app.settings.xZoomMode = kFit;
+  app.view.selectedBase = 2;
+  EditContext c = edit();
+  doubleClick(c, {105, traceY()});
+  EXPECT_EQ(app.view.selectedBase, 2);
+  applyXZoomValue(app.settings, 0);
+  doubleClick(c, {105, layout().traceTop() + traceAreaHeight(app.settings, app.view) + 1});
+  EXPECT_EQ(app.view.selectedBase, -1);
+}
+
 TEST_F(Input, EveryColumnOfADrawnLetterSelectsItAtEveryZoomAndNoOtherDoes) {
   // The letters' cells as painting draws them; at x4 half a small character is less than a
   // sample, which once let a click on a letter's left half place the caret.

@@ -158,6 +158,25 @@ void leftButtonUp(EditContext& c, Point at) {
   mouseMove(c, at, false);
 }
 
+void doubleClick(EditContext& c, Point at) {
+  leftButtonDown(c, at);
+  const ViewLayout& l = c.view.layout;
+  if (!c.document.loaded || c.settings.xZoomMode == kFit || at.y <= l.traceTop() ||
+      at.y > l.traceTop() + traceAreaHeight(c.settings, c.view)) {
+    return;
+  }
+  const BaseCalls& calls = c.document.shown();
+  const int count = std::min(calls.baseCount, calls.peakCount);
+  const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
+  if (count <= 0 || s < 0 || s >= c.document.maxSampleCount) return;
+  int i = 0;
+  while (i < count && calls.peak(i) < s) ++i;
+  // The nearer of the peaks either side of the pointer; a tie goes left.
+  if (i == count || (i > 0 && s - calls.peak(i - 1) <= calls.peak(i) - s)) --i;
+  c.view.selectedBase = i;
+  repaintBaseRows(c.view, c.platform);
+}
+
 void typeCharacter(EditContext& c, std::uint8_t character) {
   if (!c.document.loaded || c.settings.xZoomMode == kFit || !isAsciiLetter(character)) return;
   if (c.view.selectedRange()) {

@@ -29,6 +29,10 @@ void shiftClick(EditContext& c, Point at);
 /// Left button up: a move with no button held, which removes the position tick.
 void leftButtonUp(EditContext& c, Point at);
 
+/// A double click: the second press clears as a click does; over the traces (not in fit mode)
+/// it then selects the base whose peak is nearest the pointer.
+void doubleClick(EditContext& c, Point at);
+
 /// A typed character. An ASCII letter, kept as typed, is inserted at the caret or replaces the
 /// selected base or range (as one step); any other character, and every character in fit mode,
 /// is ignored. A drag along the letter row with the button held selects a range.

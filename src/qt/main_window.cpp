@@ -312,6 +312,15 @@ void TraceWidget::mouseReleaseEvent(QMouseEvent* event) {
   forwardMouse(event, leftButtonUp);
 }
 
+void TraceWidget::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || (event->modifiers() & Qt::ShiftModifier)) {
+    mousePressEvent(event);
+    return;
+  }
+  setFocus(Qt::MouseFocusReason);
+  forwardMouse(event, doubleClick);
+}
+
 void TraceWidget::keyPressEvent(QKeyEvent* event) {
   const Qt::KeyboardModifiers modifiers = event->modifiers();
   // Alt combinations belong to the menus; Ctrl and Meta ones to the accelerators, which Qt

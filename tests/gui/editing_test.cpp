@@ -256,7 +256,7 @@ TEST_F(Editing, TheViewTakesTheKeysBackWhenItsWindowIsActivatedOrClicked) {
   EXPECT_EQ(letters(*s)[3], 'a');
 }
 
-TEST_F(Editing, HoldingTheButtonOverTheTracesShowsTheTickUntilReleased) {
+TEST_F(Editing, HoldingTheButtonOverTheTracesShowsTheTickAndADoubleClickSelectsThePeak) {
   auto s = start({sample("sample.ab1")});
   QWidget* view = s->window->view();
   const ViewLayout& l = s->state.view.layout;
@@ -268,6 +268,16 @@ TEST_F(Editing, HoldingTheButtonOverTheTracesShowsTheTickUntilReleased) {
   sendMouse(view, QEvent::MouseButtonRelease, {100, y}, Qt::LeftButton, Qt::NoButton);
   EXPECT_EQ(s->state.view.positionTickX, -1);
   EXPECT_EQ(pixelsOf(render(*s), Qt::black, stroke), 0);
+  EXPECT_EQ(s->state.view.selectedBase, -1);
+
+  // A double click on a peak selects its base, and its letter turns grey.
+  const int base = firstBase(*s, 'T', 5);
+  const QPoint peak(columnOf(*s, calls(*s).peak(base)), y);
+  click(view, peak);
+  sendMouse(view, QEvent::MouseButtonDblClick, peak, Qt::LeftButton, Qt::LeftButton);
+  sendMouse(view, QEvent::MouseButtonRelease, peak, Qt::LeftButton, Qt::NoButton);
+  EXPECT_EQ(s->state.view.selectedBase, base);
+  EXPECT_GT(pixelsOf(render(*s), kSelectionCell, cellOf(*s, base)), 10);
 }
 
 TEST_F(Editing, SaveWritesTheEditedBasesIntoTheScfFile) {

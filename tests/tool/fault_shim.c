@@ -88,6 +88,8 @@ ssize_t pwrite(int fd, const void* data, size_t size, off_t offset) {
   int at = setting("VISTREL_SHIM_SIGNAL_AT_WRITE");
   if (at > 0 && isTemporary(fd) && atomic_fetch_add(&temporaryWrites, 1) + 1 == at) {
     kill(getpid(), setting("VISTREL_SHIM_SIGNAL"));
+    /* The file stays half written until the signal is taken, however late its thread runs. */
+    sleep(10);
   }
   ssize_t (*real)(int, const void*, size_t, off_t) = dlsym(RTLD_NEXT, "pwrite");
   return real(fd, data, size, offset);
