@@ -21,20 +21,37 @@ Rect tickArea(const ViewLayout& l, int t) {
   return {t - 1, top, t + 2, top + 4};
 }
 
-/// Selects the base whose letter is drawn at pixel column `x` (sample `s`), or places the caret
-/// at `s`. A letter's cell is as wide as a character and centred on its peak; where cells
-/// overlap, the letter drawn last, the one further right, is the one seen and hit.
+/// The bases that have both a letter and a peak.
+int hittableBases(const BaseCalls& calls) {
+  return std::min(calls.baseCount, calls.peakCount);
+}
+
+/// The first of them whose peak is at or right of sample `s`.
+int firstPeakFrom(const BaseCalls& calls, int s) {
+  const int count = hittableBases(calls);
+  int i = 0;
+  while (i < count && calls.peak(i) < s) ++i;
+  return i;
+}
+
+/// The sample under pixel column `x`, or -1 outside the trace.
+int sampleUnder(const EditContext& c, int x) {
+  const int s = c.view.scrollPos + xToSampleOffset(c.settings, x);
+  return s >= 0 && s < c.document.maxSampleCount ? s : -1;
+}
+
 /// The base whose letter cell holds pixel column `x` (sample `s`), or -1 between cells; `next`
-/// is the index of the first base at or right of `s`.
+/// is the index of the first base at or right of `s`. A letter's cell is as wide as a character
+/// and centred on its peak; where cells overlap, the letter drawn last, the one further right,
+/// is the one seen and hit.
 int baseUnder(const EditContext& c, int x, int s, int& next) {
   const BaseCalls& calls = c.document.shown();
-  const int count = std::min(calls.baseCount, calls.peakCount);
+  const int count = hittableBases(calls);
   const int width = c.view.layout.baseCharWidth;
   auto cellLeft = [&](int i) {
     return sampleToX(c.settings, c.view.scrollPos, calls.peak(i)) - width / 2;
   };
-  int i = 0;
-  while (i < count && calls.peak(i) < s) ++i;
+  const int i = firstPeakFrom(calls, s);
   // The cells run left to right with the peaks: the last one to start at or left of x.
   int hit = i - 1;
   while (hit + 1 < count && cellLeft(hit + 1) <= x) ++hit;
@@ -42,6 +59,8 @@ int baseUnder(const EditContext& c, int x, int s, int& next) {
   return hit >= 0 && x < cellLeft(hit) + width ? hit : -1;
 }
 
+/// Selects the base whose letter is under pixel column `x` (sample `s`), or places the caret
+/// at `s`.
 void hitTest(EditContext& c, int x, int s) {
   int i = 0;
   const int hit = baseUnder(c, x, s, i);
@@ -64,8 +83,8 @@ void click(EditContext& c, Point at) {
   // The I-beam shows exactly where a click can hit a letter: over the letter row of a
   // document that is not fitted to the window.
   if (cursorAt(c.document, c.settings, c.view, at.y) != CursorShape::IBeam) return;
-  const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
-  if (s >= 0 && s < c.document.maxSampleCount) hitTest(c, at.x, s);
+  const int s = sampleUnder(c, at.x);
+  if (s >= 0) hitTest(c, at.x, s);
 }
 
 /// Moves the selection by `step` bases, wrapping at either end, and repaints both cells.
@@ -104,12 +123,17 @@ bool inLetterRow(const EditContext& c, int y) {
   return cursorAt(c.document, c.settings, c.view, y) == CursorShape::IBeam;
 }
 
+bool overTraces(const EditContext& c, int y) {
+  const int top = c.view.layout.traceTop();
+  return y > top && y <= top + traceAreaHeight(c.settings, c.view);
+}
+
 /// A drag with the button held along the letter row extends the selection to the base under
 /// the pointer.
 void dragAlongLetters(EditContext& c, Point at) {
   if (c.view.selectedBase < 0 || !inLetterRow(c, at.y)) return;
-  const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
-  if (s < 0 || s >= c.document.maxSampleCount) return;
+  const int s = sampleUnder(c, at.x);
+  if (s < 0) return;
   int next = 0;
   const int hit = baseUnder(c, at.x, s, next);
   if (hit >= 0 && hit != c.view.selectedBase) extendTo(c, hit);
@@ -118,7 +142,7 @@ void dragAlongLetters(EditContext& c, Point at) {
 }  // namespace
 
 void extendSelection(EditContext& c, int step) {
-  const int count = std::min(c.document.shown().baseCount, c.document.shown().peakCount);
+  const int count = hittableBases(c.document.shown());
   if (!c.document.loaded || c.view.selectedBase < 0 || count <= 0) return;
   extendTo(c, std::clamp(c.view.selectedBase + step, 0, count - 1));
 }
@@ -138,10 +162,8 @@ void mouseMove(EditContext& c, Point at, bool leftHeld) {
   if (!c.document.loaded) return;
   const ViewLayout& l = c.view.layout;
   if (c.view.positionTickX >= 0) c.platform.invalidate(tickArea(l, c.view.positionTickX));
-  const bool overTraces =
-      at.y > l.traceTop() && at.y <= l.traceTop() + traceAreaHeight(c.settings, c.view);
   if (leftHeld && c.settings.xZoomMode != kFit) dragAlongLetters(c, at);
-  if (leftHeld && overTraces) {
+  if (leftHeld && overTraces(c, at.y)) {
     c.view.positionTickX = at.x;
     c.platform.invalidate(tickArea(l, at.x));
   } else {
@@ -160,17 +182,12 @@ void leftButtonUp(EditContext& c, Point at) {
 
 void doubleClick(EditContext& c, Point at) {
   leftButtonDown(c, at);
-  const ViewLayout& l = c.view.layout;
-  if (!c.document.loaded || c.settings.xZoomMode == kFit || at.y <= l.traceTop() ||
-      at.y > l.traceTop() + traceAreaHeight(c.settings, c.view)) {
-    return;
-  }
+  if (!c.document.loaded || c.settings.xZoomMode == kFit || !overTraces(c, at.y)) return;
   const BaseCalls& calls = c.document.shown();
-  const int count = std::min(calls.baseCount, calls.peakCount);
-  const int s = c.view.scrollPos + xToSampleOffset(c.settings, at.x);
-  if (count <= 0 || s < 0 || s >= c.document.maxSampleCount) return;
-  int i = 0;
-  while (i < count && calls.peak(i) < s) ++i;
+  const int count = hittableBases(calls);
+  const int s = sampleUnder(c, at.x);
+  if (count <= 0 || s < 0) return;
+  int i = firstPeakFrom(calls, s);
   // The nearer of the peaks either side of the pointer; a tie goes left.
   if (i == count || (i > 0 && s - calls.peak(i - 1) <= calls.peak(i) - s)) --i;
   c.view.selectedBase = i;
